@@ -1,0 +1,9 @@
+#include "client/Data.h"
+
+namespace mj {
+
+void ResetSharedState()
+{
+}
+
+} // namespace mj

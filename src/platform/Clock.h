@@ -1,0 +1,36 @@
+// The one clock of the program. Everything that reads the time or pauses goes
+// through here, so tests can drive time instead of waiting for it.
+//
+// Real mode reads the system clocks. Driven mode (tests) keeps a clock that
+// moves only when told to: Advance() moves it, Sleep() moves it by the sleep,
+// and each turn of a wait's event loop moves it by one idle step (10 ms unless
+// a test installs its own step, for example to act at a chosen moment).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace mj::Clock {
+
+// Seconds since local midnight, with fraction (0 <= t < 86400).
+double Timer();
+// Seconds on a clock that never goes back and does not restart at midnight.
+double Monotonic();
+// Milliseconds since an arbitrary start, wrapping at 2^32.
+uint32_t TickCount();
+
+// Blocks the thread for the given milliseconds; no events are handled.
+void Sleep(int64_t milliseconds);
+// Handles pending events once, waiting at most the given seconds for one to
+// arrive. Used by waits that keep the program responsive.
+void ProcessEvents(double maxWaitSeconds);
+
+// Driven mode for tests.
+void UseDrivenClock(double secondsSinceMidnight = 12 * 3600.0);
+void UseRealClock();
+bool IsDriven();
+void Advance(double seconds);
+// What a wait does at each turn of its loop in driven mode; default: Advance(0.01).
+void SetIdleStep(std::function<void()> step);
+
+} // namespace mj::Clock

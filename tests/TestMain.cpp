@@ -1,0 +1,78 @@
+#include "TestSupport.h"
+
+#include "client/Data.h"
+#include "platform/Clock.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace mjtest {
+
+namespace {
+int g_answer = mj::vbOK;
+}
+
+QStringList& MessageBoxes()
+{
+    static QStringList boxes;
+    return boxes;
+}
+
+void AnswerMessageBoxes(int answer)
+{
+    g_answer = answer;
+}
+
+bool EndsProgram(const std::function<void()>& body, int* exitCode)
+{
+    try {
+        body();
+    } catch (const mj::ProgramEnded& e) {
+        if (exitCode)
+            *exitCode = e.ExitCode;
+        return true;
+    }
+    return false;
+}
+
+QString ArtifactDir()
+{
+    const QString dir = QStringLiteral(MJ_BUILD_DIR "/test-artifacts");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+namespace {
+
+// Puts the program back to its start state before every test.
+class FreshStart : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        mj::ResetSharedState();
+        mj::Clock::UseRealClock();
+        MessageBoxes().clear();
+        g_answer = mj::vbOK;
+        mj::SetMsgBoxAnswerer([](const QString& prompt, int, const QString&) {
+            MessageBoxes().append(prompt);
+            return g_answer;
+        });
+        mj::SetEndProgramAction([](int code) { throw mj::ProgramEnded{code}; });
+    }
+};
+
+} // namespace
+} // namespace mjtest
+
+int main(int argc, char** argv)
+{
+    // Tests never need a display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new mjtest::FreshStart);
+    return RUN_ALL_TESTS();
+}

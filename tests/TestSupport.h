@@ -1,0 +1,26 @@
+// Shared test helpers: every test starts from the program's start state, with
+// ending the program turned into an exception and message boxes answered by
+// the test instead of a person.
+#pragma once
+
+#include "platform/Runtime.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace mjtest {
+
+// Prompts of every message box shown since the test began.
+QStringList& MessageBoxes();
+// The answer the next message boxes give (vbOK unless a test sets another).
+void AnswerMessageBoxes(int answer);
+
+// Runs `body` and returns true when it ended the program (EndProgram).
+bool EndsProgram(const std::function<void()>& body, int* exitCode = nullptr);
+
+// A folder in the build tree where tests leave files for people to look at.
+QString ArtifactDir();
+
+} // namespace mjtest
