@@ -1,9 +1,19 @@
 #include "client/Data.h"
 
+#include "client/General.h"
+
 namespace mj {
+
+int16_t SideOfMask(uint8_t ownMask, uint8_t otherMask)
+{
+    return static_cast<int16_t>((General::MaskToIndex(ownMask) + 4 - General::MaskToIndex(otherMask)) & 3);
+}
 
 void ResetSharedState()
 {
+#define MJ_RESET_DATA_VARIABLE(name, ...) name = __VA_ARGS__{};
+    MJ_DATA_VARIABLES(MJ_RESET_DATA_VARIABLE)
+#undef MJ_RESET_DATA_VARIABLE
 }
 
 } // namespace mj
