@@ -1,6 +1,7 @@
 #include "client/Data.h"
 
 #include "client/General.h"
+#include "client/classIniFile.h"
 
 namespace mj {
 
@@ -14,6 +15,7 @@ void ResetSharedState()
 #define MJ_RESET_DATA_VARIABLE(name, ...) name = __VA_ARGS__{};
     MJ_DATA_VARIABLES(MJ_RESET_DATA_VARIABLE)
 #undef MJ_RESET_DATA_VARIABLE
+    ResetIniFile();
 }
 
 } // namespace mj

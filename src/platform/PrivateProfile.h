@@ -1,0 +1,54 @@
+// Private-profile (ini) files: the reading and writing of keys that the
+// client's ini class relies on, on text files in GBK.
+//
+// Format: "[section]" lines open a section; "key=value" lines inside one hold
+// the keys. Section and key names match without regard to case, with blanks
+// around them ignored. Every line the functions do not change is kept byte for
+// byte (comments, blank lines, unknown lines, other sections, the spelling of
+// names and each line's own line ending); new lines end in CR LF. Files are
+// read with CR LF or LF line endings.
+//
+// Texts are passed as GBK bytes, as the ANSI functions took them. A text ends
+// at its first zero byte, as a C string would.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace mj::PrivateProfile {
+
+// Reads key `keyName` of section `appName` of the file. The value found has the
+// blanks around it removed and, when a pair of matching single or double
+// quotes encloses it whole, the quotes. A missing file, section or key, an
+// empty section or key name, an empty file path and a file that cannot be read
+// all give `defaultValue` with its trailing blanks removed.
+// The text is cut to size - 1 bytes (the last byte of a buffer of `size` bytes
+// holds the ending zero), which may split a double-byte character. `returned`
+// receives the bytes; the result is their number. A size of 0 or less gives 0
+// and leaves `returned` empty.
+int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& keyName,
+                                const QByteArray& defaultValue, QByteArray& returned,
+                                int32_t size, const QString& fileName);
+
+// Writes key `keyName` = `value` into section `appName`, creating the file,
+// the section (at the end of the file) or the key (after the last line of the
+// section) as needed, or replacing the value of the first key of that name in
+// the first section of that name.
+// Without a value the key is deleted; without a key name every section of
+// that name is deleted with all its lines (the value is then not used).
+// The file is replaced atomically: the new contents go to a temporary file in
+// the same folder that then takes the file's place, so a crash leaves either
+// the old or the new file. Nothing is written when nothing changes.
+// Returns false, writing nothing, for an empty file path, an empty section or
+// key name, a name holding a line break, a file that exists but cannot be read
+// (a folder, say) and a file that cannot be written.
+// A line break in the value would start a new line of the file and could forge
+// other keys or sections; the value is cut at its first line break instead,
+// which reads back as the same text.
+bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QByteArray>& keyName,
+                               const std::optional<QByteArray>& value, const QString& fileName);
+
+} // namespace mj::PrivateProfile

@@ -1,0 +1,299 @@
+#include "TestSupport.h"
+
+#include "platform/Gbk.h"
+#include "platform/PrivateProfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+
+using namespace mj;
+using namespace mj::PrivateProfile;
+
+namespace {
+
+class PrivateProfileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath("test.ini");
+
+    void writeRaw(const QByteArray& bytes, const QString& file = QString())
+    {
+        QFile f(file.isEmpty() ? path : file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    QByteArray readRaw(const QString& file = QString())
+    {
+        QFile f(file.isEmpty() ? path : file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    QByteArray get(const QByteArray& section, const QByteArray& key, int32_t size = 1024,
+                   const QByteArray& def = "<default>")
+    {
+        QByteArray out;
+        const int32_t n = GetPrivateProfileString(section, key, def, out, size, path);
+        EXPECT_EQ(n, out.size());
+        return out;
+    }
+};
+
+struct ReadCase {
+    const char* what;
+    QByteArray file;
+    QByteArray section;
+    QByteArray key;
+    QByteArray expected;
+};
+
+TEST_F(PrivateProfileTest, ReadsKeysAsWindowsDoes)
+{
+    const QByteArray gbkBracket = Gbk::Encode(QStringLiteral("乚"));   // second byte is ']'
+    ASSERT_EQ(gbkBracket, QByteArray("\x81\x5d"));
+
+    const ReadCase cases[] = {
+        {"plain", "[s]\r\nk=v\r\n", "s", "k", "v"},
+        {"LF endings", "[s]\nk=v\nk2=w\n", "s", "k2", "w"},
+        {"no final line ending", "[s]\r\nk=v", "s", "k", "v"},
+        {"blanks around names and value", "  [s]  \r\n \t k \t=  \t v w \t \r\n", "s", "k", "v w"},
+        {"blanks inside the brackets", "[ s ]\r\nk=v\r\n", "s", "k", "v"},
+        {"blanks around the asked names", "[s]\r\nk=v\r\n", " s ", "\tk ", "v"},
+        {"text after the closing bracket", "[s] ; note\r\nk=v\r\n", "s", "k", "v"},
+        {"section case", "[SeCtIoN]\r\nk=v\r\n", "section", "k", "v"},
+        {"key case", "[s]\r\nKEY=v\r\n", "s", "key", "v"},
+        {"non-ASCII case", Gbk::Encode(QStringLiteral("[αβ]\r\nПРИВЕТ=v\r\n")),
+         Gbk::Encode(QStringLiteral("ΑΒ")), Gbk::Encode(QStringLiteral("привет")), "v"},
+        {"double quotes removed", "[s]\r\nk=\" v \"\r\n", "s", "k", " v "},
+        {"single quotes removed", "[s]\r\nk='v'\r\n", "s", "k", "v"},
+        {"mismatched quotes kept", "[s]\r\nk=\"v'\r\n", "s", "k", "\"v'"},
+        {"a lone quote kept", "[s]\r\nk=\"\r\n", "s", "k", "\""},
+        {"inner quotes kept", "[s]\r\nk=a\"b\"\r\n", "s", "k", "a\"b\""},
+        {"empty value", "[s]\r\nk=\r\n", "s", "k", ""},
+        {"equals sign in the value", "[s]\r\nk=a=b\r\n", "s", "k", "a=b"},
+        {"value ends at a zero byte", QByteArray("[s]\r\nk=ab\0cd\r\n", 13), "s", "k", "ab"},
+        {"duplicate key: first wins", "[s]\r\nk=1\r\nk=2\r\n", "s", "k", "1"},
+        {"duplicate section: first is read", "[s]\r\na=1\r\n[t]\r\n[S]\r\na=2\r\nb=3\r\n", "s", "a", "1"},
+        {"duplicate section: second is not read", "[s]\r\na=1\r\n[S]\r\nb=3\r\n", "s", "b", "<default>"},
+        {"other section's key", "[s]\r\nk=1\r\n[t]\r\nj=2\r\n", "s", "j", "<default>"},
+        {"keys before any section", "k=1\r\n[s]\r\n", "s", "k", "<default>"},
+        {"no section header at all", "k=1\r\nj=2\r\n", "s", "k", "<default>"},
+        {"'[' alone is no header", "[s]\r\n[\r\nk=v\r\n", "s", "k", "v"},
+        {"'[' with a double-byte ']' is no header", "[s]\r\n[" + gbkBracket + "\r\nk=v\r\n", "s", "k", "v"},
+        {"double-byte ']' inside a name", "[" + gbkBracket + "]\r\nk=v\r\n", gbkBracket, "k", "v"},
+        {"key without '='", "[s]\r\nk\r\nj=1\r\n", "s", "k", "<default>"},
+        {"'=value' line", "[s]\r\n=x\r\nk=v\r\n", "s", "k", "v"},
+        {"comment line", "[s]\r\n;k=1\r\nk=2\r\n", "s", "k", "2"},
+        {"empty section name", "[]\r\nk=v\r\n", "", "k", "<default>"},
+        {"empty key name", "[s]\r\n=v\r\n", "s", "", "<default>"},
+        {"empty file", "", "s", "k", "<default>"},
+        {"garbage", QByteArray("\xff\xfe\x00[\x81]=\x80\x00\n\r\r\n\x1a", 15), "s", "k", "<default>"},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeRaw(c.file);
+        EXPECT_EQ(get(c.section, c.key), c.expected);
+    }
+}
+
+TEST_F(PrivateProfileTest, CutsTheValueToTheBufferSize)
+{
+    writeRaw("[s]\r\nk=value\r\nq=\"quoted\"\r\nc=" + Gbk::Encode(QStringLiteral("中文")) + "\r\n");
+    EXPECT_EQ(get("s", "k", 6), "value");
+    EXPECT_EQ(get("s", "k", 5), "valu");
+    EXPECT_EQ(get("s", "k", 1), "");
+    EXPECT_EQ(get("s", "k", 0), "");
+    EXPECT_EQ(get("s", "k", -5), "");
+    EXPECT_EQ(get("s", "q", 4), "quo");
+    EXPECT_EQ(get("s", "missing", 4), "<de");
+    // The cut counts bytes and may split a double-byte character.
+    EXPECT_EQ(get("s", "c", 4), QByteArray("\xd6\xd0\xce"));
+}
+
+TEST_F(PrivateProfileTest, DefaultLosesItsTrailingBlanks)
+{
+    writeRaw("[s]\r\n");
+    EXPECT_EQ(get("s", "k", 1024, "one two  "), "one two");
+    EXPECT_EQ(get("s", "k", 1024, "  lead"), "  lead");
+    EXPECT_EQ(get("s", "k", 1024, ""), "");
+}
+
+TEST_F(PrivateProfileTest, UnreadableSourcesGiveTheDefault)
+{
+    QByteArray out;
+    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", out, 10, dir.filePath("missing.ini")), 1);
+    EXPECT_EQ(out, "d");
+    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", out, 10, QString()), 1);
+    EXPECT_EQ(out, "d");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    EXPECT_EQ(GetPrivateProfileString("s", "k", "d", out, 10, dir.filePath("folder.ini")), 1);
+    EXPECT_EQ(out, "d");
+}
+
+TEST_F(PrivateProfileTest, LongLinesAndLongValues)
+{
+    const QByteArray longValue(1 << 20, 'x');
+    writeRaw("[s]\r\nk=" + longValue + "\r\n" + QByteArray(1 << 20, '[') + "\r\nj=1\r\n");
+    EXPECT_EQ(get("s", "k"), QByteArray(1023, 'x'));
+    EXPECT_EQ(get("s", "j"), "1");
+    EXPECT_TRUE(WritePrivateProfileString("s", QByteArray("j"), QByteArray("2"), path));
+    EXPECT_EQ(get("s", "j"), "2");
+    EXPECT_EQ(get("s", "k", 1 << 21).size(), longValue.size());
+}
+
+struct WriteCase {
+    const char* what;
+    QByteArray before;   // "<missing>" for no file
+    QByteArray section;
+    std::optional<QByteArray> key;
+    std::optional<QByteArray> value;
+    QByteArray after;
+};
+
+TEST_F(PrivateProfileTest, WritesChangeOnlyTheirLine)
+{
+    const std::optional<QByteArray> none;
+    const QByteArray keep = "; comment\r\n\r\n[A]\r\nKey=1\r\n  odd line\r\n\r\n[B]\n b = 2 \n";
+    const WriteCase cases[] = {
+        {"new file", "<missing>", "App", QByteArray("key"), QByteArray("string"), "[App]\r\nkey=string\r\n"},
+        {"empty value", "<missing>", "App", QByteArray("key"), QByteArray(""), "[App]\r\nkey=\r\n"},
+        {"new sections go to the end", "[App1]\r\nk1=1\r\n", "App2", QByteArray("k2"), QByteArray("2"),
+         "[App1]\r\nk1=1\r\n[App2]\r\nk2=2\r\n"},
+        {"new key after the section's last line", keep, "a", QByteArray("new"), QByteArray("v"),
+         "; comment\r\n\r\n[A]\r\nKey=1\r\n  odd line\r\nnew=v\r\n\r\n[B]\n b = 2 \n"},
+        {"new key in the last section", keep, "B", QByteArray("c"), QByteArray("3"),
+         keep + "c=3\r\n"},
+        {"value replaced, spelling and line ending kept", keep, "b", QByteArray("B"), QByteArray("9"),
+         "; comment\r\n\r\n[A]\r\nKey=1\r\n  odd line\r\n\r\n[B]\nb=9\n"},
+        {"same value: nothing changes", keep, "A", QByteArray("key"), QByteArray("1"), keep},
+        {"file without a final line ending", "[s]\r\nk=1", "s", QByteArray("j"), QByteArray("2"),
+         "[s]\r\nk=1\r\nj=2\r\n"},
+        {"new section after a last line without ending", "[s]\r\nk=1", "t", QByteArray("j"), QByteArray("2"),
+         "[s]\r\nk=1\r\n[t]\r\nj=2\r\n"},
+        {"key in an empty section", "[s]\r\n[t]\r\n", "s", QByteArray("k"), QByteArray("1"),
+         "[s]\r\nk=1\r\n[t]\r\n"},
+        {"value written as it is", "<missing>", "s", QByteArray("k"), QByteArray("  lead"),
+         "[s]\r\nk=  lead\r\n"},
+        {"Chinese text", "<missing>", Gbk::Encode(QStringLiteral("节")), Gbk::Encode(QStringLiteral("名")),
+         Gbk::Encode(QStringLiteral("张三")), Gbk::Encode(QStringLiteral("[节]\r\n名=张三\r\n"))},
+        {"line break in the value cut off", "<missing>", "s", QByteArray("k"), QByteArray("a\r\n[x]\r\ny=1"),
+         "[s]\r\nk=a\r\n"},
+        {"value ends at a zero byte", "<missing>", "s", QByteArray("k"), QByteArray("ab\0cd", 5),
+         "[s]\r\nk=ab\r\n"},
+        {"duplicate sections: the first gets the key", "[s]\r\n[S]\r\n", "s", QByteArray("k"), QByteArray("1"),
+         "[s]\r\nk=1\r\n[S]\r\n"},
+        {"duplicate keys: the first is replaced", "[s]\r\nk=1\r\nK=2\r\n", "s", QByteArray("k"), QByteArray("3"),
+         "[s]\r\nk=3\r\nK=2\r\n"},
+        {"delete key", keep, "A", QByteArray("KEY"), none,
+         "; comment\r\n\r\n[A]\r\n  odd line\r\n\r\n[B]\n b = 2 \n"},
+        {"delete key: first only", "[s]\r\nk=1\r\nk=2\r\n", "s", QByteArray("k"), none, "[s]\r\nk=2\r\n"},
+        {"delete key found in a later duplicate section", "[s]\r\n[s]\r\nk=2\r\n", "s", QByteArray("k"), none,
+         "[s]\r\n[s]\r\n"},
+        {"delete missing key", keep, "A", QByteArray("nope"), none, keep},
+        {"delete key of missing file", "<missing>", "A", QByteArray("k"), none, "<missing>"},
+        {"delete section with its lines", keep, "a", none, QByteArray(""), "; comment\r\n\r\n[B]\n b = 2 \n"},
+        {"delete last section", keep, "B", none, none, "; comment\r\n\r\n[A]\r\nKey=1\r\n  odd line\r\n\r\n"},
+        {"delete every duplicate section", "[s]\r\na=1\r\n[t]\r\nb=2\r\n[S]\r\nc=3\r\n", "s", none, none,
+         "[t]\r\nb=2\r\n"},
+        {"delete missing section", keep, "C", none, none, keep},
+        {"delete section of missing file", "<missing>", "s", none, none, "<missing>"},
+        {"lines before the first section stay", "k=0\r\n[s]\r\nk=1\r\n", "s", none, none, "k=0\r\n"},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        if (c.before != "<missing>")
+            writeRaw(c.before);
+        EXPECT_TRUE(WritePrivateProfileString(c.section, c.key, c.value, path));
+        EXPECT_EQ(readRaw(), c.after);
+    }
+}
+
+TEST_F(PrivateProfileTest, WrittenValuesReadBack)
+{
+    ASSERT_TRUE(WritePrivateProfileString("s", QByteArray("k"), QByteArray("  v  "), path));
+    EXPECT_EQ(get("s", "k"), "v");
+    ASSERT_TRUE(WritePrivateProfileString("S", QByteArray("K"), QByteArray("w"), path));
+    EXPECT_EQ(get("s", "k"), "w");
+    ASSERT_TRUE(WritePrivateProfileString("s", QByteArray("k"), std::nullopt, path));
+    EXPECT_EQ(get("s", "k"), "<default>");
+    EXPECT_EQ(readRaw(), "[s]\r\n");
+}
+
+TEST_F(PrivateProfileTest, RefusedWritesLeaveEverythingAsItWas)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray("k"), QByteArray("v"), QString()));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+    QDir::setCurrent(previous);
+
+    writeRaw("[s]\r\nk=1\r\n");
+    EXPECT_FALSE(WritePrivateProfileString("", QByteArray("k"), QByteArray("v"), path));
+    EXPECT_FALSE(WritePrivateProfileString("  ", QByteArray("k"), QByteArray("v"), path));
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray(""), QByteArray("v"), path));
+    EXPECT_FALSE(WritePrivateProfileString("s\r\n[t]", QByteArray("k"), QByteArray("v"), path));
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray("a\nb"), QByteArray("v"), path));
+    EXPECT_EQ(readRaw(), "[s]\r\nk=1\r\n");
+
+    const QString folder = dir.filePath("folder.ini");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray("k"), QByteArray("v"), folder));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray("k"), QByteArray("v"), dir.filePath("no/such/dir.ini")));
+}
+
+TEST_F(PrivateProfileTest, UnreadableFileIsNeverOverwritten)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every file";
+    writeRaw("[s]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0200), 0);
+    EXPECT_EQ(get("s", "k"), "<default>");
+    EXPECT_FALSE(WritePrivateProfileString("s", QByteArray("j"), QByteArray("2"), path));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(readRaw(), "[s]\r\nk=1\r\n");
+}
+
+TEST_F(PrivateProfileTest, WriteReplacesTheFileInOneStep)
+{
+    writeRaw("[s]\r\nk=1\r\n");
+    // A second name for the old file: a write in place would change it too.
+    const QString oldName = dir.filePath("old.ini");
+    ASSERT_EQ(link(QFile::encodeName(path).constData(), QFile::encodeName(oldName).constData()), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &before), 0);
+
+    ASSERT_TRUE(WritePrivateProfileString("s", QByteArray("k"), QByteArray("2"), path));
+
+    struct stat after {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(readRaw(), "[s]\r\nk=2\r\n");
+    EXPECT_EQ(readRaw(oldName), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList({"old.ini", "test.ini"}));
+}
+
+TEST_F(PrivateProfileTest, GarbageFileSurvivesAWrite)
+{
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919 + 13) % 256);
+    writeRaw(garbage);
+    (void)get("s", "k");
+    ASSERT_TRUE(WritePrivateProfileString("fresh", QByteArray("k"), QByteArray("v"), path));
+    EXPECT_EQ(get("fresh", "k"), "v");
+    EXPECT_TRUE(readRaw().startsWith(garbage));
+}
+
+} // namespace
