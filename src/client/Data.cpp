@@ -1,6 +1,7 @@
 #include "client/Data.h"
 
 #include "client/General.h"
+#include "client/Mod_Sound.h"
 #include "client/classIniFile.h"
 
 namespace mj {
@@ -16,6 +17,7 @@ void ResetSharedState()
     MJ_DATA_VARIABLES(MJ_RESET_DATA_VARIABLE)
 #undef MJ_RESET_DATA_VARIABLE
     ResetIniFile();
+    Mod_Sound::ResetState();
 }
 
 } // namespace mj
