@@ -1,0 +1,308 @@
+// The socket control against a real loopback server.
+#include "platform/Clock.h"
+#include "platform/Runtime.h"
+#include "platform/Winsock.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace mj;
+
+namespace {
+
+// Handles events until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        Clock::ProcessEvents(0.02);
+    }
+    return true;
+}
+
+// Handles the events that are due now and those they cause, briefly.
+void Settle()
+{
+    for (int i = 0; i < 20; ++i)
+        Clock::ProcessEvents(0.005);
+}
+
+class WinsockTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        ws.SetRemoteHost(QStringLiteral("127.0.0.1"));
+        ws.SetRemotePort(server.serverPort());
+        ws.OnDataArrival = [this](int32_t total) {
+            events.push_back("data " + std::to_string(total));
+            received += ws.GetData();
+        };
+        ws.OnClose = [this] { events.push_back("close"); };
+    }
+
+    // Connects the control and returns the server's end of the connection.
+    QTcpSocket* ConnectPeer()
+    {
+        ws.Connect();
+        if (!WaitFor([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }))
+            return nullptr;
+        QTcpSocket* peer = server.nextPendingConnection();
+        peers.emplace_back(peer);
+        return peer;
+    }
+
+    QTcpServer server;
+    Winsock ws;
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    std::vector<std::string> events;
+    QByteArray received;
+};
+
+TEST_F(WinsockTest, ConnectsAsynchronouslyAndReceivesChunksInOrder)
+{
+    EXPECT_EQ(ws.State(), sckClosed);
+    ws.Connect();
+    // Connect only starts the attempt; the connection completes in the
+    // event loop.
+    EXPECT_TRUE(ws.State() == sckResolvingHost || ws.State() == sckConnecting) << ws.State();
+    ASSERT_TRUE(WaitFor([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }));
+    std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+
+    QByteArray sent;
+    for (int chunk = 0; chunk < 5; ++chunk) {
+        const QByteArray bytes = QByteArray(100 + chunk * 37, char('a' + chunk)) + char(chunk);
+        sent += bytes;
+        peer->write(bytes);
+        ASSERT_TRUE(WaitFor([&] { return received.size() == sent.size(); })) << chunk;
+    }
+    EXPECT_EQ(received, sent);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(ws.State(), sckConnected);
+    EXPECT_EQ(ws.BytesAvailable(), 0);
+}
+
+TEST_F(WinsockTest, SendsEveryByteInOrder)
+{
+    QTcpSocket* peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+    QByteArray sent;
+    for (int i = 0; i < 200; ++i) {
+        QByteArray frame(272, char(i));
+        frame[0] = char(i >> 8);
+        sent += frame;
+        ws.SendData(frame);
+    }
+    QByteArray got;
+    ASSERT_TRUE(WaitFor([&] {
+        got += peer->readAll();
+        return got.size() >= sent.size();
+    }));
+    EXPECT_EQ(got, sent);
+}
+
+TEST_F(WinsockTest, PartialReadLeavesTheRestAndLaterArrivalsCountIt)
+{
+    std::vector<int32_t> totals;
+    ws.OnDataArrival = [&](int32_t total) {
+        totals.push_back(total);
+        received += ws.GetData(3);
+    };
+    QTcpSocket* peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+
+    peer->write("12345");
+    ASSERT_TRUE(WaitFor([&] { return !totals.empty(); }));
+    Settle();
+    EXPECT_EQ(totals, std::vector<int32_t>{5});
+    EXPECT_EQ(received, "123");
+    EXPECT_EQ(ws.BytesAvailable(), 2);
+
+    peer->write("6789");
+    ASSERT_TRUE(WaitFor([&] { return totals.size() == 2; }));
+    EXPECT_EQ(totals[1], 6);
+    EXPECT_EQ(received, "123456");
+    EXPECT_EQ(ws.GetData(0), QByteArray());
+    EXPECT_EQ(ws.GetData(100), "789");
+    EXPECT_EQ(ws.GetData(), QByteArray());
+}
+
+TEST_F(WinsockTest, PeerCloseDeliversTheLastBytesThenTheCloseEvent)
+{
+    QTcpSocket* peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+    peer->write("last words");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(WaitFor([&] { return !events.empty() && events.back() == "close"; }));
+    EXPECT_EQ(received, "last words");
+    EXPECT_EQ(events.front(), "data 10");
+    EXPECT_EQ(ws.State(), sckClosing);
+    EXPECT_THROW(ws.SendData("x"), RuntimeError);
+    // Another attempt needs a Close first.
+    try {
+        ws.Connect();
+        ADD_FAILURE() << "Connect in state 8 did not raise";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number, sckInvalidOp);
+    }
+    ws.Close();
+    EXPECT_EQ(ws.State(), sckClosed);
+}
+
+TEST_F(WinsockTest, CloseStopsEveryEventAndStillDeliversWhatWasSent)
+{
+    QTcpSocket* peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+    ws.SendData("leaving");
+    ws.Close();
+    EXPECT_EQ(ws.State(), sckClosed);
+
+    peer->write("too late");
+    QByteArray got;
+    ASSERT_TRUE(WaitFor([&] {
+        got += peer->readAll();
+        return peer->state() == QAbstractSocket::UnconnectedState;
+    }));
+    got += peer->readAll();
+    EXPECT_EQ(got, "leaving");
+    Settle();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(ws.State(), sckClosed);
+    EXPECT_EQ(ws.BytesAvailable(), 0);
+}
+
+TEST_F(WinsockTest, CloseInsideTheDataHandlerSuppressesTheCloseEvent)
+{
+    ws.OnDataArrival = [this](int32_t) {
+        events.push_back("data");
+        ws.Close();
+    };
+    QTcpSocket* peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+    peer->write("bye");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(WaitFor([&] { return !events.empty(); }));
+    Settle();
+    EXPECT_EQ(events, std::vector<std::string>{"data"});
+    EXPECT_EQ(ws.State(), sckClosed);
+}
+
+TEST_F(WinsockTest, HandlerThatWaitsIsNotReentered)
+{
+    int depth = 0, maxDepth = 0;
+    QTcpSocket* peer = nullptr;
+    ws.OnDataArrival = [&](int32_t) {
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        received += ws.GetData();
+        if (received == "first") {
+            // More data and the close come while this handler waits.
+            peer->write("second");
+            peer->disconnectFromHost();
+            WaitFor([&] { return peer->state() == QAbstractSocket::UnconnectedState; });
+            Settle();
+            events.push_back("handler done");
+        }
+        --depth;
+    };
+    peer = ConnectPeer();
+    ASSERT_TRUE(peer);
+    peer->write("first");
+    ASSERT_TRUE(WaitFor([&] { return !events.empty() && events.back() == "close"; }));
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_EQ(received, "firstsecond");
+    EXPECT_EQ(events, (std::vector<std::string>{"handler done", "close"}));
+}
+
+TEST_F(WinsockTest, ReconnectsAfterClose)
+{
+    QTcpSocket* first = ConnectPeer();
+    ASSERT_TRUE(first);
+    ws.Close();
+    QTcpSocket* second = ConnectPeer();
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(WaitFor([&] { return first->state() == QAbstractSocket::UnconnectedState; }));
+
+    second->write("again");
+    ASSERT_TRUE(WaitFor([&] { return received == "again"; }));
+    ws.SendData("hello");
+    QByteArray got;
+    ASSERT_TRUE(WaitFor([&] {
+        got += second->readAll();
+        return got == "hello";
+    }));
+}
+
+TEST_F(WinsockTest, FailedConnectShowsAsErrorAndNeedsCloseBeforeRetrying)
+{
+    // A port that was free a moment ago refuses the connection.
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = gone.serverPort();
+    gone.close();
+
+    struct Case {
+        const char* name;
+        QString host;
+        int32_t port;
+    };
+    const Case cases[] = {
+        {"refused", QStringLiteral("127.0.0.1"), closedPort},
+        {"no host", QString(), server.serverPort()},
+        {"port out of range", QStringLiteral("127.0.0.1"), 70000},
+        {"negative port", QStringLiteral("127.0.0.1"), -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ws.SetRemoteHost(c.host);
+        ws.SetRemotePort(c.port);
+        ws.Connect();
+        EXPECT_TRUE(WaitFor([&] { return ws.State() == sckError; })) << ws.State();
+        EXPECT_THROW(ws.Connect(), RuntimeError);
+        ws.Close();
+        EXPECT_EQ(ws.State(), sckClosed);
+    }
+    EXPECT_TRUE(events.empty());
+
+    ws.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    ws.SetRemotePort(server.serverPort());
+    EXPECT_TRUE(ConnectPeer());
+}
+
+TEST_F(WinsockTest, WrongStateCallsRaiseTheControlsErrors)
+{
+    auto number = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const RuntimeError& e) {
+            return e.Number;
+        }
+        return 0;
+    };
+    EXPECT_EQ(number([this] { ws.SendData("x"); }), sckBadState);
+    ws.Connect();
+    if (ws.State() != sckConnected) {
+        EXPECT_EQ(number([this] { ws.SendData("x"); }), sckBadState);
+    }
+    EXPECT_EQ(number([this] { ws.Connect(); }), sckInvalidOp);
+    ASSERT_TRUE(WaitFor([this] { return ws.State() == sckConnected; }));
+    EXPECT_EQ(number([this] { ws.Connect(); }), sckInvalidOp);
+    ws.Close();
+    EXPECT_EQ(number([this] { ws.SendData("x"); }), sckBadState);
+    // Closing a closed control is harmless.
+    ws.Close();
+    EXPECT_EQ(ws.State(), sckClosed);
+}
+
+} // namespace
