@@ -3,6 +3,7 @@
 #include "client/General.h"
 #include "client/Mod_Sound.h"
 #include "client/classIniFile.h"
+#include "social/Mod_Prop.h"
 
 namespace mj {
 
@@ -18,6 +19,7 @@ void ResetSharedState()
 #undef MJ_RESET_DATA_VARIABLE
     ResetIniFile();
     Mod_Sound::ResetState();
+    Mod_Prop::ResetState();
 }
 
 } // namespace mj
