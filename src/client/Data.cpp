@@ -2,6 +2,8 @@
 
 #include "client/General.h"
 #include "client/Mod_Sound.h"
+#include "client/SoftTimer.h"
+#include "client/Total.h"
 #include "client/classIniFile.h"
 #include "social/Mod_Prop.h"
 
@@ -17,6 +19,8 @@ void ResetSharedState()
 #define MJ_RESET_DATA_VARIABLE(name, ...) name = __VA_ARGS__{};
     MJ_DATA_VARIABLES(MJ_RESET_DATA_VARIABLE)
 #undef MJ_RESET_DATA_VARIABLE
+    ResetSoftTimers();
+    Total::ResetState();
     ResetIniFile();
     Mod_Sound::ResetState();
     Mod_Prop::ResetState();

@@ -1,0 +1,44 @@
+// The soft timers of the main loop: ten pairs of an enable flag and a tick
+// counter that every tick of TimerBong advances (slots 5 and 9 do no work).
+// Slots 7 and 8 go by the clock; their last clock second is kept beside them.
+#pragma once
+
+#include <cstdint>
+
+namespace mj {
+
+#define MJ_SOFT_TIMERS(X)                                             \
+    X(SendOn, SendTicks)                             /* 1: 1 tick */  \
+    X(RecvOn, RecvTicks)                             /* 2: 2 ticks */ \
+    X(ConnectWatchOn, ConnectWatchTicks)             /* 3: 4 ticks */ \
+    X(BlinkOn, BlinkTicks)                           /* 4: 8 ticks */ \
+    X(Slot5On, Slot5Ticks)                           /* 5: no work */ \
+    X(ConnectionMonitorOn, ConnectionMonitorTicks)   /* 6: 1 tick */  \
+    X(TurnClockOn, TurnClockTicks)                   /* 7: 1 s */     \
+    X(NextRoundCountdownOn, NextRoundCountdownTicks) /* 8: 1 s */     \
+    X(PulseOn, PulseTicks)                           /* 9: no work */ \
+    X(BubbleHideOn, BubbleHideTicks)                 /* 10: 40 ticks */
+
+#define MJ_DECLARE_SOFT_TIMER(on, ticks) \
+    inline bool on = false;              \
+    inline int16_t ticks = 0;
+MJ_SOFT_TIMERS(MJ_DECLARE_SOFT_TIMER)
+#undef MJ_DECLARE_SOFT_TIMER
+
+// Clock values (seconds since midnight) of the last second counted by the
+// turn clock and the next-hand countdown.
+inline double TurnClockLast = 0;
+inline double NextRoundClockLast = 0;
+
+// Every soft timer off with its counter at 0.
+inline void ResetSoftTimers()
+{
+#define MJ_RESET_SOFT_TIMER(on, ticks) \
+    on = false;                        \
+    ticks = 0;
+    MJ_SOFT_TIMERS(MJ_RESET_SOFT_TIMER)
+#undef MJ_RESET_SOFT_TIMER
+    TurnClockLast = NextRoundClockLast = 0;
+}
+
+} // namespace mj

@@ -1,0 +1,89 @@
+// The server link's frames: the 272-byte frame layout, the receive and send
+// rings, the session token, the reader that cuts one received frame into
+// `Msg` and `info`, and the two queue procedures for outgoing frames.
+//
+// Every frame is 272 bytes both ways, with no length field: the stream is cut
+// by counting. The rings hold whole frames; the receive ring only takes from
+// the socket what it has room for, so a burst is never lost (the rest waits in
+// the socket), and the send ring refuses a frame it has no room for.
+#pragma once
+
+#include "client/Data.h"
+#include "platform/Runtime.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+
+namespace mj {
+
+constexpr int FrameSize = 272;
+constexpr int32_t RingSize = 0x8800; // 128 frames
+
+// Message codes the client core itself builds or reads.
+enum MessageCode : int16_t {
+    MsgSeatName = 3,
+    MsgReady = 16,
+    MsgLogin = 18,
+    MsgChat = 19,
+    MsgKeepAlive = 24,
+    MsgReconnect = 28,
+    MsgReconnectResult = 29,
+};
+
+using FrameBytes = VbArray<uint8_t, 0, FrameSize - 1>;
+
+namespace Total {
+
+inline VbArray<uint8_t, 0, RingSize - 1> RecvRing;
+inline int32_t RecvReadPos = 0;
+inline int32_t RecvWritePos = 0;
+inline VbArray<uint8_t, 0, RingSize - 1> SendRing;
+inline int32_t SendReadPos = 0;
+inline int32_t SendWritePos = 0;
+inline VbArray<uint8_t, 0, 1> SessionToken;
+inline FrameBytes LoginFrame;
+
+// Bytes waiting in a ring.
+int32_t RecvWaiting();
+int32_t SendWaiting();
+// Room left in the receive ring (it holds at most RingSize - 1 bytes).
+int32_t RecvRoom();
+
+// Appends received bytes to the receive ring. Takes at most RecvRoom() bytes
+// and returns how many it took.
+int32_t AppendReceived(const QByteArray& bytes);
+// Drops the part of a frame at the tail of the receive ring, so a new
+// connection's stream starts on a frame boundary; whole frames stay.
+void DropPartialReceivedFrame();
+
+// Cuts the next 272 bytes of the receive ring into Msg and info and handles
+// the codes the core reads itself (seat names, chat lines). The caller makes
+// sure a whole frame waits.
+void ReadServerFrame();
+
+// Builds a frame from a header (and ChatOut for a chat line) and appends it to
+// the send ring. Returns false when nothing was queued (an empty chat line, or
+// no room in the ring).
+bool QueueMessage(MsgHeader& header);
+// Stamps the session token into a ready frame and appends it.
+bool QueueRawFrame(FrameBytes& frame);
+// Takes the next waiting frame from the send ring; false when none waits.
+bool TakeQueuedFrame(FrameBytes& frame);
+
+// Builds the login frame from the account and credential (one byte a
+// character). Raises a run-time error for a character that takes two bytes.
+void BuildLoginFrame(const QString& account, const QString& credential);
+QByteArray LoginFrameBytes();
+
+// Module state back to its program-start value.
+void ResetState();
+
+} // namespace Total
+
+namespace General {
+// All four ring indexes back to 0.
+void ResetNetBuffers();
+} // namespace General
+
+} // namespace mj
