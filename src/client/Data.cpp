@@ -2,6 +2,7 @@
 
 #include "client/General.h"
 #include "client/Mod_Sound.h"
+#include "client/Image_Resource.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
 #include "client/classIniFile.h"
@@ -22,6 +23,7 @@ void ResetSharedState()
     ResetSoftTimers();
     Total::ResetState();
     ResetIniFile();
+    Image_Resource::ResetState();
     Mod_Sound::ResetState();
     Mod_Prop::ResetState();
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -14,5 +16,13 @@ namespace mj::Resources {
 std::optional<QByteArray> Load(int id, const QString& type);
 // Every resource id of a type, in increasing order.
 QList<int> Ids(const QString& type);
+
+// The pictures the windows carry in their own design (backgrounds, the window
+// skin, marks and bubbles), by name: "Form" for a window's background, else
+// "Form.Control" or "Form.Control(index)". They are not numbered resources:
+// Load never returns them.
+std::optional<QByteArray> LoadDesign(const QString& name);
+// Every design picture name, sorted.
+QStringList DesignNames();
 
 } // namespace mj::Resources
