@@ -2,6 +2,9 @@
 
 #include "client/Data.h"
 #include "platform/Clock.h"
+#include "platform/Forms.h"
+#include "platform/Program.h"
+#include "platform/Screen.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +55,10 @@ namespace {
 class FreshStart : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
+        mj::DiscardAllForms();
         mj::ResetSharedState();
+        mj::SetProgramFolder(QString());
+        mj::Screen::Reset();
         mj::Clock::UseRealClock();
         MessageBoxes().clear();
         g_answer = mj::vbOK;

@@ -29,6 +29,12 @@ MJ_SOFT_TIMERS(MJ_DECLARE_SOFT_TIMER)
 // turn clock and the next-hand countdown.
 inline double TurnClockLast = 0;
 inline double NextRoundClockLast = 0;
+// Whether each clock slot was on at the last tick: a slot just switched on
+// counts its first second from the tick that saw it on.
+inline bool TurnClockWasOn = false;
+inline bool NextRoundWasOn = false;
+// Monotonic time of the first award-data request of a settlement; -1 none.
+inline double ScoreInfoAskedSince = -1;
 
 // Every soft timer off with its counter at 0.
 inline void ResetSoftTimers()
@@ -39,6 +45,8 @@ inline void ResetSoftTimers()
     MJ_SOFT_TIMERS(MJ_RESET_SOFT_TIMER)
 #undef MJ_RESET_SOFT_TIMER
     TurnClockLast = NextRoundClockLast = 0;
+    TurnClockWasOn = NextRoundWasOn = false;
+    ScoreInfoAskedSince = -1;
 }
 
 } // namespace mj
