@@ -1,22 +1,9 @@
 #include "ServerProcess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 
 namespace mjtest {
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 ServerProcess::ServerProcess(const QString& script, const QStringList& extraArgs)
 {

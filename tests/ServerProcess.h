@@ -3,6 +3,8 @@
 // collects what it prints.
 #pragma once
 
+#include "TestSupport.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,10 +13,6 @@
 #include <functional>
 
 namespace mjtest {
-
-// Handles events until `done` is true or `timeoutMs` of real time passed;
-// returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 class ServerProcess {
 public:

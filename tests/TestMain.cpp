@@ -1,13 +1,15 @@
 #include "TestSupport.h"
 
 #include "client/Data.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
 #include "platform/Program.h"
 #include "platform/Screen.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,18 @@ bool EndsProgram(const std::function<void()>& body, int* exitCode)
     return false;
 }
 
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
 QString ArtifactDir()
 {
     const QString dir = QStringLiteral(MJ_BUILD_DIR "/test-artifacts");
@@ -67,6 +81,8 @@ class FreshStart : public ::testing::EmptyTestEventListener {
             return g_answer;
         });
         mj::SetEndProgramAction([](int code) { throw mj::ProgramEnded{code}; });
+        mj::SetUnhandledErrorAction(nullptr);
+        mj::ClearProgramEndedInEvent();
     }
 };
 
@@ -77,7 +93,7 @@ int main(int argc, char** argv)
 {
     // Tests never need a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
+    mj::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new mjtest::FreshStart);
     return RUN_ALL_TESTS();

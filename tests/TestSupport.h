@@ -20,6 +20,10 @@ void AnswerMessageBoxes(int answer);
 // Runs `body` and returns true when it ended the program (EndProgram).
 bool EndsProgram(const std::function<void()>& body, int* exitCode = nullptr);
 
+// Handles events until `done` is true or `timeoutMs` of real time passed;
+// returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
 // A folder in the build tree where tests leave files for people to look at.
 QString ArtifactDir();
 

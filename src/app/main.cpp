@@ -1,11 +1,11 @@
 // The table client. It is started by the game hall with one command line.
-#include <QApplication>
+#include "platform/Application.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    mj::Application app(argc, argv);
     std::fprintf(stderr, "mjtable: start-up is not built yet\n");
     return 1;
 }

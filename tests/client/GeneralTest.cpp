@@ -163,3 +163,55 @@ TEST(GeneralPauses, WaitOnTheRealClock)
 }
 
 } // namespace
+
+#include "platform/Forms.h"
+
+namespace {
+
+// A window with one list box, as the chat history is.
+class ListWindow : public mj::Form {
+public:
+    ListWindow() : Form(QStringLiteral("ListWindow")), List1(*this, QStringLiteral("List1")) {}
+    mj::ListBox List1;
+};
+
+TEST(GeneralWrappedText, LinesOfAtMostTheWidthInARealListBox)
+{
+    const struct {
+        const char* text;
+        int16_t width;
+        QStringList lines;
+    } cases[] = {
+        {"abcdef", 4, {"abcd ", "ef "}},
+        {"你好", 3, {"你好 "}},             // a wide character may end one column past
+        {"ab你cd", 3, {"ab你 ", "cd "}},
+        {"abcd", 4, {"abcd "}},
+        {"", 4, {}},
+        {"a", 0, {"a "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ListWindow& w = form<ListWindow>();
+        w.List1.Clear();
+        General::AddWrappedText(w.List1, QString::fromUtf8(c.text), c.width);
+        QStringList got;
+        for (int i = 0; i < w.List1.ListCount(); ++i)
+            got.append(w.List1.List(i));
+        EXPECT_EQ(got, c.lines);
+    }
+}
+
+TEST(GeneralWrappedText, TheTextEndsAtItsFirstNul)
+{
+    ListWindow& w = form<ListWindow>();
+    QString text = QStringLiteral("hello");
+    text.append(QChar(0));
+    text.append(QStringLiteral("world"));
+    General::AddWrappedText(w.List1, text, 46);
+    ASSERT_EQ(w.List1.ListCount(), 1);
+    EXPECT_EQ(w.List1.List(0), QStringLiteral("hello "));
+    General::AddWrappedText(w.List1, QString(QChar(0)) + QStringLiteral("x"), 46);
+    EXPECT_EQ(w.List1.ListCount(), 1); // nothing left before the NUL: nothing added
+}
+
+} // namespace

@@ -108,3 +108,28 @@ TEST(EndAndMessages, HooksReplaceTheWindowAndTheExit)
 }
 
 } // namespace
+
+#include "platform/Application.h"
+
+#include <QTimer>
+
+namespace {
+
+TEST(EventLoop, ARunTimeErrorInAnEventGoesToTheUnhandledErrorAction)
+{
+    int seen = 0;
+    SetUnhandledErrorAction([&](const RuntimeError& e) { seen = e.Number; });
+    bool after = false;
+    QTimer::singleShot(0, [] { Raise(ErrSubscript); });
+    QTimer::singleShot(1, [&] { after = true; });
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return after; }));
+    EXPECT_EQ(seen, ErrSubscript); // and the loop went on
+}
+
+TEST(EventLoop, ByDefaultAnUnhandledErrorEndsTheProgram)
+{
+    QTimer::singleShot(0, [] { Raise(ErrOverflow); });
+    ASSERT_TRUE(mjtest::PumpUntil([] { return ProgramEndedInEvent(); }));
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+// The application object. Every event the program handles (timers, sockets,
+// mouse and keys, painting) passes through it, so it is the one place where a
+// run-time error that no procedure handled ends up: it goes to the unhandled
+// error action, as the original's runtime ended the program after such an
+// error. Start-up installs an action that restores the hall window first.
+#pragma once
+
+#include "platform/Runtime.h"
+
+#include <QApplication>
+
+#include <functional>
+
+namespace mj {
+
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// What happens to a run-time error that reached the event loop. The default
+// writes the error to standard error and ends the program.
+void SetUnhandledErrorAction(std::function<void(const RuntimeError&)> action);
+void HandleUnhandledError(const RuntimeError& error);
+
+// Set when EndProgram's replaced action (tests) ended the program inside an
+// event; the event loop itself cannot carry the end further.
+bool ProgramEndedInEvent();
+void ClearProgramEndedInEvent();
+
+} // namespace mj
