@@ -9,8 +9,26 @@
 #include <QStringList>
 
 #include <functional>
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace mjtest {
+
+// The number of the run-time error `body` raised; 0 when it raised none.
+inline int ErrorOf(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const mj::RuntimeError& e) {
+        return e.Number;
+    }
+    return 0;
+}
 
 // Prompts of every message box shown since the test began.
 QStringList& MessageBoxes();

@@ -17,25 +17,9 @@
 #include <cmath>
 #include <limits>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 using namespace mj;
 
 namespace {
-
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 Picture solid(int width, int height, QColor color, int id = 0)
 {
@@ -156,10 +140,10 @@ TEST_F(Controls, InvalidSizesRaiseInsteadOfReachingTheWidget)
     TableForm& f = form<TableForm>();
     Image& tile = f.MJ_Image(0);
     tile.Move(1, 2, 3, 4);
-    EXPECT_EQ(errorOf([&] { tile.SetWidth(-1); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { tile.SetHeight(std::nan("")); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { tile.SetLeft(std::numeric_limits<double>::infinity()); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { tile.Move(0, 0, 5, -5); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { tile.SetWidth(-1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { tile.SetHeight(std::nan("")); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { tile.SetLeft(std::numeric_limits<double>::infinity()); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { tile.Move(0, 0, 5, -5); }), ErrInvalidPropertyValue);
     // A failed Move changes nothing.
     EXPECT_EQ(tile.Left(), 1);
     EXPECT_EQ(tile.Height(), 4);
@@ -288,20 +272,20 @@ TEST_F(Controls, ArrayMembersAreCheckedOnEveryAccess)
 {
     TableForm& f = form<TableForm>();
     f.MJ_Image.Load(1);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Load(1); }), ErrControlArrayExists);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Load(0); }), ErrControlArrayExists);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Load(-1); }), ErrControlArrayMissing);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Load(40000); }), ErrControlArrayMissing);
-    EXPECT_EQ(errorOf([&] { (void)f.MJ_Image(2); }), ErrControlArrayMissing);
-    EXPECT_EQ(errorOf([&] { (void)f.MJ_Image[-1]; }), ErrControlArrayMissing);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Unload(2); }), ErrControlArrayMissing);
-    EXPECT_EQ(errorOf([&] { f.MJ_Image.Unload(0); }), ErrCantUnloadDesignControl);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Load(1); }), ErrControlArrayExists);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Load(0); }), ErrControlArrayExists);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Load(-1); }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Load(40000); }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)f.MJ_Image(2); }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)f.MJ_Image[-1]; }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Unload(2); }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.MJ_Image.Unload(0); }), ErrCantUnloadDesignControl);
 
     // An array without member 0 from the design: its members are 1 to 3,
     // and a loaded one copies the lowest.
     EXPECT_EQ(f.ImgKuang.LBound(), 1);
     EXPECT_EQ(f.ImgKuang.UBound(), 3);
-    EXPECT_EQ(errorOf([&] { (void)f.ImgKuang(0); }), ErrControlArrayMissing);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)f.ImgKuang(0); }), ErrControlArrayMissing);
     f.ImgKuang.Load(0);
     EXPECT_EQ(f.ImgKuang(0).Width(), 126);
     EXPECT_EQ(f.ImgKuang.LBound(), 0);
@@ -407,7 +391,7 @@ TEST_F(Controls, ZOrderMovesWithinTheLayerAndQtStackingAgrees)
     list.Move(0, 0);
     c.ZOrder(0);
     EXPECT_EQ(pic.DrawingOrder().last(), QStringLiteral("list"));
-    EXPECT_EQ(errorOf([&] { a.ZOrder(2); }), ErrInvalidCall);
+    EXPECT_EQ(mjtest::ErrorOf([&] { a.ZOrder(2); }), ErrInvalidCall);
 }
 
 // ---- List boxes ----------------------------------------------------------------
@@ -435,11 +419,11 @@ TEST_F(Controls, ListBoxAddsRemovesAndSelects)
     EXPECT_EQ(list.ListIndex(), -1); // the selected line is gone
     EXPECT_EQ(list.ListCount(), 1);
 
-    EXPECT_EQ(errorOf([&] { list.RemoveItem(1); }), ErrInvalidCall);
-    EXPECT_EQ(errorOf([&] { list.RemoveItem(-1); }), ErrInvalidCall);
-    EXPECT_EQ(errorOf([&] { list.AddItem(QStringLiteral("x"), 3); }), ErrInvalidCall);
-    EXPECT_EQ(errorOf([&] { list.SetListIndex(1); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { list.SetListIndex(-2); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.RemoveItem(1); }), ErrInvalidCall);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.RemoveItem(-1); }), ErrInvalidCall);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.AddItem(QStringLiteral("x"), 3); }), ErrInvalidCall);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.SetListIndex(1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.SetListIndex(-2); }), ErrInvalidPropertyValue);
     list.SetListIndex(0);
     list.SetListIndex(-1);
     EXPECT_EQ(list.ListIndex(), -1);
@@ -464,8 +448,8 @@ TEST_F(Controls, ListBoxScrollsToTopIndexAsFarAsItCan)
     list.SetTopIndex(list.ListCount() - 1);
     EXPECT_GT(list.TopIndex(), 30);
     EXPECT_LT(list.TopIndex(), 40);
-    EXPECT_EQ(errorOf([&] { list.SetTopIndex(40); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { list.SetTopIndex(-1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.SetTopIndex(40); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { list.SetTopIndex(-1); }), ErrInvalidPropertyValue);
 }
 
 TEST_F(Controls, ListBoxSelectsTheRowBeforeMouseDownAndRaisesDblClick)
@@ -513,8 +497,8 @@ TEST_F(Controls, TextBoxTextSelectionAndChange)
     EXPECT_EQ(box.SelLength(), 5); // up to the end of the text
     box.SetSelStart(100);
     EXPECT_EQ(box.SelStart(), 8);
-    EXPECT_EQ(errorOf([&] { box.SetSelStart(-1); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { box.SetSelLength(-1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { box.SetSelStart(-1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { box.SetSelLength(-1); }), ErrInvalidPropertyValue);
 }
 
 TEST_F(Controls, TextBoxMaxLengthLimitsTypingButNotTheProgram)
@@ -588,8 +572,8 @@ TEST_F(Controls, LabelFontColoursAndAutoSize)
     label.SetFontSize(10.5);
     EXPECT_EQ(label.Widget()->font().pixelSize(), 14);
     EXPECT_EQ(label.FontSize(), 10.5);
-    EXPECT_EQ(errorOf([&] { label.SetFontSize(0); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { label.SetAlignment(3); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { label.SetFontSize(0); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { label.SetAlignment(3); }), ErrInvalidPropertyValue);
 
     label.SetCaption(QStringLiteral("玩家0"));
     EXPECT_EQ(label.Width(), 38); // no AutoSize: the size stays
@@ -656,8 +640,8 @@ TEST_F(Controls, TimerRunsOnlyWhenEnabledWithAnInterval)
     EXPECT_TRUE(f.TimerBong.IsRunning());
     f.TimerBong.SetInterval(0);
     EXPECT_FALSE(f.TimerBong.IsRunning());
-    EXPECT_EQ(errorOf([&] { f.TimerBong.SetInterval(-1); }), ErrInvalidPropertyValue);
-    EXPECT_EQ(errorOf([&] { f.TimerBong.SetInterval(65536); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.TimerBong.SetInterval(-1); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.TimerBong.SetInterval(65536); }), ErrInvalidPropertyValue);
 
     // Unloading the form stops its timers for good.
     f.TimerBong.SetInterval(50);

@@ -15,25 +15,9 @@
 
 #include <cstdlib>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 using namespace mj;
 
 namespace {
-
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 void flushUnloaded()
 {
@@ -174,7 +158,7 @@ TEST_F(Forms, GeometryIsInScreenTwipsAndReadsBackExactly)
     EXPECT_EQ(f.Widget()->pos(), QPoint(67, 2)); // 66.7 and 1.5 -> 67 and 2
     EXPECT_EQ(f.Widget()->size(), QSize(387 - 67, 182 - 2));
     EXPECT_EQ(f.ScaleWidth(), 4800.75);
-    EXPECT_EQ(errorOf([&] { f.SetWidth(-15); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.SetWidth(-15); }), ErrInvalidPropertyValue);
 
     // A move made by the window system (the user dragging it) is read back.
     f.Widget()->move(100, 40);
@@ -212,7 +196,7 @@ TEST_F(Forms, ResizeComesOnFirstShowOnSizeChangesAndOnWindowStateChanges)
     EXPECT_EQ(counts.resizes, 4);
     f.SetWindowState(0); // no change, no event
     EXPECT_EQ(counts.resizes, 4);
-    EXPECT_EQ(errorOf([&] { f.SetWindowState(3); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.SetWindowState(3); }), ErrInvalidPropertyValue);
 }
 
 TEST_F(Forms, WindowStylesKeepTheWindowShown)
@@ -231,7 +215,7 @@ TEST_F(Forms, WindowStylesKeepTheWindowShown)
     f.SetWindowAlpha(200);
     EXPECT_EQ(f.WindowAlpha(), 200);
     EXPECT_NEAR(f.Widget()->windowOpacity(), 200 / 255.0, 0.01);
-    EXPECT_EQ(errorOf([&] { f.SetWindowAlpha(256); }), ErrInvalidPropertyValue);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.SetWindowAlpha(256); }), ErrInvalidPropertyValue);
     EXPECT_EQ(f.Left(), 3000); // restyling does not move it
 }
 
@@ -255,7 +239,7 @@ TEST_F(Forms, PaintPictureStretchesPartsOfAPictureOntoTheForm)
     const QImage shot = f.Grab();
     EXPECT_EQ(shot.pixelColor(50, 90), QColor(Qt::blue));
     EXPECT_EQ(shot.pixelColor(50, 50), VbColor(f.BackColor()));
-    EXPECT_EQ(errorOf([&] { f.PaintPicture(Picture(), 0, 0); }), ErrInvalidPicture);
+    EXPECT_EQ(mjtest::ErrorOf([&] { f.PaintPicture(Picture(), 0, 0); }), ErrInvalidPicture);
     EXPECT_TRUE(f.SaveImage(QDir(mjtest::ArtifactDir()).filePath(QStringLiteral("form-paintpicture.png"))));
 
     // A new background picture replaces what was painted.

@@ -10,16 +10,6 @@ using namespace mj;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Number;
-    }
-    return 0;
-}
-
 TEST(VbArray, BoundsAreInclusiveAndChecked)
 {
     VbArray<int, 1, 3> a;
@@ -28,10 +18,10 @@ TEST(VbArray, BoundsAreInclusiveAndChecked)
     EXPECT_EQ(a[1], 10);
     EXPECT_EQ(a[3], 30);
     EXPECT_EQ(a[2], 0);
-    EXPECT_EQ(errorOf([&] { a[0] = 1; }), ErrSubscript);
-    EXPECT_EQ(errorOf([&] { (void)a[4]; }), ErrSubscript);
-    EXPECT_EQ(errorOf([&] { (void)a[-1]; }), ErrSubscript);
-    EXPECT_EQ(errorOf([&] { (void)a[1LL << 40]; }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { a[0] = 1; }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)a[4]; }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)a[-1]; }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)a[1LL << 40]; }), ErrSubscript);
 }
 
 TEST(VbArray, TwoDimensionsCheckBothAxes)
@@ -41,8 +31,8 @@ TEST(VbArray, TwoDimensionsCheckBothAxes)
     a(3, 20) = 7;
     EXPECT_EQ(a(1, 0), 5);
     EXPECT_EQ(a(3, 20), 7);
-    EXPECT_EQ(errorOf([&] { (void)a(0, 0); }), ErrSubscript);
-    EXPECT_EQ(errorOf([&] { (void)a(1, 21); }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)a(0, 0); }), ErrSubscript);
+    EXPECT_EQ(mjtest::ErrorOf([&] { (void)a(1, 21); }), ErrSubscript);
 }
 
 struct IntCase {
@@ -64,7 +54,7 @@ TEST(Conversions, CIntOfText)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         if (c.error)
-            EXPECT_EQ(errorOf([&] { CInt(QString::fromUtf8(c.text)); }), c.error);
+            EXPECT_EQ(mjtest::ErrorOf([&] { CInt(QString::fromUtf8(c.text)); }), c.error);
         else
             EXPECT_EQ(CInt(QString::fromUtf8(c.text)), c.expected);
     }
@@ -73,11 +63,11 @@ TEST(Conversions, CIntOfText)
 TEST(Conversions, CLngAndCByteRanges)
 {
     EXPECT_EQ(CLng(QStringLiteral("2147483647")), 2147483647);
-    EXPECT_EQ(errorOf([] { CLng(QStringLiteral("2147483648")); }), ErrOverflow);
+    EXPECT_EQ(mjtest::ErrorOf([] { CLng(QStringLiteral("2147483648")); }), ErrOverflow);
     EXPECT_EQ(CByte(255.4), 255);
-    EXPECT_EQ(errorOf([] { CByte(256); }), ErrOverflow);
-    EXPECT_EQ(errorOf([] { CByte(-1); }), ErrOverflow);
-    EXPECT_EQ(errorOf([] { CInt(std::nan("")); }), ErrOverflow);
+    EXPECT_EQ(mjtest::ErrorOf([] { CByte(256); }), ErrOverflow);
+    EXPECT_EQ(mjtest::ErrorOf([] { CByte(-1); }), ErrOverflow);
+    EXPECT_EQ(mjtest::ErrorOf([] { CInt(std::nan("")); }), ErrOverflow);
 }
 
 TEST(Conversions, ValReadsTheLeadingNumberAndNeverFails)

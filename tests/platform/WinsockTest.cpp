@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 // The socket control against a real loopback server.
 #include "platform/Clock.h"
 #include "platform/Runtime.h"
@@ -18,18 +19,6 @@
 using namespace mj;
 
 namespace {
-
-// Handles events until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        Clock::ProcessEvents(0.02);
-    }
-    return true;
-}
 
 // Handles the events that are due now and those they cause, briefly.
 void Settle()
@@ -56,7 +45,7 @@ protected:
     QTcpSocket* ConnectPeer()
     {
         ws.Connect();
-        if (!WaitFor([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }))
+        if (!mjtest::PumpUntil([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }))
             return nullptr;
         QTcpSocket* peer = server.nextPendingConnection();
         peers.emplace_back(peer);
@@ -77,7 +66,7 @@ TEST_F(WinsockTest, ConnectsAsynchronouslyAndReceivesChunksInOrder)
     // Connect only starts the attempt; the connection completes in the
     // event loop.
     EXPECT_TRUE(ws.State() == sckResolvingHost || ws.State() == sckConnecting) << ws.State();
-    ASSERT_TRUE(WaitFor([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }));
+    ASSERT_TRUE(mjtest::PumpUntil([this] { return ws.State() == sckConnected && server.hasPendingConnections(); }));
     std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
 
     QByteArray sent;
@@ -85,7 +74,7 @@ TEST_F(WinsockTest, ConnectsAsynchronouslyAndReceivesChunksInOrder)
         const QByteArray bytes = QByteArray(100 + chunk * 37, char('a' + chunk)) + char(chunk);
         sent += bytes;
         peer->write(bytes);
-        ASSERT_TRUE(WaitFor([&] { return received.size() == sent.size(); })) << chunk;
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return received.size() == sent.size(); })) << chunk;
     }
     EXPECT_EQ(received, sent);
     ASSERT_FALSE(events.empty());
@@ -105,7 +94,7 @@ TEST_F(WinsockTest, SendsEveryByteInOrder)
         ws.SendData(frame);
     }
     QByteArray got;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
         got += peer->readAll();
         return got.size() >= sent.size();
     }));
@@ -123,14 +112,14 @@ TEST_F(WinsockTest, PartialReadLeavesTheRestAndLaterArrivalsCountIt)
     ASSERT_TRUE(peer);
 
     peer->write("12345");
-    ASSERT_TRUE(WaitFor([&] { return !totals.empty(); }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !totals.empty(); }));
     Settle();
     EXPECT_EQ(totals, std::vector<int32_t>{5});
     EXPECT_EQ(received, "123");
     EXPECT_EQ(ws.BytesAvailable(), 2);
 
     peer->write("6789");
-    ASSERT_TRUE(WaitFor([&] { return totals.size() == 2; }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return totals.size() == 2; }));
     EXPECT_EQ(totals[1], 6);
     EXPECT_EQ(received, "123456");
     EXPECT_EQ(ws.GetData(0), QByteArray());
@@ -144,7 +133,7 @@ TEST_F(WinsockTest, PeerCloseDeliversTheLastBytesThenTheCloseEvent)
     ASSERT_TRUE(peer);
     peer->write("last words");
     peer->disconnectFromHost();
-    ASSERT_TRUE(WaitFor([&] { return !events.empty() && events.back() == "close"; }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !events.empty() && events.back() == "close"; }));
     EXPECT_EQ(received, "last words");
     EXPECT_EQ(events.front(), "data 10");
     EXPECT_EQ(ws.State(), sckClosing);
@@ -170,7 +159,7 @@ TEST_F(WinsockTest, CloseStopsEveryEventAndStillDeliversWhatWasSent)
 
     peer->write("too late");
     QByteArray got;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
         got += peer->readAll();
         return peer->state() == QAbstractSocket::UnconnectedState;
     }));
@@ -192,7 +181,7 @@ TEST_F(WinsockTest, CloseInsideTheDataHandlerSuppressesTheCloseEvent)
     ASSERT_TRUE(peer);
     peer->write("bye");
     peer->disconnectFromHost();
-    ASSERT_TRUE(WaitFor([&] { return !events.empty(); }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !events.empty(); }));
     Settle();
     EXPECT_EQ(events, std::vector<std::string>{"data"});
     EXPECT_EQ(ws.State(), sckClosed);
@@ -210,7 +199,7 @@ TEST_F(WinsockTest, HandlerThatWaitsIsNotReentered)
             // More data and the close come while this handler waits.
             peer->write("second");
             peer->disconnectFromHost();
-            WaitFor([&] { return peer->state() == QAbstractSocket::UnconnectedState; });
+            mjtest::PumpUntil([&] { return peer->state() == QAbstractSocket::UnconnectedState; });
             Settle();
             events.push_back("handler done");
         }
@@ -219,7 +208,7 @@ TEST_F(WinsockTest, HandlerThatWaitsIsNotReentered)
     peer = ConnectPeer();
     ASSERT_TRUE(peer);
     peer->write("first");
-    ASSERT_TRUE(WaitFor([&] { return !events.empty() && events.back() == "close"; }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !events.empty() && events.back() == "close"; }));
     EXPECT_EQ(maxDepth, 1);
     EXPECT_EQ(received, "firstsecond");
     EXPECT_EQ(events, (std::vector<std::string>{"handler done", "close"}));
@@ -232,13 +221,13 @@ TEST_F(WinsockTest, ReconnectsAfterClose)
     ws.Close();
     QTcpSocket* second = ConnectPeer();
     ASSERT_TRUE(second);
-    ASSERT_TRUE(WaitFor([&] { return first->state() == QAbstractSocket::UnconnectedState; }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return first->state() == QAbstractSocket::UnconnectedState; }));
 
     second->write("again");
-    ASSERT_TRUE(WaitFor([&] { return received == "again"; }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return received == "again"; }));
     ws.SendData("hello");
     QByteArray got;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
         got += second->readAll();
         return got == "hello";
     }));
@@ -268,7 +257,7 @@ TEST_F(WinsockTest, FailedConnectShowsAsErrorAndNeedsCloseBeforeRetrying)
         ws.SetRemoteHost(c.host);
         ws.SetRemotePort(c.port);
         ws.Connect();
-        EXPECT_TRUE(WaitFor([&] { return ws.State() == sckError; })) << ws.State();
+        EXPECT_TRUE(mjtest::PumpUntil([&] { return ws.State() == sckError; })) << ws.State();
         EXPECT_THROW(ws.Connect(), RuntimeError);
         ws.Close();
         EXPECT_EQ(ws.State(), sckClosed);
@@ -296,7 +285,7 @@ TEST_F(WinsockTest, WrongStateCallsRaiseTheControlsErrors)
         EXPECT_EQ(number([this] { ws.SendData("x"); }), sckBadState);
     }
     EXPECT_EQ(number([this] { ws.Connect(); }), sckInvalidOp);
-    ASSERT_TRUE(WaitFor([this] { return ws.State() == sckConnected; }));
+    ASSERT_TRUE(mjtest::PumpUntil([this] { return ws.State() == sckConnected; }));
     EXPECT_EQ(number([this] { ws.Connect(); }), sckInvalidOp);
     ws.Close();
     EXPECT_EQ(number([this] { ws.SendData("x"); }), sckBadState);

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 // The scripted game server, run as the program it is, with a plain socket as
 // its client.
 #include "platform/Clock.h"
@@ -20,17 +21,6 @@ using namespace mj;
 namespace {
 
 constexpr int FrameSize = 272;
-
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        Clock::ProcessEvents(0.02);
-    }
-    return true;
-}
 
 // One run of mjserver with a script written to a temporary folder.
 class ServerRun {
@@ -61,7 +51,7 @@ public:
     // Waits for "listening PORT" and returns the port (0 when it never came).
     quint16 Port()
     {
-        WaitFor([this] { return !Lines().isEmpty() || process.state() == QProcess::NotRunning; });
+        mjtest::PumpUntil([this] { return !Lines().isEmpty() || process.state() == QProcess::NotRunning; });
         const QStringList lines = Lines();
         if (lines.isEmpty() || !lines[0].startsWith(u"listening "))
             return 0;
@@ -71,7 +61,7 @@ public:
     // Waits for the program to end; -1 when it did not.
     int ExitCode()
     {
-        if (!WaitFor([this] { return process.state() == QProcess::NotRunning; }))
+        if (!mjtest::PumpUntil([this] { return process.state() == QProcess::NotRunning; }))
             return -1;
         out += process.readAllStandardOutput();
         return process.exitCode();
@@ -94,16 +84,16 @@ public:
             received += socket.readAll();
         });
         socket.connectToHost(QHostAddress::LocalHost, port);
-        WaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; });
+        mjtest::PumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState; });
     }
     bool Connected() const { return socket.state() == QAbstractSocket::ConnectedState; }
     bool WaitForBytes(qsizetype n)
     {
-        return WaitFor([&] { return received.size() >= n; });
+        return mjtest::PumpUntil([&] { return received.size() >= n; });
     }
     bool WaitForClose()
     {
-        return WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; });
+        return mjtest::PumpUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; });
     }
 
     QTcpSocket socket;
@@ -215,7 +205,7 @@ TEST(MjServer, ExpectWaitsForTheClientAndRecordsEveryFrame)
     wanted[260] = char(0x12);
     client.socket.write(other + wanted.left(100));
     // Nothing is sent until the awaited frame is whole.
-    ASSERT_TRUE(WaitFor([&] { return run.HasLine(RecvLine(other, QStringLiteral("5 2 0 0 0 0"))); }));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return run.HasLine(RecvLine(other, QStringLiteral("5 2 0 0 0 0"))); }));
     EXPECT_TRUE(client.received.isEmpty());
     client.socket.write(wanted.mid(100));
     ASSERT_TRUE(client.WaitForBytes(FrameSize));
@@ -267,7 +257,7 @@ TEST(MjServer, ConnectionsPlayTheirOwnSections)
         EXPECT_EQ(first.received, Frame(1, 1, 1, 0, 0, 0));
         first.socket.write("0123456789");
         first.socket.disconnectFromHost();
-        ASSERT_TRUE(WaitFor([&] { return run.HasLine(QStringLiteral("closed 1")); }));
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return run.HasLine(QStringLiteral("closed 1")); }));
         EXPECT_TRUE(run.HasLine(QStringLiteral("partial 10 30313233343536373839")));
     }
     Client second(port);
