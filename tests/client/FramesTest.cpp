@@ -227,3 +227,111 @@ TEST(LoginFrame, AccountAndCredentialOneBytePerCharacter)
 }
 
 } // namespace
+
+#include "client/MainForm.h"
+#include "client/Mod_Resource.h"
+#include "client/Mod_Sound.h"
+#include "platform/Audio.h"
+#include "platform/Gbk.h"
+#include "platform/Program.h"
+#include "social/Talk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Chat frames read straight from the ring, with a recording sound back end
+// and voice files in a temporary program folder.
+class ChatFrames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(tmp.path() + QStringLiteral("/bin")));
+        ASSERT_TRUE(QDir().mkpath(tmp.path() + QStringLiteral("/common/mj")));
+        SetProgramFolder(tmp.path() + QStringLiteral("/bin"));
+        Mod_Resource::InitSoundFiles();
+        auto backend = std::make_unique<Audio::RecordingBackend>();
+        sound = backend.get();
+        Audio::SetBackend(std::move(backend));
+        custom[0].SeatMask = 1;
+        Players[1].VoiceLang = QStringLiteral("00");
+        Players[1].VoicePack = QStringLiteral("10");
+        Players[1].Sex = 1;
+        Players[1].VoiceSex = 3;
+    }
+
+    void voiceFile(const QString& name)
+    {
+        QFile f(tmp.path() + QStringLiteral("/common/mj/") + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+
+    // A chat line from a seat, with the quick-phrase values.
+    void receive(uint8_t seat, const QString& text, uint16_t v0 = 0, uint16_t v2 = 0, uint16_t v3 = 0)
+    {
+        QByteArray f = frameOf(MsgChat, seat, {v0, 0, v2, v3});
+        const QByteArray t = Gbk::Encode(text);
+        f.replace(16, t.size(), t);
+        Total::AppendReceived(f);
+        Total::ReadServerFrame();
+    }
+
+    QStringList played() const
+    {
+        QStringList out;
+        for (const QString& line : sound->Log())
+            if (line.startsWith(QStringLiteral("create ")))
+                out.append(line.mid(7));
+        return out;
+    }
+
+    QTemporaryDir tmp;
+    Audio::RecordingBackend* sound = nullptr;
+};
+
+TEST_F(ChatFrames, AQuickPhraseFromAnotherSeatPlaysItsVoiceLine)
+{
+    voiceFile(QStringLiteral("v001013b3.wav"));
+    Mod_Sound::FunctionSoundOn = false; // the quick phrase plays all the same
+    receive(8, QStringLiteral("快点吧"), 1, 'b', 3);
+    EXPECT_EQ(played(), QStringList{Mod_Resource::VoiceDir + QStringLiteral("v001013b3.wav")});
+    EXPECT_TRUE(sound->Log().contains(QStringLiteral("play once")));
+}
+
+TEST_F(ChatFrames, OnlyALetterOrDigitNamesAVoiceFile)
+{
+    for (uint16_t key : {uint16_t('/'), uint16_t('.'), uint16_t(0), uint16_t(0xC4)})
+        receive(8, QStringLiteral("x"), 1, key, 3);
+    receive(1, QStringLiteral("own line"), 1, 'b', 3); // the own quick phrase plays nothing
+    receive(8, QStringLiteral("plain line"), 0, 'b', 3);
+    EXPECT_TRUE(played().isEmpty());
+}
+
+TEST_F(ChatFrames, TheOwnNameBecomesYouOnlyWhenItIsKnown)
+{
+    receive(8, QStringLiteral("[]说话"));
+    EXPECT_EQ(form<Talk>().Text1.List(0), QStringLiteral("[]说话 "));
+
+    Players[0].Name = QStringLiteral("阿明");
+    Players[0].Tag = QStringLiteral("会员");
+    receive(8, QStringLiteral("[会员]阿明和阿明"));
+    EXPECT_EQ(form<Talk>().Text1.List(1), QStringLiteral("你和你 "));
+    receive(8, QStringLiteral("系统提示：阿明离开"));
+    EXPECT_EQ(form<Talk>().Text1.List(2), QStringLiteral("系统提示：阿明离开 "));
+}
+
+TEST_F(ChatFrames, TheSystemLinesMoveUpAndKeepFortyFiveCharacters)
+{
+    MainForm& w = form<MainForm>();
+    receive(8, QStringLiteral("one"));
+    receive(8, QStringLiteral("two"));
+    receive(8, QString(60, u'x'));
+    EXPECT_EQ(w.Sysmsg(0).List(0), QStringLiteral("two"));
+    EXPECT_EQ(w.Sysmsg(1).List(0), QString(45, u'x'));
+    EXPECT_EQ(w.Sysmsg(0).ListCount(), 1);
+    EXPECT_EQ(form<Talk>().Text1.ListCount(), 4); // 60 columns wrap into two lines at 46
+}
+
+} // namespace
