@@ -252,6 +252,16 @@ QByteArray LoginFrameBytes()
     return QByteArray(reinterpret_cast<const char*>(LoginFrame.data()), FrameSize);
 }
 
+void WriteReconnectFrame()
+{
+    LoginFrame[3] = MsgReconnect;
+    LoginFrame[260] = SessionToken[0];
+    LoginFrame[261] = SessionToken[1];
+    const auto id = static_cast<uint32_t>(UserId);
+    for (int i = 0; i < 4; ++i)
+        LoginFrame[268 + i] = static_cast<uint8_t>((id >> (8 * i)) & 0xFF);
+}
+
 void ResetState()
 {
     RecvRing.Fill(0);

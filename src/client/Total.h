@@ -75,6 +75,10 @@ bool TakeQueuedFrame(FrameBytes& frame);
 // character). Raises a run-time error for a character that takes two bytes.
 void BuildLoginFrame(const QString& account, const QString& credential);
 QByteArray LoginFrameBytes();
+// Turns the login frame into the reconnect frame in place: code 28, the
+// session token, and the own user id (little-endian) in bytes 268 to 271;
+// the account and credential stay.
+void WriteReconnectFrame();
 
 // Module state back to its program-start value.
 void ResetState();

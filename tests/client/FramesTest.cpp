@@ -226,6 +226,22 @@ TEST(LoginFrame, AccountAndCredentialOneBytePerCharacter)
     EXPECT_THROW(Total::BuildLoginFrame(QStringLiteral("张三"), QString()), RuntimeError);
 }
 
+TEST(LoginFrame, TheReconnectFrameReusesItWithTheTokenAndTheUserId)
+{
+    Total::BuildLoginFrame(QStringLiteral("user1"), QStringLiteral("secret"));
+    Total::SessionToken[0] = 0x5A;
+    Total::SessionToken[1] = 0xA5;
+    UserId = static_cast<int32_t>(0x81828384u); // every byte 0x80 or more
+    Total::WriteReconnectFrame();
+    const QByteArray f = Total::LoginFrameBytes();
+    EXPECT_EQ(f[3], char(MsgReconnect));
+    EXPECT_EQ(f.mid(16, 5), QByteArray("user1"));
+    EXPECT_EQ(f.mid(32, 6), QByteArray("secret"));
+    EXPECT_EQ(f[14], char(1));
+    EXPECT_EQ(f.mid(260, 2), QByteArray("\x5A\xA5"));
+    EXPECT_EQ(f.mid(268, 4), QByteArray("\x84\x83\x82\x81"));
+}
+
 } // namespace
 
 #include "client/MainForm.h"
