@@ -47,8 +47,41 @@ public:
     void TimerBong_Timer();
     void TimerKeepAlive_Timer();
 
-    // Keys: F1 is the boss key.
+    // Start-up and the window shell.
+    void Form_Load() override;
+    void Form_Unload(int16_t& cancel) override;
+    void Form_Resize() override;
+    void Form_MouseMove(int16_t button, int16_t shift, float x, float y) override;
+    void Form_KeyDown(int16_t& keyCode, int16_t shift) override;
+    bool Is_File_Exist(QString path, QString fileName);
+    void DrawSkin();
+    void ImgClose_Click(int16_t index);
+    void ImgClose_MouseDown(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void ImgClose_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void ImgClose_MouseUp(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void ImgMin_Click(int16_t index);
+    void ImgMin_MouseDown(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void ImgMin_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void ImgMin_MouseUp(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void LbMove_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void LbMove_MouseMove(int16_t button, int16_t shift, float x, float y);
+
+    // Keys: F1 is the boss key, F1 to F6 go to the props plug-in, Esc toggles
+    // the exit dialog, Alt then C opens the chat window.
     void Pic1_KeyDown(int16_t& keyCode, int16_t shift);
+    void Pic2_KeyDown(int16_t& keyCode, int16_t shift);
+    void Chat_KeyDown(int16_t& keyCode, int16_t shift);
+    void Sysmsg_KeyDown(int16_t index, int16_t& keyCode, int16_t shift);
+
+    // The toolbar (button number).
+    void AnNiu_Click(int16_t& index);
+
+    // The web panels.
+    void WebBrowser1_DownloadComplete();
+    void WebBrowser1_DocumentComplete();
+    void WebBrowser1_NavigateError();
+    void WebBrowser2_DownloadComplete();
+    void WebBrowser2_NavigateError();
     // Avatars: a click picks the private-chat target, hovering shows the player card.
     void Tou_Click(int16_t& index);
     void Tou_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
