@@ -2,10 +2,35 @@
 
 namespace mj {
 
-// The settlement screens give the sheet its controls.
-Score::Score() : Form(QStringLiteral("Score"))
+Score::Score()
+    : Form(QStringLiteral("Score"))
+    , State(*this, QStringLiteral("State"), {0, 1, 2, 3, 4, 5, 6, 7})
+    , Tou(*this, QStringLiteral("Tou"), {0, 1, 2, 3})
+    , ID(*this, QStringLiteral("ID"), {0, 1, 2, 3})
 {
     SetBorderless(true);
+    SetCaption(QStringLiteral("战绩板"));
+    Move(0, 0, 9600, 7200);
+    const double columnLeft[] = {90, 2430, 4830, 7260}, columnWidth[] = {2265, 2325, 2325, 2235};
+    const double lineLeft[] = {120, 2460, 4890, 7290}, lineWidth[] = {2205, 2265, 2235, 2205};
+    const double touLeft[] = {120, 2520, 4920, 7320}, idLeft[] = {840, 3240, 5640, 8040};
+    for (int i = 0; i <= 3; ++i) {
+        State(i).Move(columnLeft[i], 1260, columnWidth[i], 4920);
+        State(i + 4).Move(lineLeft[i], 6330, lineWidth[i], 750);
+        State(i + 4).SetForeColor(0xFF);
+        Tou(i).SetStretch(true);
+        Tou(i).Move(touLeft[i], 480, 675, 615);
+        ID(i).Move(idLeft[i], 600, 570, 210);
+        ID(i).SetCaption(QStringLiteral("玩家%1").arg(i));
+        ID(i).SetForeColor(0x80FFFF);
+        ID(i).SetBackStyle(Label::vbTransparent);
+    }
+    for (ListBox& list : State) {
+        list.SetBackColor(0x80C0FF);
+        list.SetFontName(QStringLiteral("宋体"));
+        list.SetFontSize(9);
+        list.SetFontBold(true);
+    }
 }
 
 } // namespace mj

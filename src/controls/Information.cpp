@@ -1,0 +1,10 @@
+#include "controls/Information.h"
+
+namespace mj {
+
+Information::Information() : Form(QStringLiteral("Information"))
+{
+    SetBorderless(true);
+}
+
+} // namespace mj
