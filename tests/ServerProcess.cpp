@@ -1,30 +1,10 @@
 #include "ServerProcess.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace mjtest {
 
-ServerProcess::ServerProcess(const QString& script, const QStringList& extraArgs)
-{
-    const QString path = dir_.filePath(QStringLiteral("script.txt"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return;
-    f.write(script.toUtf8());
-    f.close();
-    QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { readLines(); });
-    process_.start(QStringLiteral(MJ_BUILD_DIR "/mjserver"), QStringList{path} + extraArgs);
-    if (!process_.waitForStarted(10000))
-        return;
-    if (WaitForLine(QStringLiteral("listening "), 10000)) {
-        for (const QString& line : lines_)
-            if (line.startsWith(QStringLiteral("listening ")))
-                port_ = line.mid(10).toInt();
-    }
-}
-
-ServerProcess::~ServerProcess()
+ToolProcess::~ToolProcess()
 {
     if (process_.state() != QProcess::NotRunning) {
         process_.kill();
@@ -32,7 +12,15 @@ ServerProcess::~ServerProcess()
     }
 }
 
-void ServerProcess::readLines()
+bool ToolProcess::Start(const QString& tool, const QStringList& args, const QProcessEnvironment& env)
+{
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { readLines(); });
+    process_.setProcessEnvironment(env);
+    process_.start(tool.startsWith(u'/') ? tool : QStringLiteral(MJ_BUILD_DIR "/") + tool, args);
+    return process_.waitForStarted(10000);
+}
+
+void ToolProcess::readLines()
 {
     partial_.append(process_.readAllStandardOutput());
     qsizetype nl;
@@ -42,10 +30,61 @@ void ServerProcess::readLines()
     }
 }
 
-const QStringList& ServerProcess::Lines()
+const QStringList& ToolProcess::Lines()
 {
     readLines();
     return lines_;
+}
+
+int ToolProcess::WaitForLine(const QString& prefix, int timeoutMs, int from)
+{
+    int found = -1;
+    PumpUntil(
+        [&] {
+            readLines();
+            for (int i = from; i < lines_.size(); ++i)
+                if (lines_[i].startsWith(prefix)) {
+                    found = i;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+void ToolProcess::Send(const QString& line)
+{
+    process_.write((line + u'\n').toUtf8());
+    process_.waitForBytesWritten(5000);
+}
+
+int ToolProcess::WaitForExit(int timeoutMs)
+{
+    if (!PumpUntil([&] { return process_.state() == QProcess::NotRunning; }, timeoutMs))
+        return -1;
+    readLines();
+    return process_.exitCode();
+}
+
+QString ToolProcess::Errors()
+{
+    return QString::fromUtf8(process_.readAllStandardError());
+}
+
+ServerProcess::ServerProcess(const QString& script, const QStringList& extraArgs)
+{
+    const QString path = dir_.filePath(QStringLiteral("script.txt"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(script.toUtf8());
+    f.close();
+    if (!Start(QStringLiteral("mjserver"), QStringList{path} + extraArgs))
+        return;
+    const int at = WaitForLine(QStringLiteral("listening "));
+    if (at >= 0)
+        port_ = Lines()[at].mid(10).toInt();
 }
 
 QStringList ServerProcess::Received()
@@ -55,32 +94,6 @@ QStringList ServerProcess::Received()
         if (line.startsWith(QStringLiteral("recv ")))
             out.append(line);
     return out;
-}
-
-bool ServerProcess::WaitForLine(const QString& prefix, int timeoutMs)
-{
-    return PumpUntil(
-        [&] {
-            readLines();
-            for (const QString& line : lines_)
-                if (line.startsWith(prefix))
-                    return true;
-            return false;
-        },
-        timeoutMs);
-}
-
-int ServerProcess::WaitForExit(int timeoutMs)
-{
-    if (!PumpUntil([&] { return process_.state() == QProcess::NotRunning; }, timeoutMs))
-        return -1;
-    readLines();
-    return process_.exitCode();
-}
-
-QString ServerProcess::Errors()
-{
-    return QString::fromUtf8(process_.readAllStandardError());
 }
 
 } // namespace mjtest

@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
+#include "platform/HallLink.h"
 #include "platform/Program.h"
 #include "platform/Screen.h"
 
@@ -70,8 +71,10 @@ class FreshStart : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
         mj::DiscardAllForms();
+        mj::HallLink::Reset();
         mj::ResetSharedState();
         mj::SetProgramFolder(QString());
+        mj::SetCommandLine(std::nullopt);
         mj::Screen::Reset();
         mj::Clock::UseRealClock();
         MessageBoxes().clear();

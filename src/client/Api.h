@@ -23,14 +23,28 @@ enum HallMessageIn : int32_t {
     HallMsgQueryRound = 0x465,
 };
 
+constexpr int32_t WM_SYSCOMMAND = 0x112;
+constexpr int32_t SC_RESTORE = 0xF120;
+constexpr int32_t SC_MINIMIZE = 0xF020;
+
 namespace Api {
 
-// Posts a message without parameters to the hall window found by HallTitle.
-void PostToHall(int32_t message);
-// Looks the hall window up by HallTitle: its handle, 0 when there is none.
+// Looks the hall window up by HallTitle: its handle (kept in HallWnd), 0
+// when there is none.
 int32_t FindHallWindow();
-// Leaves the table and goes back to the hall.
+// Posts a message without parameters to the hall window; nothing when it is gone.
+void PostToHall(int32_t message);
+// The table window's window procedure for the hall's messages; any other
+// message goes to the form's own handling (returns 0 here).
+int32_t WndProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
+// Tells the server the player leaves the seat and quiets the table.
+void SendLeaveSeat();
+// Closes the connection and puts the client back to waiting, minimised,
+// for the hall.
 void ReturnToHall();
+// After leaving: with the hall there, the table window is minimised and the
+// hall restored; without it the program ends.
+void LeaveToHallWindow();
 
 } // namespace Api
 

@@ -168,6 +168,7 @@ struct MsgHeader {
     X(RequestSent, bool)                                                          \
     X(TurnCountdown, int16_t)                                                     \
     X(TurnSeconds, int16_t)                                                       \
+    X(TurnSecondsBeforeBossKey, int16_t) /* put back when the window is restored */ \
     /* round and connection flags */                                              \
     X(GameRunning, bool)                                                          \
     X(HandInPlay, bool)                                                           \

@@ -1,9 +1,24 @@
 // The table window. It holds the table picture Pic1 with every control of
-// the table, the socket control and the main loop's timers. Its event
-// procedures live in the files of the subsystems that own them.
+// the table, the window shell's title-bar controls, the socket control, the
+// video component and the main loop's timers. Its event procedures live in
+// the files of the subsystems that own them.
+//
+// The constructor gives every control its design values (place, size,
+// picture, caption, font, colours, stretching, visibility), in the pixels of
+// the 1024 x 768 table inside Pic1 and in twips on the form. The two layout
+// passes (NewGame.InitTableLayout, NewGame.InitTableLayoutAndCamera) then
+// place the controls for the screen's scale and create the further members
+// of the control arrays.
+//
+// The members are declared in drawing order: a container before the
+// controls inside it, and inside Pic1 the pictures that lie underneath
+// (the location bar, the video frames, the plates) before what lies on
+// them. Windowed controls (picture boxes, list boxes, text boxes, the web
+// panels and the video surfaces) are always drawn above the others.
 #pragma once
 
 #include "platform/Forms.h"
+#include "platform/Video.h"
 #include "platform/WebBrowser.h"
 #include "platform/Winsock.h"
 
@@ -14,23 +29,79 @@ public:
     MainForm();
     ~MainForm() override;
 
+    // ---- The table ---------------------------------------------------------
     PictureBox Pic1; // the table, in pixels
-    ControlArray<Image> MJ_Image; // the 136 tile images
-    ControlArray<Image> AnNiu;    // toolbar buttons
-    ControlArray<Image> Speak;    // speech bubbles of sides 1..3 (index side - 1)
-    ControlArray<Image> tsSpeak;  // follow-the-dealer bubbles of sides 1..3
-    Image Words;                  // claim word picture
-    Image Time_Img;               // the turn clock
-    Label Number;                 // seconds left on the clock
+    PictureBox Pic2; // the 800 x 600 table background for small screens, hidden
+
+    // ---- The window shell (on the form, in twips) ---------------------------
+    Image Skin;                 // the skin picture, hidden; cut into nine parts
+    Image ImgIcon;              // the window's icon in the title strip
+    Label lcaption;             // the caption in the title strip
+    Label LbMove;               // the drag handle over the title strip
+    ControlArray<Image> ImgClose; // 0 the close button; 1..3 its normal, hover, pressed pictures
+    ControlArray<Image> ImgMin;   // 0 the minimise button; 1..3 likewise
+
+    // ---- Inside Pic1, bottom to top -----------------------------------------
+    Image imgLocation;            // the bar behind the room label and the phrase buttons
+    ControlArray<Image> ImgKuang; // video frames of sides 1..3
+    ControlArray<Image> Tou;      // avatars by side
+    Image Host;                   // the banker plate
+    Label Zhuang;                 // the banker's wind character
+    Image ZhiNan;                 // the wind compass
+    Image QovRa;                  // invisible anchor of the wild tile and the clock
+    Image QV_Image;               // the wild tile
     Image ImgShuffle;             // the seat-change notice
     Label LblShuffle;
-    Label LbProp;                 // the props label
-    ControlArray<ListBox> Sysmsg; // the two system message lines
-    WebBrowser WebBrowser2;       // the advertisement panel
+    Image Time_Img;               // the turn clock
+    Label Number;                 // seconds left on the clock
+    Image imgBeishu;              // dice-doubling plate
+    Label lblDifen;               // its multiplier
+    Image Imgwealth;              // wealth-doubling plate
+    Label lbwealth;               // its multiplier
+    ControlArray<Image> imgsezi;  // the two small dice of the dice doubling
+    ControlArray<Label> lbfont;   // the three room-rule notices
+    ControlArray<Label> Nid;      // seat names by side
+    ControlArray<Label> Cash;     // seat coins by side
+    ControlArray<Label> Level;    // seat levels by side
+    Label Location;               // the room
+    Image imgword1;               // hot spots of the two phrase buttons
+    Image imgword2;
+    ControlArray<Image> OK;        // ready marks by side
+    ControlArray<Image> Operation; // claim buttons 吃 碰 杠 胡 过
+    ControlArray<Image> AnNiu;     // toolbar buttons
+    Image Bank;                    // the props warehouse button
+    Label Lbchat;                  // hot spot over the chat button of the table picture
+    Label Proponeself;             // the own props frame around the own avatar
+    ControlArray<Image> MJ_Image;  // the 136 tile images
+    ControlArray<Image> SZ_Image;  // the dice picture cache: faces 1..6, tumbling frames
+    ControlArray<Image> Sai_Image; // the two thrown dice
+    ControlArray<Image> ImgShow;   // reopen icons of the seats' video
+    ControlArray<Image> Speak;     // speech bubbles of sides 1..3 (index side - 1)
+    ControlArray<Image> tsSpeak;   // follow-the-dealer bubbles of sides 1..3
+    Image Words;                   // claim word picture
+    Image Bird;                    // the mascot in the lower right corner
+    ControlArray<Image> ImgProp;   // treasure boxes of the props plug-in
+    Label LbProp;                  // the props label
+
+    // Windowed controls inside Pic1.
+    ControlArray<PictureBox> PicLocal; // video icon strips by side
+    ControlArray<Image> ImCmd;         // video icons: ImCmd(4s + k) lies in PicLocal(s)
+    ControlArray<vshow> vshow1;        // video surfaces of sides 1..3
+    vcap vcap1;                        // the own camera's preview
+    ControlArray<ListBox> Sysmsg;      // the two system message lines
+    TextBox Chat;                      // the chat line
+    TextBox Tiplbl;                    // hint box of the own video icons
+    WebBrowser WebBrowser1;            // the small web banner over Bird
+    WebBrowser WebBrowser2;            // the advertisement panel
+
+    // ---- Not drawn ---------------------------------------------------------
     Winsock Winsock1;
+    P2PSocket P2PSocket1; // the video transport
     Timer TimerBong;      // the main loop, 50 ms
     Timer TimerKeepAlive; // 5 s keep-alive while no table is formed
     Timer TimerShuffle;   // seat-change animation
+    Timer TimerChat;      // chat flood guard, 800 ms
+    Timer TimerProp;      // props animation, 50 ms
 
     // Puts a line into the two-line system message display: cut to 45
     // characters, into Sysmsg(0) while both are empty, into Sysmsg(1) while
@@ -65,6 +136,8 @@ public:
     void ImgMin_MouseUp(int16_t index, int16_t button, int16_t shift, float x, float y);
     void LbMove_MouseDown(int16_t button, int16_t shift, float x, float y);
     void LbMove_MouseMove(int16_t button, int16_t shift, float x, float y);
+    // True while both title-bar buttons show their normal pictures.
+    bool ButtonsAtRest = false;
 
     // Keys: F1 is the boss key, F1 to F6 go to the props plug-in, Esc toggles
     // the exit dialog, Alt then C opens the chat window.
@@ -72,6 +145,8 @@ public:
     void Pic2_KeyDown(int16_t& keyCode, int16_t shift);
     void Chat_KeyDown(int16_t& keyCode, int16_t shift);
     void Sysmsg_KeyDown(int16_t index, int16_t& keyCode, int16_t shift);
+    // True between the chat box's got-focus and lost-focus events.
+    bool ChatHasFocus = false;
 
     // The toolbar (button number).
     void AnNiu_Click(int16_t& index);
@@ -89,7 +164,14 @@ public:
 private:
     void SendSlot();
     void ReceiveSlot();
+    void StartUp();
+    void FitToScreen();
+    void ReadVideoSetting();
+    void TableKeyDown(int16_t key, bool fromPic1);
+    void RestTitleButtons();
+    void ShowChatWindow();
     void ConnectWatchSlot();
+    void FirstLoginWatch();
     void BlinkSlot();
     void TurnClockSlot();
     void NextRoundSlot();

@@ -83,6 +83,43 @@ std::optional<int16_t> leadingNumber(const QString& text)
 
 } // namespace
 
+void StartFirstLoginWatch()
+{
+    FirstLoginWatchOn = true;
+    FirstLoginStartedAt = Clock::Monotonic();
+    LoginSentAt = -1;
+}
+
+void StopFirstLoginWatch()
+{
+    FirstLoginWatchOn = false;
+    LoginSentAt = -1;
+}
+
+void NoteLoginSent()
+{
+    if (FirstLoginWatchOn)
+        LoginSentAt = Clock::Monotonic();
+}
+
+void MainForm::FirstLoginWatch()
+{
+    if (!FirstLoginWatchOn)
+        return;
+    const double now = Clock::Monotonic();
+    const int16_t state = Winsock1.State();
+    const bool failed = LoginSentAt < 0
+        ? state == sckError || now - FirstLoginStartedAt > FirstConnectLimit
+        : state != sckConnected || now - LoginSentAt > LoginAnswerLimit;
+    if (!failed)
+        return;
+    // As a refused login: tell the hall, bring it back, end.
+    StopFirstLoginWatch();
+    Api::PostToHall(HallMsgConnecting);
+    Operate::RestoreHallWindow();
+    EndProgram();
+}
+
 void MainForm::TimerBong_Timer()
 {
     TimerBong.SetEnabled(false);
@@ -99,6 +136,7 @@ void MainForm::TimerBong_Timer()
     runSlot(SendOn, SendTicks, SendPeriod, [this] { SendSlot(); });
     runSlot(RecvOn, RecvTicks, RecvPeriod, [this] { ReceiveSlot(); });
     runSlot(ConnectWatchOn, ConnectWatchTicks, ConnectWatchPeriod, [this] { ConnectWatchSlot(); });
+    FirstLoginWatch();
     runSlot(BlinkOn, BlinkTicks, BlinkPeriod, [this] { BlinkSlot(); });
     if (Slot5Ticks >= ClockSlotPeriod)
         Slot5Ticks = 0;
@@ -162,7 +200,7 @@ void MainForm::ReceiveSlot()
             ReceiveWatchdog = 0;
         }
     }
-    if (Total::RecvWaiting() >= FrameSize) {
+    if (Total::RecvWaiting() >= FrameSize && !Total::ReceiveHeld) {
         RecvBusy = true;
         Total::ReadServerFrame();
         if (GameRunning)
@@ -186,6 +224,7 @@ void MainForm::ConnectWatchSlot()
     if (Winsock1.State() == sckConnected) {
         LoginPending = true;
         Winsock1.SendData(Total::LoginFrameBytes());
+        NoteLoginSent();
         ConnectionMonitorOn = true;
         ConnectionMonitorTicks = 0;
         ConnectWatchOn = false;

@@ -36,6 +36,21 @@ inline bool NextRoundWasOn = false;
 // Monotonic time of the first award-data request of a settlement; -1 none.
 inline double ScoreInfoAskedSince = -1;
 
+// The first connection (start-up or the hall's relogin) and its login are
+// watched: a socket that fails or is not up within 20 seconds, a login that
+// gets no answer within 30 seconds, or a link that drops before the answer
+// take the path of a refused login instead of leaving the client waiting
+// for ever. The login answer ends the watch.
+inline bool FirstLoginWatchOn = false;
+inline double FirstLoginStartedAt = 0; // monotonic seconds
+inline double LoginSentAt = -1;        // monotonic seconds; -1 until the login frame is out
+constexpr double FirstConnectLimit = 20;
+constexpr double LoginAnswerLimit = 30;
+void StartFirstLoginWatch();
+void StopFirstLoginWatch();
+// Notes that the login frame went out (for the watch).
+void NoteLoginSent();
+
 // Every soft timer off with its counter at 0.
 inline void ResetSoftTimers()
 {
@@ -47,6 +62,9 @@ inline void ResetSoftTimers()
     TurnClockLast = NextRoundClockLast = 0;
     TurnClockWasOn = NextRoundWasOn = false;
     ScoreInfoAskedSince = -1;
+    FirstLoginWatchOn = false;
+    FirstLoginStartedAt = 0;
+    LoginSentAt = -1;
 }
 
 } // namespace mj

@@ -262,6 +262,12 @@ void WriteReconnectFrame()
         LoginFrame[268 + i] = static_cast<uint8_t>((id >> (8 * i)) & 0xFF);
 }
 
+void HoldReceiving()
+{
+    ReceiveHeld = true;
+    RecvWritePos = RecvReadPos; // what waited belongs to the table being left
+}
+
 void ResetState()
 {
     RecvRing.Fill(0);
@@ -277,6 +283,7 @@ void General::ResetNetBuffers()
 {
     Total::RecvReadPos = Total::RecvWritePos = 0;
     Total::SendReadPos = Total::SendWritePos = 0;
+    Total::ReceiveHeld = false;
 }
 
 } // namespace mj

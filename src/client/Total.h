@@ -43,6 +43,9 @@ inline int32_t SendReadPos = 0;
 inline int32_t SendWritePos = 0;
 inline VbArray<uint8_t, 0, 1> SessionToken;
 inline FrameBytes LoginFrame;
+// True from the moment the player leaves the seat until the next connection:
+// no received frame is handled meanwhile, and arriving bytes are dropped.
+inline bool ReceiveHeld = false;
 
 // Bytes waiting in a ring.
 int32_t RecvWaiting();
@@ -80,13 +83,35 @@ QByteArray LoginFrameBytes();
 // the account and credential stay.
 void WriteReconnectFrame();
 
+// Stops handling received frames until the next connection (ResetNetBuffers).
+void HoldReceiving();
+
 // Module state back to its program-start value.
 void ResetState();
+
+// ---- Player information (code 20) ------------------------------------------
+// Fills `player` from the user-information body of `frame` (bytes 16 to 233
+// only). Every field the frame carries is replaced; VoiceSex and
+// ShowHandToWatcher are left as they were. Never raises: the four counts are
+// read as two's-complement 32-bit numbers.
+void ParseUserInfo(PlayerInfo& player, const FrameBytes& frame);
+// Watch mode: seats the table from the four kept user-information frames
+// (SavedUserInfoFrames) around the watched player (Players(0).UserId), marks
+// the banker, sets WallHead and WallTail from BankerMask and Dice, and fills
+// the plates and avatars of the table, Score and Hero. Only frames with a
+// single-bit seat mask are used, the first one for each seat; when none of
+// them carries the watched user id the watch ends as when the table ends.
+void ArrangeSeatsFromUserInfo();
+// The AvatarPicture entry of a face code: "m1".."m10" give 0..9, "w1".."w10"
+// give 10..19; a number that is missing, not a number or outside 1..10
+// counts as 1.
+int16_t AvatarIndex(const QString& face);
 
 } // namespace Total
 
 namespace General {
-// All four ring indexes back to 0.
+// All four ring indexes back to 0, for a new connection: received frames are
+// handled again.
 void ResetNetBuffers();
 } // namespace General
 

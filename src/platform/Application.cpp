@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace mj {
 
@@ -14,9 +15,30 @@ std::function<void(const RuntimeError&)>& unhandledAction()
 
 bool g_endedInEvent = false;
 
+std::vector<std::function<void()>>& shutdownRoutines()
+{
+    static std::vector<std::function<void()>> routines;
+    return routines;
+}
+
 } // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+Application::~Application()
+{
+    auto& routines = shutdownRoutines();
+    while (!routines.empty()) {
+        const std::function<void()> routine = std::move(routines.back());
+        routines.pop_back();
+        routine();
+    }
+}
+
+void AddShutdownRoutine(std::function<void()> routine)
+{
+    shutdownRoutines().push_back(std::move(routine));
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

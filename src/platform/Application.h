@@ -16,8 +16,16 @@ namespace mj {
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
+    // Runs the shutdown routines, then Qt takes itself down.
+    ~Application() override;
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Registers a routine that runs when the application object is destroyed,
+// while Qt is still whole (before its own clean-up routines): parts that
+// must be released before Qt goes away (the web engine) use it. Routines run
+// newest first, once.
+void AddShutdownRoutine(std::function<void()> routine);
 
 // What happens to a run-time error that reached the event loop. The default
 // writes the error to standard error and ends the program.

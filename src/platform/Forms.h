@@ -198,6 +198,21 @@ T& form()
     return ref;
 }
 
+// Loads form T without running its Form_Load, for tests that drive one part
+// of a window without bringing the whole program up. A loaded T is returned
+// as it is.
+template <class T>
+T& formWithoutLoadEvent()
+{
+    static_assert(std::is_base_of_v<Form, T>, "formWithoutLoadEvent<T>() takes a form class");
+    if (Form* loaded = detail::FindForm(typeid(T)))
+        return static_cast<T&>(*loaded);
+    auto created = std::make_unique<T>();
+    T& ref = *created;
+    detail::AddForm(typeid(T), std::move(created));
+    return ref;
+}
+
 // Unloads form T when it is loaded: runs Form_Unload and takes it away.
 template <class T>
 void unload()

@@ -10,6 +10,12 @@ QString& overridden()
     static QString path;
     return path;
 }
+
+std::optional<QString>& commandLine()
+{
+    static std::optional<QString> line;
+    return line;
+}
 } // namespace
 
 QString ProgramFolder()
@@ -25,6 +31,18 @@ void SetProgramFolder(const QString& path)
     while (p.size() > 1 && p.endsWith(u'/'))
         p.chop(1);
     overridden() = p;
+}
+
+QString CommandLine()
+{
+    if (commandLine())
+        return *commandLine();
+    return QCoreApplication::arguments().mid(1).join(u' ');
+}
+
+void SetCommandLine(std::optional<QString> line)
+{
+    commandLine() = std::move(line);
 }
 
 } // namespace mj

@@ -271,6 +271,7 @@ protected:
         auto backend = std::make_unique<Audio::RecordingBackend>();
         sound = backend.get();
         Audio::SetBackend(std::move(backend));
+        formWithoutLoadEvent<MainForm>();
         custom[0].SeatMask = 1;
         Players[1].VoiceLang = QStringLiteral("00");
         Players[1].VoicePack = QStringLiteral("10");

@@ -1,3 +1,4 @@
+#include "FakeHall.h"
 #include "ServerProcess.h"
 #include "TestSupport.h"
 
@@ -11,6 +12,7 @@
 #include "platform/PropPlugin.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
+#include "table/NewGame.h"
 
 #include "../../tools/testplugin/TestPlugin.h"
 
@@ -41,9 +43,10 @@ protected:
         Clock::UseDrivenClock(10 * 3600.0);
         ScaleX = ScaleY = 1.0f;
         Image_Resource::InitPictureIds();
-        w = &form<MainForm>();
-        w->AnNiu.Load(1);
-        w->AnNiu.Load(2);
+        HallTitle = QStringLiteral("main loop hall");
+        w = &formWithoutLoadEvent<MainForm>();
+        NewGame::InitTableLayout();
+        NewGame::InitTableLayoutAndCamera();
     }
 
     // One tick of the main loop; the clock moves 50 ms first.
@@ -84,6 +87,7 @@ protected:
     }
 
     MainForm* w = nullptr;
+    mjtest::FakeHall hall{QStringLiteral("main loop hall")};
 };
 
 std::vector<Seen> expectedFrames(int n)
@@ -133,7 +137,7 @@ TEST_F(MainLoop, TheTokenOfEveryFrameButTheReconnectAnswerIsStampedIntoRequests)
 {
     ServerProcess server(QStringLiteral("expect 18\n"
                                         "send 5 1 0 0 0 0 token:ABCD\n"
-                                        "send 29 1 0 0 0 0 token:EF01\n"
+                                        "send 29 1 0 0 0 1 token:EF01\n"
                                         "expect 24\n"
                                         "wait-close\n"));
     connectTo(server);
@@ -143,7 +147,7 @@ TEST_F(MainLoop, TheTokenOfEveryFrameButTheReconnectAnswerIsStampedIntoRequests)
     custom[0].SeatMask = 4;
     w->TimerKeepAlive_Timer();
     tick();
-    ASSERT_TRUE(server.WaitForLine(QStringLiteral("recv 24 ")));
+    ASSERT_GE(server.WaitForLine(QStringLiteral("recv 24 ")), 0);
     const QString line = server.Received().last();
     const QString hex = line.section(u' ', 7);
     EXPECT_EQ(line.section(u' ', 2, 2), QStringLiteral("4"));
@@ -296,8 +300,16 @@ TEST_F(MainLoop, TheWatchdogReturnsToTheHallAfterASilentServer)
     tick();
     tick();
     EXPECT_EQ(ReceiveWatchdog, 0);
-    EXPECT_EQ(w->Sysmsg(0).List(0), QStringLiteral("已经与服务器断开连接，请重新入座！"));
-    EXPECT_EQ(w->WindowState(), 1);
+    EXPECT_EQ(w->WindowState(), 1); // back to the hall: minimised, the link closed
+    EXPECT_FALSE(RecvOn);
+    EXPECT_TRUE(hall.Log().contains(QStringLiteral("restore")));
+}
+
+TEST_F(MainLoop, WithTheHallGoneALostLinkEndsTheProgram)
+{
+    ConnectionMonitorOn = true;
+    hall.Close();
+    EXPECT_TRUE(mjtest::EndsProgram([&] { tick(); }));
 }
 
 TEST_F(MainLoop, ALostLinkStartsTheReconnectionOnlyWhenAllowed)
@@ -332,8 +344,6 @@ TEST_F(MainLoop, TheChatButtonFlashesFourTimesAndEndsOnItsNormalPicture)
 
 TEST_F(MainLoop, TheLastDiscardBlinksThreeTimesThenStaysShown)
 {
-    w->MJ_Image.Load(7);
-    w->MJ_Image.Load(9);
     ClaimedDiscardImage = 9;
     BlinkImage = 7;
     w->MJ_Image(7).SetVisible(false);
@@ -371,7 +381,7 @@ TEST_F(MainLoop, HeldPropsFramesAreKeptBackOnce)
     EXPECT_FALSE(HoldPropFrameA);
     EXPECT_EQ(HeldPropFrameA[9], 0x08);
     tick();
-    ASSERT_TRUE(server.WaitForLine(QStringLiteral("recv 45 ")));
+    ASSERT_GE(server.WaitForLine(QStringLiteral("recv 45 ")), 0);
 }
 
 // The props plug-in, in-process: the test plug-in library answers from a script.

@@ -552,6 +552,37 @@ QImage VideoBackground(QSize size, double scale, int fieldLeft, int fieldTop, in
 
 // ---- design pictures of the windows ----------------------------------------
 
+namespace {
+
+// A seat's place on the table: a darker, gold-edged field.
+void SeatPanel(QPainter& p, const QRectF& r)
+{
+    p.save();
+    p.setPen(QPen(QColor(0xE0, 0xC0, 0x60, 110), 1.2));
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    p.restore();
+}
+
+// The slot of a seat's avatar, showing an empty seat until a player's
+// portrait covers it.
+void AvatarSlot(QPainter& p, const QRectF& r)
+{
+    p.save();
+    p.setPen(QPen(QColor(0xE0, 0xC0, 0x60, 150), 1.5));
+    p.setBrush(QColor(0x10, 0x28, 0x18, 200));
+    p.drawRoundedRect(r.adjusted(-1.5, -1.5, 1.5, 1.5), 5, 5);
+    p.setClipRect(r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x80, 0xA0, 0x88, 110));
+    const double w = r.width(), h = r.height();
+    p.drawEllipse(QPointF(r.center().x(), r.top() + h * 0.40), w * 0.19, h * 0.21);
+    p.drawEllipse(QRectF(r.left() + w * 0.18, r.top() + h * 0.68, w * 0.64, h * 0.6));
+    p.restore();
+}
+
+} // namespace
+
 QImage TableBackground(QSize size)
 {
     const QSize design(1024, 768);
@@ -581,6 +612,22 @@ QImage TableBackground(QSize size)
         p.setPen(QPen(QColor(0xE0, 0xC0, 0x60, 120), 2.0));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(120, 112, 784, 530), 24, 24);
+        // A faint emblem in the middle of the playing area, under the walls.
+        const QPointF middle(512, 377);
+        p.setPen(QPen(QColor(0xE0, 0xC0, 0x60, 45), 3.0));
+        p.drawEllipse(middle, 92, 92);
+        p.setPen(QPen(QColor(0xE0, 0xC0, 0x60, 35), 1.5));
+        p.drawEllipse(middle, 80, 80);
+        Glyphs(p, QRectF(middle.x() - 66, middle.y() - 22, 132, 44), QStringLiteral("霁川杠兹"),
+            QColor(0xE0, 0xC0, 0x60, 40), 34, 0.5);
+        // The three other seats along the top: the avatar (or the video frame
+        // that replaces it) on the left, name, coins and level on the right.
+        const QRectF seats[] = {{2, 4, 334, 104}, {340, 4, 336, 104}, {681, 4, 340, 104}};
+        const double avatarLeft[] = {7, 350, 693};
+        for (int k = 0; k < 3; ++k) {
+            SeatPanel(p, seats[k]);
+            AvatarSlot(p, QRectF(avatarLeft[k], 15, 70, 62));
+        }
         // The bottom panel that holds the messages, the chat line and the
         // toolbar.
         QLinearGradient wood(0, 652, 0, 768);
@@ -600,6 +647,9 @@ QImage TableBackground(QSize size)
         Panel(p, QRectF(594, 694, 25, 33), 4, QColor(0x8C, 0xD0, 0xFF), QColor(0x2A, 0x6C, 0xC8),
             QColor(0x10, 0x30, 0x70), 1.0);
         Glyphs(p, QRectF(596, 697, 21, 27), QStringLiteral("聊"), kWhite, 16, 0.4);
+        // The own seat: avatar at the left, name, coins and level beside it.
+        SeatPanel(p, QRectF(4, 660, 302, 104));
+        AvatarSlot(p, QRectF(10, 668, 85, 90));
     }
     if (size == design)
         return image;
@@ -828,6 +878,36 @@ QImage ReopenIcon()
     p.setPen(QPen(QColor(0x10, 0x90, 0x30), 1.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(12, 2.5), QPointF(12, 7.5));
     p.drawLine(QPointF(9.5, 5), QPointF(14.5, 5));
+    return image;
+}
+
+QImage HandCursor()
+{
+    // A pointing hand, its finger tip at the top-left corner (the cursor's hot spot).
+    QImage image = NewImage(32, 32);
+    QPainter p(&image);
+    Prepare(p);
+    QPainterPath hand;
+    hand.moveTo(1, 1);
+    hand.cubicTo(1, -1, 6, -1, 6, 1);
+    hand.lineTo(6, 10);
+    hand.cubicTo(6, 8, 10, 8, 10, 10);
+    hand.cubicTo(10, 8, 14, 8, 14, 11);
+    hand.cubicTo(14, 9, 18, 9, 18, 12);
+    hand.lineTo(18, 19);
+    hand.cubicTo(18, 24, 15, 27, 11, 27);
+    hand.lineTo(8, 27);
+    hand.cubicTo(5, 27, 3, 25, 1, 22);
+    hand.lineTo(-2, 16);
+    hand.cubicTo(-3, 13, 0, 12, 1, 14);
+    hand.closeSubpath();
+    p.translate(4, 2);
+    p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(kWhite);
+    p.drawPath(hand);
+    p.drawLine(QPointF(6, 10), QPointF(6, 16));
+    p.drawLine(QPointF(10, 10), QPointF(10, 16));
+    p.drawLine(QPointF(14, 11), QPointF(14, 16));
     return image;
 }
 

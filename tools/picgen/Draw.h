@@ -103,6 +103,8 @@ QImage Mascot();
 QImage VideoFrame();
 QImage PhraseBar();
 QImage ReopenIcon();
+// The custom mouse cursor of the table's hot spots: a pointing hand (32 x 32).
+QImage HandCursor();
 QImage DialogBackground(QSize size, const QString& title);
 QImage SettingsLabel(const QString& caption);
 QImage SheetBackground(QSize size, const QString& title, const QRect& button1, const QRect& button2);

@@ -246,6 +246,8 @@ void AddDesign(Pack& pack)
     pack.Design(QStringLiteral("MainForm.ImgKuang"), VideoFrame());
     pack.Design(QStringLiteral("MainForm.imgLocation"), PhraseBar());
     pack.Design(QStringLiteral("MainForm.ImgShow"), ReopenIcon());
+    // The custom mouse cursor that several table controls carry.
+    pack.Design(QStringLiteral("MainForm.MouseIcon"), HandCursor());
 
     pack.Design(QStringLiteral("frmExit"), DialogBackground(QSize(320, 180), QString()));
     pack.Design(QStringLiteral("frmOtherExit"), DialogBackground(QSize(319, 180), QString()));

@@ -1,0 +1,171 @@
+// The table window's two web panels on the real engine, with pages from a
+// small HTTP server on loopback: the banner over Bird and the advertisement
+// page.
+#include "TestSupport.h"
+
+#include "client/Data.h"
+#include "client/MainForm.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace mj;
+using mjtest::PumpUntil;
+
+namespace {
+
+// Serves "/banner" and "/ad"; every other path answers 404 with a page.
+class PageServer {
+public:
+    PageServer()
+    {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
+        });
+    }
+
+    QString Url(const char* path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(QLatin1String(path));
+    }
+
+private:
+    void Answer(QTcpSocket* socket)
+    {
+        QByteArray& request = buffers_[socket];
+        request += socket->readAll();
+        if (!request.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = request.split(' ').value(1);
+        const bool known = path == "/banner" || path == "/ad";
+        const QByteArray body = known ? "<html><body style='margin:0;background:#f0f'>ad</body></html>"
+                                      : "<html><body>not here</body></html>";
+        socket->write(QByteArray("HTTP/1.1 ") + (known ? "200 OK" : "404 Not Found")
+                      + "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
+                      + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+        buffers_.erase(socket);
+    }
+
+    QTcpServer server_;
+    std::map<QTcpSocket*, QByteArray> buffers_;
+};
+
+QString refusedAddress()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return QStringLiteral("http://127.0.0.1:%1/banner").arg(port);
+}
+
+class Banner : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // CI runs as root, where the engine's sandbox cannot run; the pages
+        // come from this test's own server.
+        if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+
+    void SetUp() override
+    {
+        ScaleX = ScaleY = 1.0f;
+        w = &formWithoutLoadEvent<MainForm>();
+        w->Show();
+        // Counted on the way to the table window's procedures.
+        w->WebBrowser1.OnDocumentComplete = [this] { ++documents1; w->WebBrowser1_DocumentComplete(); };
+        w->WebBrowser1.OnDownloadComplete = [this] { ++ended1; w->WebBrowser1_DownloadComplete(); };
+        w->WebBrowser1.OnNavigateError = [this] { w->WebBrowser1_NavigateError(); };
+        w->WebBrowser2.OnDownloadComplete = [this] { ++ended2; w->WebBrowser2_DownloadComplete(); };
+        w->WebBrowser2.OnNavigateError = [this] { w->WebBrowser2_NavigateError(); };
+    }
+
+    // Sends the banner to `url` and waits for the navigation to end.
+    void NavigateBanner(const QString& url)
+    {
+        const int before = ended1;
+        w->WebBrowser1.Navigate(url);
+        ASSERT_TRUE(PumpUntil([&] { return ended1 > before; })) << url.toStdString();
+    }
+
+    void NavigateAd(const QString& url)
+    {
+        const int before = ended2;
+        w->WebBrowser2.Navigate(url);
+        ASSERT_TRUE(PumpUntil([&] { return ended2 > before; })) << url.toStdString();
+    }
+
+    PageServer server;
+    MainForm* w = nullptr;
+    int documents1 = 0, ended1 = 0, ended2 = 0;
+};
+
+TEST_F(Banner, ShowsOverBirdOnceItsPageHasLoaded)
+{
+    w->Bird.Move(700.5, 600.25);
+    w->WebBrowser1.Navigate(server.Url("/banner"));
+    EXPECT_FALSE(w->WebBrowser1.Visible()); // Bird shows through until then
+
+    ASSERT_TRUE(PumpUntil([&] { return w->WebBrowser1.Visible(); }));
+    EXPECT_EQ(documents1, 1);
+    EXPECT_FALSE(BannerFailed);
+    EXPECT_DOUBLE_EQ(w->WebBrowser1.Left(), 702.5);
+    EXPECT_DOUBLE_EQ(w->WebBrowser1.Top(), 602.25);
+    EXPECT_EQ(w->Pic1.DrawingOrder().last(), QStringLiteral("WebBrowser1"));
+
+    // The page itself is drawn over Bird.
+    const auto bannerColour = [&] {
+        const QImage table = w->Pic1.Widget()->grab().toImage();
+        return table.pixelColor(740, 640);
+    };
+    EXPECT_TRUE(PumpUntil([&] { return bannerColour() == QColor(255, 0, 255); }));
+    w->SaveImage(mjtest::ArtifactDir() + QStringLiteral("/banner-over-bird.png"));
+}
+
+TEST_F(Banner, AFailedBannerStaysHiddenForTheRest)
+{
+    const QString failures[] = {server.Url("/gone"), refusedAddress(), QStringLiteral("ftp://127.0.0.1/banner")};
+    for (const QString& failure : failures) {
+        BannerFailed = false;
+        NavigateBanner(server.Url("/banner"));
+        ASSERT_TRUE(w->WebBrowser1.Visible());
+
+        NavigateBanner(failure);
+        EXPECT_FALSE(w->WebBrowser1.Visible()) << failure.toStdString();
+        EXPECT_TRUE(BannerFailed);
+
+        // A later page of the banner completes, and the banner stays away.
+        const int documents = documents1;
+        NavigateBanner(server.Url("/banner"));
+        EXPECT_EQ(documents1, documents + 1);
+        EXPECT_FALSE(w->WebBrowser1.Visible()) << failure.toStdString();
+    }
+}
+
+TEST_F(Banner, TheAdvertisementPageHidesOnErrorOnly)
+{
+    const QString failures[] = {server.Url("/gone.gamead"), refusedAddress(), QString()};
+    for (const QString& failure : failures) {
+        w->WebBrowser2.SetVisible(true);
+        NavigateAd(failure);
+        EXPECT_FALSE(w->WebBrowser2.Visible()) << failure.toStdString();
+
+        // Its callers may show it again, and a page that loads keeps it shown.
+        w->WebBrowser2.SetVisible(true);
+        NavigateAd(server.Url("/ad"));
+        EXPECT_TRUE(w->WebBrowser2.Visible());
+    }
+    EXPECT_FALSE(BannerFailed);
+}
+
+} // namespace
