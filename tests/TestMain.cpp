@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,11 @@ int main(int argc, char** argv)
 {
     // Tests never need a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Each test program has a temporary folder of its own: the hall link's
+    // sockets live there, so tests running side by side never meet.
+    QTemporaryDir ownTemp;
+    if (ownTemp.isValid())
+        setenv("TMPDIR", ownTemp.path().toLocal8Bit().constData(), 1);
     mj::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new mjtest::FreshStart);

@@ -3,10 +3,14 @@
 #include "client/General.h"
 #include "client/Mod_Sound.h"
 #include "client/Image_Resource.h"
+#include "client/CommandLine.h"
+#include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
 #include "client/classIniFile.h"
+#include "dispatch/Total.h"
 #include "social/Mod_Prop.h"
+#include "video/VideoState.h"
 
 namespace mj {
 
@@ -26,6 +30,11 @@ void ResetSharedState()
     Image_Resource::ResetState();
     Mod_Sound::ResetState();
     Mod_Prop::ResetState();
+    Mod_Proxy::ResetState();
+    ResetVideoState();
+    AutoMode = false;
+    AutoCaption.clear();
+    Total::PluginResetPending = false;
 }
 
 } // namespace mj

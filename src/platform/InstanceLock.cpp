@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QLockFile>
+
+#include <map>
+#include <memory>
 #include <QStandardPaths>
 
 namespace mj::InstanceLock {
@@ -23,20 +26,20 @@ QString lockPath()
 
 bool AcquireSingleInstance()
 {
-    // Never released: the lock goes with the process.
-    static QLockFile* held = nullptr;
-    if (held)
+    // Never released: the lock goes with the process. It is kept by its
+    // file, so a process asked about another lock file (tests) asks afresh.
+    static std::map<QString, std::unique_ptr<QLockFile>> held;
+    const QString path = lockPath();
+    if (held.count(path))
         return true;
-    auto* lock = new QLockFile(lockPath());
+    auto lock = std::make_unique<QLockFile>(path);
     // Only a holder that no longer runs makes a lock stale, however old it is.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {
-        held = lock;
+        held.emplace(path, std::move(lock));
         return true;
     }
-    const bool otherInstance = lock->error() == QLockFile::LockFailedError;
-    delete lock;
-    return !otherInstance;
+    return lock->error() != QLockFile::LockFailedError;
 }
 
 } // namespace mj::InstanceLock
