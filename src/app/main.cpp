@@ -4,6 +4,35 @@
 #include "client/Api.h"
 #include "client/MainForm.h"
 #include "platform/Application.h"
+#include "platform/Screen.h"
+
+#include <QDir>
+#include <QTimer>
+
+namespace {
+
+// For demonstrations without a display: with MJ_SCREENSHOT_DIR set, the
+// table window is saved as table-<width>x<height>.png in that folder a few
+// seconds after start-up (MJ_SCREENSHOT_DELAY_MS, default 3000).
+void scheduleScreenshot()
+{
+    const QString dir = qEnvironmentVariable("MJ_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    bool ok = false;
+    int delay = qEnvironmentVariableIntValue("MJ_SCREENSHOT_DELAY_MS", &ok);
+    if (!ok || delay < 0)
+        delay = 3000;
+    QTimer::singleShot(delay, [dir] {
+        if (!mj::isLoaded<mj::MainForm>())
+            return;
+        QDir().mkpath(dir);
+        const QString name = QStringLiteral("table-%1x%2.png").arg(mj::Screen::WidthPixels()).arg(mj::Screen::HeightPixels());
+        mj::form<mj::MainForm>().SaveImage(QDir(dir).filePath(name));
+    });
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -14,6 +43,7 @@ int main(int argc, char** argv)
         mj::Operate::RestoreHallWindow();
         mj::EndProgram(1);
     });
+    scheduleScreenshot();
     mj::form<mj::MainForm>();
     return app.exec();
 }

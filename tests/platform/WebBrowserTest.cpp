@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -154,6 +156,20 @@ TEST_F(WebPanel, RefusesEveryAddressButHttpAndHttpsWithoutStartingTheEngine)
         EXPECT_EQ(NavigateAndWait(url), Failed) << url.toStdString();
         EXPECT_EQ(f->Panel.LocationURL(), url);
     }
+    EXPECT_EQ(f->Panel.View(), nullptr);
+    EXPECT_TRUE(server.requested.isEmpty());
+}
+
+TEST_F(WebPanel, AsRootLoadsNothingUnlessTheSandboxIsSwitchedOff)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root cannot run the engine's sandbox";
+    // Chromium would end the whole process here; the panel fails instead.
+    const QByteArray saved = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    const Events seen = NavigateAndWait(server.Url("/page"));
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", saved);
+    EXPECT_EQ(seen, Failed);
     EXPECT_EQ(f->Panel.View(), nullptr);
     EXPECT_TRUE(server.requested.isEmpty());
 }

@@ -9,6 +9,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+
+#include <csignal>
+#include <sys/prctl.h>
 #include <QSocketNotifier>
 
 #include <unistd.h>
@@ -97,7 +100,12 @@ public:
         client_.setProgram(path);
         client_.setArguments(QStringList{line});
         client_.setProcessChannelMode(QProcess::ForwardedChannels);
-        client_.setChildProcessModifier([] { ::dup2(STDERR_FILENO, STDOUT_FILENO); });
+        // The client goes when the hall goes, however the hall ends (a test
+        // or a script killing the hall leaves no client behind).
+        client_.setChildProcessModifier([] {
+            ::dup2(STDERR_FILENO, STDOUT_FILENO);
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        });
         QObject::connect(&client_, &QProcess::finished, [](int code, QProcess::ExitStatus status) {
             // A client killed by a signal ends the hall as a shell reports it.
             const int result = status == QProcess::NormalExit ? code : 128 + code;
