@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -479,6 +480,69 @@ TEST_F(MainLoopPlugin, TheBoxCountdownPromptsThePlayerAndStops)
         tick();
     EXPECT_EQ(w->LbProp.Caption(), QStringLiteral("请等待玩家打开宝箱\r\n2"));
     EXPECT_FALSE(Mod_Prop::BoxCountdownOn);
+}
+
+} // namespace
+
+namespace {
+
+// The first connection and its login are watched: they end as a refused
+// login does instead of waiting for ever.
+TEST_F(MainLoop, AFirstConnectionThatIsNotUpIn20SecondsEndsAsARefusedLogin)
+{
+    StartFirstLoginWatch(); // the socket never connects
+    for (int t = 0; t < 20 * 19; ++t)
+        ASSERT_FALSE(mjtest::EndsProgram([&] { tick(); })) << t;
+    bool ended = false;
+    for (int t = 0; t < 40 && !ended; ++t)
+        ended = mjtest::EndsProgram([&] { tick(); });
+    EXPECT_TRUE(ended);
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return hall.Log().size() >= 2; }, 5000));
+    EXPECT_EQ(hall.Log(), (QStringList{QStringLiteral("0x16"), QStringLiteral("restore")}));
+}
+
+TEST_F(MainLoop, ARefusedConnectionEndsAsARefusedLogin)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    w->Winsock1.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    w->Winsock1.SetRemotePort(closedPort);
+    w->Winsock1.Connect();
+    StartFirstLoginWatch();
+    ASSERT_TRUE(PumpUntil([&] { return w->Winsock1.State() == sckError; }));
+    EXPECT_TRUE(mjtest::EndsProgram([&] { tick(); }));
+}
+
+TEST_F(MainLoop, ALoginWithoutAnAnswerIn30SecondsEndsAsARefusedLogin)
+{
+    ServerProcess server(QStringLiteral("expect 18\nwait-close timeout 60\n"));
+    connectTo(server);
+    StartFirstLoginWatch();
+    ASSERT_TRUE(PumpUntil([&] { return w->Winsock1.State() == sckConnected; }));
+    for (int t = 0; t < 8; ++t)
+        tick(); // the connect watch sends the login frame
+    ASSERT_TRUE(LoginPending);
+    ASSERT_GE(server.WaitForLine(QStringLiteral("recv 18 ")), 0);
+    Clock::Advance(29.5);
+    EXPECT_FALSE(mjtest::EndsProgram([&] { tick(); }));
+    Clock::Advance(1);
+    EXPECT_TRUE(mjtest::EndsProgram([&] { tick(); }));
+}
+
+TEST_F(MainLoop, TheLoginAnswerEndsTheWatch)
+{
+    ServerProcess server(QStringLiteral("expect 18\nsend 18 0 0 8 0 1\nwait-close timeout 60\n"));
+    connectTo(server);
+    StartFirstLoginWatch();
+    ASSERT_EQ(dispatch(1).size(), 1u);
+    EXPECT_TRUE(LoggedIn);
+    EXPECT_FALSE(FirstLoginWatchOn);
+    Clock::Advance(60);
+    EXPECT_FALSE(mjtest::EndsProgram([&] { tick(); }));
 }
 
 } // namespace
