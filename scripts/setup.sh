@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-qpa-plugins libgl-dev
   googletest libgtest-dev
   fonts-wqy-zenhei
+  microsocks
 )
 if [ -n "${MJ_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$MJ_EXTRA_PACKAGES"

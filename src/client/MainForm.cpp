@@ -1,6 +1,7 @@
 #include "client/MainForm.h"
 
 #include "client/Image_Resource.h"
+#include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
 #include "platform/Resources.h"
@@ -345,7 +346,10 @@ void MainForm::ShowSystemLine(const QString& text)
 
 void MainForm::Winsock1_DataArrival(int32_t)
 {
-    ReceiveFromSocket();
+    if (DirectLink)
+        ReceiveFromSocket();
+    else
+        Mod_Proxy::ProxyDataArrived(Winsock1);
 }
 
 void MainForm::ReceiveFromSocket()

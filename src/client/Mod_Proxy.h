@@ -1,5 +1,18 @@
-// The connection settings from the command line and the SOCKS5 proxy client.
+// The connection settings from the command line and the SOCKS5 proxy client
+// (no authentication, or user name and password; an IPv4 CONNECT to the game
+// server). The handshake advances as the proxy's replies arrive; on success
+// the socket carries the game's frames and the login (or reconnect) frame
+// goes out.
+//
+// A reply is judged only once all of its bytes are in; bytes after the
+// CONNECT reply already belong to the game and go to the receive ring. The
+// proxy connection and the whole handshake are bounded (15 s): a proxy that
+// refuses, cannot be reached or stays silent fails the handshake. A failure
+// shows its message, closes the socket and clears LoginPending; during a
+// reconnection it is only one failed try, without a message.
 #pragma once
+
+#include "platform/Runtime.h"
 
 #include <QString>
 
@@ -32,9 +45,26 @@ class Winsock;
 
 namespace Mod_Proxy {
 
-// Connects through the SOCKS5 proxy and runs the handshake; the login frame
-// goes out once the proxy's CONNECT succeeded.
+inline uint8_t ProxyState = 0; // 0 idle .. 6 CONNECT sent (stays 6 on success)
+inline bool ProxyUsed = false;
+inline VbArray<uint8_t, 0, 1023> ProxyRing;
+inline int32_t ProxyWritePos = 0;
+inline int32_t ProxyReadPos = 0;
+constexpr double ProxyTimeLimit = 15; // seconds for the connection and the handshake
+
+// Connects to the proxy and sends the greeting; returns when the greeting is
+// out, or when the proxy connection failed.
 void ConnectViaProxy(Winsock& socket);
+// Builds and sends the request of state 1, 3 or 5 and advances the state.
+void SendProxyStep(uint8_t& state, Winsock& socket);
+// Checks the reply of state 2, 4 or 6 in the ring and takes the next step.
+void HandleProxyReply(uint8_t& state, VbArray<uint8_t, 0, 1023>& ring, Winsock& socket);
+void ResetProxyRecv();
+// Takes the bytes that arrived during the handshake.
+void ProxyDataArrived(Winsock& socket);
+// True when the socket reaches the game server: connected, and through the
+// proxy when one is used.
+bool LinkThrough(Winsock& socket);
 
 void ResetState();
 
