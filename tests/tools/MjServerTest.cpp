@@ -51,7 +51,8 @@ public:
     // Waits for "listening PORT" and returns the port (0 when it never came).
     quint16 Port()
     {
-        mjtest::PumpUntil([this] { return !Lines().isEmpty() || process.state() == QProcess::NotRunning; });
+        // A whole first line: the output may arrive in pieces.
+        mjtest::PumpUntil([this] { return out.contains('\n') || process.state() == QProcess::NotRunning; });
         const QStringList lines = Lines();
         if (lines.isEmpty() || !lines[0].startsWith(u"listening "))
             return 0;
