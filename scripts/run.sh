@@ -20,6 +20,8 @@ cmake --build "$build"
 work="$(mktemp -d)"
 export TMPDIR="$work"          # the hall link's sockets live here
 export MJ_INSTANCE_LOCK="$work/instance.lock"
+# The web panels' engine refuses to run sandboxed as root.
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 title="琼蔚山庄"
 pids=()
 cleanup() {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 
 namespace mjtest {
 
@@ -97,6 +98,9 @@ int main(int argc, char** argv)
 {
     // Tests never need a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The web engine refuses to run sandboxed as root (CI runs as root).
+    if (geteuid() == 0)
+        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     // Each test program has a temporary folder of its own: the hall link's
     // sockets live there, so tests running side by side never meet.
     QTemporaryDir ownTemp;

@@ -81,6 +81,19 @@ void hideTheGame(MainForm& table)
 
 } // namespace
 
+void MainForm::WireKeyEvents()
+{
+    // The window sees every key first, also those typed into the chat box:
+    // that is why its own handler leaves F2 to F6 to the chat box's.
+    SetKeyPreview(true);
+    Pic1.OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Pic1_KeyDown(keyCode, shift); };
+    Pic2.OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Pic2_KeyDown(keyCode, shift); };
+    Chat.OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Chat_KeyDown(keyCode, shift); };
+    Chat.OnGotFocus = [this] { ChatHasFocus = true; };
+    Chat.OnLostFocus = [this] { ChatHasFocus = false; };
+    Sysmsg.OnKeyDown = [this](int16_t index, int16_t& keyCode, int16_t shift) { Sysmsg_KeyDown(index, keyCode, shift); };
+}
+
 void MainForm::Form_KeyDown(int16_t& keyCode, int16_t)
 {
     const int16_t key = keyCode;

@@ -309,6 +309,13 @@ MainForm::MainForm()
 
     Winsock1.OnDataArrival = [this](int32_t bytes) { Winsock1_DataArrival(bytes); };
     Winsock1.OnClose = [this] { Winsock1_Close(); };
+    WebBrowser1.OnDownloadComplete = [this] { WebBrowser1_DownloadComplete(); };
+    WebBrowser1.OnDocumentComplete = [this] { WebBrowser1_DocumentComplete(); };
+    WebBrowser1.OnNavigateError = [this] { WebBrowser1_NavigateError(); };
+    WebBrowser2.OnDownloadComplete = [this] { WebBrowser2_DownloadComplete(); };
+    WebBrowser2.OnNavigateError = [this] { WebBrowser2_NavigateError(); };
+    WireShellEvents();
+    WireKeyEvents();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);

@@ -162,6 +162,10 @@ public:
     void Tou_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
 
 private:
+    // Connect the title-bar controls and the key-holding controls to their
+    // event procedures; the constructor calls them.
+    void WireShellEvents();
+    void WireKeyEvents();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

@@ -21,8 +21,6 @@
 #include "platform/Gbk.h"
 #include "table/NewGame.h"
 
-namespace mj::NewGame { void ShowCompass(); } // TEMP-DEV until table declares it
-
 namespace mj::Total {
 
 namespace {

@@ -52,6 +52,20 @@ void hideIfLoaded()
 
 } // namespace
 
+void MainForm::WireShellEvents()
+{
+    ImgClose.OnMouseDown = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgClose_MouseDown(i, b, s, x, y); };
+    ImgClose.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgClose_MouseMove(i, b, s, x, y); };
+    ImgClose.OnMouseUp = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgClose_MouseUp(i, b, s, x, y); };
+    ImgClose.OnClick = [this](int16_t i) { ImgClose_Click(i); };
+    ImgMin.OnMouseDown = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgMin_MouseDown(i, b, s, x, y); };
+    ImgMin.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgMin_MouseMove(i, b, s, x, y); };
+    ImgMin.OnMouseUp = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImgMin_MouseUp(i, b, s, x, y); };
+    ImgMin.OnClick = [this](int16_t i) { ImgMin_Click(i); };
+    LbMove.OnMouseDown = [this](int16_t b, int16_t s, float x, float y) { LbMove_MouseDown(b, s, x, y); };
+    LbMove.OnMouseMove = [this](int16_t b, int16_t s, float x, float y) { LbMove_MouseMove(b, s, x, y); };
+}
+
 void MainForm::DrawSkin()
 {
     const mj::Picture skin = Skin.Picture();

@@ -13,6 +13,14 @@
 
 namespace mj {
 
+namespace {
+// True while a tick of TimerCount runs. A tick can wait with events handled
+// (a try through a proxy waits for the proxy, the last message waits for the
+// player); the ticks that come meanwhile do nothing, so no second try starts
+// and no second message shows.
+bool g_tickRunning = false;
+} // namespace
+
 frmReconnect::frmReconnect()
     : Form(QStringLiteral("frmReconnect"), ScaleMode::Pixels)
     , lbReconnect(*this, QStringLiteral("lbReconnect"))
@@ -91,6 +99,12 @@ void frmReconnect::pbReconnect_Click()
 
 void frmReconnect::TimerCount_Timer()
 {
+    if (g_tickRunning)
+        return;
+    g_tickRunning = true;
+    struct TickDone {
+        ~TickDone() { g_tickRunning = false; }
+    } done;
     // Through to the game server (past the proxy, when one is used): the
     // answer to the reconnect frame is the dispatcher's.
     if (Mod_Proxy::LinkThrough(form<MainForm>().Winsock1)) {

@@ -73,7 +73,10 @@ public:
     }
 
     static void Add(WebBrowser* panel) { panels_.push_back(panel); }
-    static void Remove(WebBrowser* panel) { panels_.erase(std::remove(panels_.begin(), panels_.end(), panel), panels_.end()); }
+    static void Remove(WebBrowser* panel)
+    {
+        panels_.erase(std::remove(panels_.begin(), panels_.end(), panel), panels_.end());
+    }
 
 private:
     static void Release()

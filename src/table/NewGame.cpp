@@ -410,5 +410,6 @@ void ResetTableForRound() {}
 void ResetRoundData() {}
 void ResetRoundDataCopy() {}
 void ClearTableAndPlaceWalls() {}
+void ShowCompass() {}
 
 } // namespace mj::NewGame

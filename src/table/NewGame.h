@@ -30,5 +30,7 @@ void ResetTableForRound();
 void ResetRoundData();
 void ResetRoundDataCopy();
 void ClearTableAndPlaceWalls();
+// Shows the wind compass turned for the own seat.
+void ShowCompass();
 
 } // namespace mj::NewGame

@@ -5,6 +5,7 @@
 #include "client/Data.h"
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
+#include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
 #include "client/frmReconnect.h"
@@ -61,6 +62,7 @@ protected:
     {
         ASSERT_GT(server.Port(), 0);
         Total::BuildLoginFrame(QStringLiteral("player1"), QStringLiteral("pw"));
+        DirectLink = true;
         w->Winsock1.SetRemoteHost(QStringLiteral("127.0.0.1"));
         w->Winsock1.SetRemotePort(server.Port());
         w->Winsock1.Connect();

@@ -189,7 +189,8 @@ TEST(ParseUserInfo, NumbersAndAnEmptyFace)
         {{0x12, 0x34, 0x56, 0x78}, 0x78563412, {1, 0, 0, 0, 0, 0, 0, 0}, 1.0},
         {{0xFF, 0xFF, 0xFF, 0x7F}, 2147483647, {0, 0, 0, 0, 0, 0, 0, 1}, std::ldexp(1.0, 56)},
         {{0xFE, 0xFF, 0xFF, 0xFF}, -2, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, std::ldexp(1.0, 64)},
-        {{0x00, 0x00, 0x00, 0x80}, std::numeric_limits<int32_t>::min(), {0, 0, 0, 0, 0, 0, 0x20, 0}, 9007199254740992.0},
+        {{0x00, 0x00, 0x00, 0x80}, std::numeric_limits<int32_t>::min(), {0, 0, 0, 0, 0, 0, 0x20, 0},
+         std::ldexp(1.0, 53)},
     };
     for (const Case& c : cases) {
         const PlayerInfo p = Parsed(UserInfoFrame().Bytes(160, c.count).Bytes(226, c.userId));
@@ -408,11 +409,12 @@ TEST_F(WatchSeating, EndsTheWatchWhenTheWatchedPlayerIsNotAtTheTable)
         const char* what;
         std::vector<UserInfoFrame> frames;
     };
+    const UserInfoFrame a = Member(1, "a", 1), b = Member(2, "b", 2), c4 = Member(4, "c", 3), d = Member(8, "d", 5);
     const Case cases[] = {
-        {"no frame carries the id", {Member(1, "a", 1), Member(2, "b", 2), Member(4, "c", 3), Member(8, "d", 5)}},
-        {"the id comes without a seat", {Member(1, "a", 1), Member(0, "me", WatchedId), Member(4, "c", 3), Member(8, "d", 5)}},
-        {"the id comes with two seats", {Member(1, "a", 1), Member(3, "me", WatchedId), Member(4, "c", 3), Member(8, "d", 5)}},
-        {"the id comes for a seat already taken", {Member(1, "a", 1), Member(2, "b", 2), Member(2, "me", WatchedId), Member(8, "d", 5)}},
+        {"no frame carries the id", {a, b, c4, d}},
+        {"the id comes without a seat", {a, Member(0, "me", WatchedId), c4, d}},
+        {"the id comes with two seats", {a, Member(3, "me", WatchedId), c4, d}},
+        {"the id comes for a seat already taken", {a, b, Member(2, "me", WatchedId), d}},
     };
     for (const Case& c : cases) {
         Restart();
@@ -424,8 +426,3 @@ TEST_F(WatchSeating, EndsTheWatchWhenTheWatchedPlayerIsNotAtTheTable)
 }
 
 } // namespace
-
-// Until the table layout provides it.
-namespace mj::NewGame {
-[[gnu::weak]] void ShowCompass() {} // TEMP-DEV
-} // namespace mj::NewGame

@@ -67,7 +67,8 @@ private:
         const QByteArray path = request.split(' ').value(1);
         requested.append(path);
         auto it = pages.find(path);
-        const Page page = it != pages.end() ? it->second : Page{"404 Not Found", "<html><body>not here</body></html>", {}};
+        const Page page =
+            it != pages.end() ? it->second : Page{"404 Not Found", "<html><body>not here</body></html>", {}};
         socket->write("HTTP/1.1 " + page.status + "\r\nContent-Type: text/html\r\n" + page.extraHeaders
                       + "Content-Length: " + QByteArray::number(page.body.size()) + "\r\nConnection: close\r\n\r\n"
                       + page.body);

@@ -1,0 +1,353 @@
+// The two exit dialogs: frmExit (leave, or stay) and frmOtherExit (the table
+// broke up: leave, or stay at the emptied table). Buttons are pressed with
+// real mouse events on their widgets; the hall is a fake one in this
+// process and the game server the scripted server on loopback.
+#include "FakeHall.h"
+#include "ServerProcess.h"
+#include "TestSupport.h"
+
+#include "client/Api.h"
+#include "client/Data.h"
+#include "client/Image_Resource.h"
+#include "client/MainForm.h"
+#include "client/Mod_Proxy.h"
+#include "client/SoftTimer.h"
+#include "client/Total.h"
+#include "client/frmExit.h"
+#include "client/frmOtherExit.h"
+#include "client/frmReconnect.h"
+#include "platform/Clock.h"
+#include "platform/Program.h"
+#include "platform/PropPlugin.h"
+#include "social/Mod_Prop.h"
+#include "table/NewGame.h"
+
+#include "../../tools/testplugin/TestPlugin.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibrary>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace mj;
+using mjtest::PumpUntil;
+using mjtest::ServerProcess;
+
+namespace {
+
+const QString Title = QStringLiteral("退出测试大厅");
+
+// A left-button press and release in the middle of a control's widget.
+void click(Control& control)
+{
+    QWidget* widget = control.Widget();
+    ASSERT_NE(widget, nullptr);
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+// The test props plug-in, in this process; returns its call log.
+std::function<QString()> loadTestPlugin()
+{
+    QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
+    if (!lib.load())
+        return {};
+    auto reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
+    auto log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
+    auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
+    if (!reset || !log || !create)
+        return {};
+    reset();
+    Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
+    Mod_Prop::Prop_GameDllState = 1;
+    return [log] { return QString::fromUtf8(log()); };
+}
+
+class ExitDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        SetProgramFolder(tmp.path());
+        setUpTable();
+    }
+
+    // The table window as start-up leaves it, minus the connection.
+    void setUpTable()
+    {
+        Clock::UseDrivenClock(10 * 3600.0);
+        ScaleX = ScaleY = 1.0f;
+        Image_Resource::InitPictureIds();
+        HallTitle = Title;
+        w = &formWithoutLoadEvent<MainForm>();
+        NewGame::InitTableLayout();
+        NewGame::InitTableLayoutAndCamera();
+        w->Move(3000, 1500, 15360, 11520);
+    }
+
+    void connectTo(const ServerProcess& server)
+    {
+        ASSERT_GT(server.Port(), 0);
+        DirectLink = true;
+        w->Winsock1.SetRemoteHost(QStringLiteral("127.0.0.1"));
+        w->Winsock1.SetRemotePort(server.Port());
+        w->Winsock1.Connect();
+        ASSERT_TRUE(PumpUntil([&] { return w->Winsock1.State() == sckConnected; }));
+    }
+
+    // A hand in progress: players seated, a round counted, the history written.
+    void midHand()
+    {
+        GameRunning = true;
+        RoundNo = 3;
+        TableResetDone = true;
+        custom[0].Name = QStringLiteral("me");
+        custom[0].SeatMask = 4;
+        custom[2].Name = QStringLiteral("west");
+        Players[2].UserId = 42;
+        QFile history(tmp.filePath(QStringLiteral("info.qv")));
+        ASSERT_TRUE(history.open(QIODevice::WriteOnly));
+        history.write("hands");
+    }
+    bool historyExists() const { return QFile::exists(tmp.filePath(QStringLiteral("info.qv"))); }
+
+    // What the hall received, once everything the client sent has arrived.
+    QStringList hallLog(qsizetype atLeast)
+    {
+        PumpUntil([&] { return hall.Log().size() >= atLeast; }, 5000);
+        return hall.Log();
+    }
+
+    QTemporaryDir tmp;
+    MainForm* w = nullptr;
+    mjtest::FakeHall hall{Title};
+};
+
+TEST_F(ExitDialog, BothDialogsLoadSemiTransparentWithTheirButtons)
+{
+    frmExit& exit = form<frmExit>();
+    EXPECT_EQ(exit.WindowAlpha(), 200);
+    EXPECT_EQ(exit.Caption(), QStringLiteral("退出"));
+    EXPECT_EQ(exit.Label1.Caption(), QStringLiteral("您真的要退出吗？"));
+    EXPECT_EQ(exit.Label2.Caption(), QStringLiteral("游戏正在进行，逃跑会扣分！"));
+    EXPECT_EQ(exit.Label1.ForeColor(), 0xC0FFFF);
+    EXPECT_TRUE(exit.Label1.FontBold());
+    EXPECT_EQ(exit.pbCloseMe.Width(), 65);
+    EXPECT_EQ(exit.pbCancel.Width(), 65);
+    EXPECT_EQ(exit.pbCloseMe.Picture().ResourceId(), 130);
+    EXPECT_EQ(exit.pbCancel.Picture().ResourceId(), 132);
+    EXPECT_FALSE(exit.Picture().IsNull());
+    EXPECT_FALSE(exit.Visible()); // loading does not show it
+
+    frmOtherExit& other = form<frmOtherExit>();
+    EXPECT_EQ(other.WindowAlpha(), 200);
+    EXPECT_EQ(other.Caption(), QStringLiteral("退出"));
+    EXPECT_FALSE(other.Label1.FontBold());
+    for (Image* button : {&other.imgOK, &other.imgCancel}) {
+        EXPECT_EQ(button->Width(), 70);
+        EXPECT_EQ(button->Height(), 30);
+    }
+    EXPECT_EQ(other.imgOK.Picture().ResourceId(), 130);
+    EXPECT_EQ(other.imgCancel.Picture().ResourceId(), 132);
+}
+
+TEST_F(ExitDialog, DuringTheSeatChangeTheDialogLoadsWithoutItsBackground)
+{
+    SeatShuffleRunning = true;
+    EXPECT_TRUE(form<frmExit>().Picture().IsNull());
+}
+
+// The toolbar's exit button shows the dialog centred over the table with the
+// warning set by the state at that moment, and hides it again; a hidden
+// dialog stays loaded.
+TEST_F(ExitDialog, TheWarningShowsOnlyWhileAHandRunsOutsideWatchMode)
+{
+    const struct {
+        bool running, watch, warning;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}, {false, true, false},
+                 {true, false, true}};
+    int16_t exitButton = 8;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "running " << c.running << " watch " << c.watch);
+        GameRunning = c.running;
+        WatchMode = c.watch;
+        w->AnNiu_Click(exitButton);
+        frmExit& dialog = form<frmExit>();
+        ASSERT_TRUE(dialog.Visible());
+        EXPECT_EQ(dialog.Label2.Visible(), c.warning);
+        EXPECT_EQ(dialog.Left(), 3000 + (15360 - dialog.Width()) / 2);
+        EXPECT_EQ(dialog.Top(), 1500 + (11520 - dialog.Height()) / 2);
+        w->AnNiu_Click(exitButton);
+        EXPECT_TRUE(isLoaded<frmExit>());
+        EXPECT_FALSE(dialog.Visible());
+    }
+}
+
+TEST_F(ExitDialog, CancelOnlyClosesTheDialog)
+{
+    midHand();
+    ShowExitDialog();
+    click(form<frmExit>().pbCancel);
+    EXPECT_FALSE(isLoaded<frmExit>());
+    EXPECT_TRUE(GameRunning);
+    EXPECT_EQ(RoundNo, 3);
+    EXPECT_TRUE(historyExists());
+    EXPECT_NE(w->WindowState(), 1);
+    EXPECT_TRUE(hallLog(0).isEmpty());
+}
+
+// OK leaves the seat (with the leave-seat frame only while connected),
+// returns to the hall and hands the screen back to the hall. A reconnection
+// under way is stopped on every path.
+TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
+{
+    const struct {
+        const char* name;
+        bool connected, plugin, reconnecting;
+        double wait; // seconds the client waited, handling events
+    } cases[] = {
+        {"connected", true, false, false, 0.4},
+        {"connected after a reconnection", true, false, true, 0.8},
+        {"connected with props", true, true, false, 0.25 + 0.4},
+        {"not connected", false, false, false, 0},
+        {"not connected with props", false, true, false, 0.25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiscardAllForms();
+        ResetSharedState();
+        setUpTable();
+        const qsizetype seen = hall.Log().size();
+        midHand();
+        std::unique_ptr<ServerProcess> server;
+        if (c.connected) {
+            server = std::make_unique<ServerProcess>(QStringLiteral("expect 16\nwait-close\n"));
+            connectTo(*server);
+        }
+        std::function<QString()> pluginLog;
+        if (c.plugin) {
+            pluginLog = loadTestPlugin();
+            ASSERT_TRUE(pluginLog);
+        }
+        Reconnecting = c.reconnecting;
+        ReconnectAllowed = true;
+        form<frmReconnect>();
+        ConnectionMonitorOn = true;
+        ConnectionMonitorTicks = 4;
+        w->SetWindowState(0);
+        ShowExitDialog();
+
+        const double before = Clock::Monotonic();
+        click(form<frmExit>().pbCloseMe);
+        const double waited = Clock::Monotonic() - before;
+
+        EXPECT_GE(waited, c.wait);
+        EXPECT_LT(waited, c.wait + 0.05);
+        EXPECT_FALSE(isLoaded<frmExit>());
+        EXPECT_FALSE(GameRunning);
+        EXPECT_EQ(RoundNo, 0);
+        EXPECT_FALSE(TableResetDone);
+        EXPECT_FALSE(historyExists());
+        EXPECT_EQ(Players[2].UserId, 42);
+        EXPECT_TRUE(custom[2].Name.isEmpty());
+        EXPECT_EQ(w->WindowState(), 1);
+        EXPECT_EQ(w->Winsock1.State(), sckClosed);
+        EXPECT_FALSE(isLoaded<frmReconnect>());
+        EXPECT_FALSE(ReconnectAllowed);
+        EXPECT_FALSE(ConnectionMonitorOn);
+        EXPECT_EQ(hallLog(seen + 1).mid(seen), QStringList{QStringLiteral("restore")});
+        if (c.connected) {
+            ASSERT_GE(server->WaitForLine(QStringLiteral("closed 1")), 0);
+            const QStringList frames = server->Received();
+            ASSERT_EQ(frames.size(), 1);
+            QByteArray leave(FrameSize, '\0');
+            leave[3] = 16;
+            leave[6] = 4;
+            EXPECT_EQ(frames[0].section(u' ', 7).toUpper(), QString::fromLatin1(leave.toHex()).toUpper());
+        }
+        if (c.plugin) {
+            const QString log = pluginLog();
+            const qsizetype update = log.indexOf(QStringLiteral("UpdataMyProp(False)"));
+            ASSERT_GE(update, 0);
+            EXPECT_GT(log.indexOf(QStringLiteral("InitExit(0)")), update);
+        }
+    }
+}
+
+// With the hall gone the table is still left and reset; then the program ends.
+TEST_F(ExitDialog, OkWithTheHallGoneLeavesTheTableThenEnds)
+{
+    for (bool other : {false, true}) {
+        SCOPED_TRACE(other ? "frmOtherExit" : "frmExit");
+        midHand();
+        ASSERT_TRUE(historyExists());
+        hall.Close();
+        Control* ok = nullptr;
+        if (other) {
+            form<frmOtherExit>().Show();
+            ok = &form<frmOtherExit>().imgOK;
+        } else {
+            ShowExitDialog();
+            ok = &form<frmExit>().pbCloseMe;
+        }
+        EXPECT_TRUE(mjtest::EndsProgram([&] { ok->OnClick(); }));
+        EXPECT_EQ(RoundNo, 0);
+        EXPECT_FALSE(historyExists());
+        EXPECT_FALSE(GameRunning);
+        EXPECT_FALSE(isLoaded<frmExit>() || isLoaded<frmOtherExit>());
+    }
+}
+
+TEST_F(ExitDialog, LeavingAfterTheTableBrokeUpSendsNoFrame)
+{
+    ServerProcess server(QStringLiteral("wait-close\n"));
+    connectTo(server);
+    midHand();
+    frmOtherExit& dialog = form<frmOtherExit>();
+    dialog.Label1.SetCaption(QStringLiteral("玩家west退出了游戏！游戏结束！"));
+    dialog.Show();
+    click(dialog.imgOK);
+    EXPECT_FALSE(isLoaded<frmOtherExit>());
+    EXPECT_EQ(RoundNo, 0);
+    EXPECT_FALSE(historyExists());
+    EXPECT_EQ(w->WindowState(), 1);
+    EXPECT_EQ(hallLog(1), QStringList{QStringLiteral("restore")});
+    ASSERT_GE(server.WaitForLine(QStringLiteral("closed 1")), 0);
+    EXPECT_TRUE(server.Received().isEmpty()); // the dispatcher sent it before
+}
+
+// Staying keeps the client at the emptied table with the connection monitor
+// off; the next start/continue press is marked to leave.
+TEST_F(ExitDialog, StayingAfterTheTableBrokeUpKeepsTheClientAtTheTable)
+{
+    ServerProcess server(QStringLiteral("wait-close\n"));
+    connectTo(server);
+    midHand();
+    ConnectionMonitorOn = true;
+    ConnectionMonitorTicks = 3;
+    frmOtherExit& dialog = form<frmOtherExit>();
+    dialog.Show();
+    click(dialog.imgCancel);
+    EXPECT_FALSE(isLoaded<frmOtherExit>());
+    EXPECT_TRUE(OtherExitShown);
+    EXPECT_FALSE(GameRunning);
+    EXPECT_FALSE(ConnectionMonitorOn);
+    EXPECT_EQ(ConnectionMonitorTicks, 3);
+    EXPECT_EQ(w->Winsock1.State(), sckConnected);
+    EXPECT_EQ(RoundNo, 3);
+    EXPECT_EQ(custom[2].Name, QStringLiteral("west"));
+    EXPECT_TRUE(historyExists());
+    EXPECT_NE(w->WindowState(), 1);
+    EXPECT_TRUE(hallLog(0).isEmpty());
+}
+
+} // namespace
