@@ -121,8 +121,10 @@ void MainForm::StartUp()
     LoginDone = 0;
     RecvBusy = ReadySent = false;
     // 10
+    NewGame::LayoutBusy = true;
     Image_Resource::InitPictureIds();
     NewGame::InitTableLayout();
+    NewGame::LayoutBusy = false;
     // 11
     RoundNo = 0;
     HandInPlay = false;

@@ -1,70 +1,23 @@
 // The table window's two web panels on the real engine, with pages from a
 // small HTTP server on loopback: the banner over Bird and the advertisement
 // page.
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Data.h"
 #include "client/MainForm.h"
 
-#include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
-
 #include <gtest/gtest.h>
-
-#include <map>
 
 using namespace mj;
 using mjtest::PumpUntil;
 
 namespace {
 
-// Serves "/banner" and "/ad"; every other path answers 404 with a page.
-class PageServer {
-public:
-    PageServer()
-    {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
-        });
-    }
-
-    QString Url(const char* path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(QLatin1String(path));
-    }
-
-private:
-    void Answer(QTcpSocket* socket)
-    {
-        QByteArray& request = buffers_[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
-            return;
-        const QByteArray path = request.split(' ').value(1);
-        const bool known = path == "/banner" || path == "/ad";
-        const QByteArray body = known ? "<html><body style='margin:0;background:#f0f'>ad</body></html>"
-                                      : "<html><body>not here</body></html>";
-        socket->write(QByteArray("HTTP/1.1 ") + (known ? "200 OK" : "404 Not Found")
-                      + "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
-                      + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
-        buffers_.erase(socket);
-    }
-
-    QTcpServer server_;
-    std::map<QTcpSocket*, QByteArray> buffers_;
-};
-
+// A loopback address where nothing answers.
 QString refusedAddress()
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return QStringLiteral("http://127.0.0.1:%1/banner").arg(port);
+    return QStringLiteral("http://127.0.0.1:%1/banner").arg(mjtest::FreePort());
 }
 
 class Banner : public ::testing::Test {
@@ -79,6 +32,9 @@ protected:
 
     void SetUp() override
     {
+        // "/banner" and "/ad" are pages; every other path answers 404 with a page.
+        for (const char* path : {"/banner", "/ad"})
+            server.pages[path].body = "<html><body style='margin:0;background:#f0f'>ad</body></html>";
         ScaleX = ScaleY = 1.0f;
         w = &formWithoutLoadEvent<MainForm>();
         // On screen, so that the engine draws the pages; the window itself
@@ -107,7 +63,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return ended2 > before; })) << url.toStdString();
     }
 
-    PageServer server;
+    mjtest::PageServer server;
     MainForm* w = nullptr;
     int documents1 = 0, ended1 = 0, ended2 = 0;
 };

@@ -4,11 +4,11 @@
 // process and the game server the scripted server on loopback.
 #include "FakeHall.h"
 #include "ServerProcess.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Api.h"
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
@@ -18,16 +18,8 @@
 #include "client/frmReconnect.h"
 #include "platform/Clock.h"
 #include "platform/Program.h"
-#include "platform/PropPlugin.h"
-#include "social/Mod_Prop.h"
-#include "table/NewGame.h"
 
-#include "../../tools/testplugin/TestPlugin.h"
-
-#include <QCoreApplication>
 #include <QFile>
-#include <QLibrary>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,42 +27,13 @@
 #include <memory>
 
 using namespace mj;
+using mjtest::Click;
 using mjtest::PumpUntil;
 using mjtest::ServerProcess;
 
 namespace {
 
 const QString Title = QStringLiteral("退出测试大厅");
-
-// A left-button press and release in the middle of a control's widget.
-void click(Control& control)
-{
-    QWidget* widget = control.Widget();
-    ASSERT_NE(widget, nullptr);
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    const QPointF global = widget->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-    QCoreApplication::sendEvent(widget, &release);
-}
-
-// The test props plug-in, in this process; returns its call log.
-std::function<QString()> loadTestPlugin()
-{
-    QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
-    if (!lib.load())
-        return {};
-    auto reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
-    auto log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
-    auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
-    if (!reset || !log || !create)
-        return {};
-    reset();
-    Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
-    Mod_Prop::Prop_GameDllState = 1;
-    return [log] { return QString::fromUtf8(log()); };
-}
 
 class ExitDialog : public ::testing::Test {
 protected:
@@ -81,16 +44,10 @@ protected:
         setUpTable();
     }
 
-    // The table window as start-up leaves it, minus the connection.
+    // The table window as start-up leaves it, at a known place on the screen.
     void setUpTable()
     {
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Title;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
+        w = &mjtest::OpenTableWindow(Title);
         w->Move(3000, 1500, 15360, 11520);
     }
 
@@ -196,7 +153,7 @@ TEST_F(ExitDialog, CancelOnlyClosesTheDialog)
 {
     midHand();
     ShowExitDialog();
-    click(form<frmExit>().pbCancel);
+    Click(form<frmExit>().pbCancel.Widget());
     EXPECT_FALSE(isLoaded<frmExit>());
     EXPECT_TRUE(GameRunning);
     EXPECT_EQ(RoundNo, 3);
@@ -233,10 +190,10 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
             server = std::make_unique<ServerProcess>(QStringLiteral("expect 16\nwait-close\n"));
             connectTo(*server);
         }
-        std::function<QString()> pluginLog;
+        mjtest::TestPlugin plugin;
         if (c.plugin) {
-            pluginLog = loadTestPlugin();
-            ASSERT_TRUE(pluginLog);
+            plugin = mjtest::LoadTestPlugin();
+            ASSERT_TRUE(plugin);
         }
         Reconnecting = c.reconnecting;
         ReconnectAllowed = true;
@@ -247,7 +204,7 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
         ShowExitDialog();
 
         const double before = Clock::Monotonic();
-        click(form<frmExit>().pbCloseMe);
+        Click(form<frmExit>().pbCloseMe.Widget());
         const double waited = Clock::Monotonic() - before;
 
         EXPECT_GE(waited, c.wait);
@@ -275,7 +232,7 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
             EXPECT_EQ(frames[0].section(u' ', 7).toUpper(), QString::fromLatin1(leave.toHex()).toUpper());
         }
         if (c.plugin) {
-            const QString log = pluginLog();
+            const QString log = plugin.Log();
             const qsizetype update = log.indexOf(QStringLiteral("UpdataMyProp(False)"));
             ASSERT_GE(update, 0);
             EXPECT_GT(log.indexOf(QStringLiteral("InitExit(0)")), update);
@@ -315,7 +272,7 @@ TEST_F(ExitDialog, LeavingAfterTheTableBrokeUpSendsNoFrame)
     frmOtherExit& dialog = form<frmOtherExit>();
     dialog.Label1.SetCaption(QStringLiteral("玩家west退出了游戏！游戏结束！"));
     dialog.Show();
-    click(dialog.imgOK);
+    Click(dialog.imgOK.Widget());
     EXPECT_FALSE(isLoaded<frmOtherExit>());
     EXPECT_EQ(RoundNo, 0);
     EXPECT_FALSE(historyExists());
@@ -336,7 +293,7 @@ TEST_F(ExitDialog, StayingAfterTheTableBrokeUpKeepsTheClientAtTheTable)
     ConnectionMonitorTicks = 3;
     frmOtherExit& dialog = form<frmOtherExit>();
     dialog.Show();
-    click(dialog.imgCancel);
+    Click(dialog.imgCancel.Widget());
     EXPECT_FALSE(isLoaded<frmOtherExit>());
     EXPECT_TRUE(OtherExitShown);
     EXPECT_FALSE(GameRunning);

@@ -2,30 +2,24 @@
 // props plug-in (the test plug-in, in this process, logs every call), Esc
 // for the exit dialog and Alt then C for the chat window.
 #include "FakeHall.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Api.h"
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/frmExit.h"
 #include "controls/Hero.h"
 #include "controls/Information.h"
 #include "controls/Score.h"
-#include "platform/Clock.h"
-#include "platform/PropPlugin.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
 #include "social/VosSet.h"
 #include "social/huifu.h"
 #include "social/rule.h"
-#include "table/NewGame.h"
-
-#include "../../tools/testplugin/TestPlugin.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLibrary>
 
 #include <gtest/gtest.h>
 
@@ -67,23 +61,9 @@ class Keys : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Title;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
-
-        QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
-        ASSERT_TRUE(lib.load());
-        auto reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
-        log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
-        auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
-        ASSERT_TRUE(reset && log && create);
-        reset();
-        Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
-        Mod_Prop::Prop_GameDllState = 1;
+        w = &mjtest::OpenTableWindow(Title);
+        plugin = mjtest::LoadTestPlugin();
+        ASSERT_TRUE(plugin);
     }
 
     void press(Handler h, int16_t key)
@@ -101,7 +81,7 @@ protected:
     }
 
     // Calls of a plug-in member with these arguments so far.
-    qsizetype pluginCalls(const QString& call) const { return QString::fromUtf8(log()).count(call + u'\n'); }
+    qsizetype pluginCalls(const QString& call) const { return plugin.Log().count(call + u'\n'); }
 
     // The client's other windows, each loaded and shown.
     void showOtherWindows()
@@ -117,7 +97,7 @@ protected:
     }
 
     MainForm* w = nullptr;
-    MjTestPluginLog log = nullptr;
+    mjtest::TestPlugin plugin;
     mjtest::FakeHall hall{Title};
 };
 

@@ -4,11 +4,11 @@
 // scripted server on loopback.
 #include "FakeHall.h"
 #include "ServerProcess.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Api.h"
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
@@ -20,21 +20,16 @@
 #include "platform/Clock.h"
 #include "platform/HallLink.h"
 #include "platform/Program.h"
-#include "platform/PropPlugin.h"
 #include "platform/Resources.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
 #include "social/rule.h"
-#include "table/NewGame.h"
 #include "video/VideoState.h"
 #include "video/frm_Remote1.h"
 #include "video/frm_Remote2.h"
 #include "video/frm_Remote3.h"
 
-#include "../../tools/testplugin/TestPlugin.h"
-
 #include <QFile>
-#include <QLibrary>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -118,23 +113,6 @@ private:
     int stage_ = 0;
 };
 
-// The test props plug-in, in this process; returns its call log.
-std::function<QString()> loadTestPlugin()
-{
-    QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
-    if (!lib.load())
-        return {};
-    auto reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
-    auto log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
-    auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
-    if (!reset || !log || !create)
-        return {};
-    reset();
-    Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
-    Mod_Prop::Prop_GameDllState = 1;
-    return [log] { return QString::fromUtf8(log()); };
-}
-
 // The table window as start-up leaves it, minus the connection, with the
 // hall's messages going to its window procedure.
 class Leave : public ::testing::Test {
@@ -143,13 +121,7 @@ protected:
     {
         ASSERT_TRUE(tmp.isValid());
         SetProgramFolder(tmp.path());
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Title;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
+        w = &mjtest::OpenTableWindow(Title);
         HallLink::SetHandler([this](int32_t msg, int32_t wParam, int32_t lParam) {
             handled.push_back(msg);
             maxDepth = std::max(maxDepth, ++depth);
@@ -803,10 +775,10 @@ TEST_F(Leave, TheReturnToTheHallForgetsTheTableButNotWhoThePlayerIs)
 
 TEST_F(Leave, TheReturnShutsThePropsPluginDown)
 {
-    const auto pluginLog = loadTestPlugin();
-    ASSERT_TRUE(pluginLog);
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
     Api::ReturnToHall();
-    EXPECT_TRUE(pluginLog().contains(QStringLiteral("InitExit(0)")));
+    EXPECT_TRUE(plugin.Log().contains(QStringLiteral("InitExit(0)")));
     EXPECT_EQ(Mod_Prop::Prop_GameDllState, 0);
 }
 

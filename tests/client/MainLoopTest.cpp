@@ -1,5 +1,6 @@
 #include "FakeHall.h"
 #include "ServerProcess.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Data.h"
@@ -10,15 +11,10 @@
 #include "client/Total.h"
 #include "client/frmReconnect.h"
 #include "platform/Clock.h"
-#include "platform/PropPlugin.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
-#include "table/NewGame.h"
-
-#include "../../tools/testplugin/TestPlugin.h"
 
 #include <QCoreApplication>
-#include <QLibrary>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -42,13 +38,7 @@ class MainLoop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = QStringLiteral("main loop hall");
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
+        w = &mjtest::OpenTableWindow(QStringLiteral("main loop hall"));
     }
 
     // One tick of the main loop; the clock moves 50 ms first.
@@ -393,29 +383,18 @@ protected:
     void SetUp() override
     {
         MainLoop::SetUp();
-        QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
-        ASSERT_TRUE(lib.load());
-        load = reinterpret_cast<MjTestPluginLoad>(lib.resolve(MjTestPluginLoadName));
-        reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
-        log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
-        auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
-        ASSERT_TRUE(load && reset && log && create);
-        reset();
-        Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
-        Mod_Prop::Prop_GameDllState = 1;
+        plugin = mjtest::LoadTestPlugin();
+        ASSERT_TRUE(plugin);
         Mod_Prop::PropPolling = true;
     }
     void TearDown() override { Mod_Prop::ResetState(); }
-    QString logText() const { return QString::fromUtf8(log()); }
 
-    MjTestPluginLoad load = nullptr;
-    MjTestPluginReset reset = nullptr;
-    MjTestPluginLog log = nullptr;
+    mjtest::TestPlugin plugin;
 };
 
 TEST_F(MainLoopPlugin, EachItemKindIsFetchedOnceAndHandled)
 {
-    ASSERT_EQ(load("frame 272 3=45 100=7\n"
+    ASSERT_EQ(plugin.Load("frame 272 3=45 100=7\n"
                    "frame 100 3=46\n"
                    "label 1,2,3,4 1,2,3 short params are skipped\n"
                    "command 3 2\n"
@@ -428,29 +407,29 @@ TEST_F(MainLoopPlugin, EachItemKindIsFetchedOnceAndHandled)
     ASSERT_TRUE(Total::TakeQueuedFrame(f));
     EXPECT_EQ(f[3], 45);
     EXPECT_EQ(f[100], 7);
-    EXPECT_EQ(logText().count(QStringLiteral("GetSendBuff(")), 6);
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 6);
     tick();
-    EXPECT_EQ(logText().count(QStringLiteral("GetSendBuff(")), 6); // each item once
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 6); // each item once
 }
 
 TEST_F(MainLoopPlugin, TheSettlementWaitsForTheAwardDataAtMostFiveSeconds)
 {
-    ASSERT_EQ(load(""), 0); // GetScoreInfo answers 0 for ever
+    ASSERT_EQ(plugin.Load(""), 0); // GetScoreInfo answers 0 for ever
     Mod_Prop::ScoreInfoPending = true;
     Mod_Prop::PropMsg46Seen = true;
     for (int t = 0; t < 20 * 4; ++t)
         tick();
     EXPECT_TRUE(Mod_Prop::ScoreInfoPending); // asked again every tick
-    EXPECT_GE(logText().count(QStringLiteral("GetScoreInfo(")), 80);
+    EXPECT_GE(plugin.Log().count(QStringLiteral("GetScoreInfo(")), 80);
     for (int t = 0; t < 20 * 2; ++t)
         tick();
     EXPECT_FALSE(Mod_Prop::ScoreInfoPending);
-    EXPECT_TRUE(logText().contains(QStringLiteral("InitShowNext(False)")));
+    EXPECT_TRUE(plugin.Log().contains(QStringLiteral("InitShowNext(False)")));
 }
 
 TEST_F(MainLoopPlugin, AwardDataWithBoxesStartTheTreasureBoxes)
 {
-    ASSERT_EQ(load("score 0\nscore 1\nbonuscoins 0 50\n"), 0);
+    ASSERT_EQ(plugin.Load("score 0\nscore 1\nbonuscoins 0 50\n"), 0);
     Mod_Prop::Prop_GameDllState = 2;
     Mod_Prop::ScoreInfoPending = true;
     Mod_Prop::PropMsg46Seen = true;
@@ -460,7 +439,7 @@ TEST_F(MainLoopPlugin, AwardDataWithBoxesStartTheTreasureBoxes)
     EXPECT_FALSE(Mod_Prop::ScoreInfoPending);
     EXPECT_FALSE(Mod_Prop::PropMsg46Seen);
     EXPECT_EQ(Mod_Prop::BonusCoins[0], 50);
-    EXPECT_FALSE(logText().contains(QStringLiteral("InitShowNext"))); // the boxes come first
+    EXPECT_FALSE(plugin.Log().contains(QStringLiteral("InitShowNext"))); // the boxes come first
 }
 
 TEST_F(MainLoopPlugin, TheBoxCountdownPromptsThePlayerAndStops)

@@ -4,11 +4,11 @@
 // this process, which writes its replies piece by piece when the test says so.
 #include "FakeHall.h"
 #include "ServerProcess.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Api.h"
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
@@ -18,7 +18,6 @@
 #include "platform/Clock.h"
 #include "platform/Program.h"
 #include "platform/Screen.h"
-#include "table/NewGame.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,6 +38,8 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::FreePort;
+using mjtest::LoadReconnectForm;
 using mjtest::MessageBoxes;
 using mjtest::PumpUntil;
 using mjtest::ServerProcess;
@@ -54,14 +55,6 @@ const QByteArray Greeting = QByteArray::fromHex("05020002");
 QByteArray hex(const char* digits)
 {
     return QByteArray::fromHex(digits);
-}
-
-// A loopback port that nothing listens on (free a moment ago).
-int FreePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
 }
 
 // Each turn of a wait in the client waits for the next event (at most 20 ms
@@ -242,15 +235,6 @@ std::vector<Seen> Dispatch(MainForm& w, size_t count)
     return seen;
 }
 
-// The reconnection form with its timers left to the test.
-frmReconnect& LoadReconnectForm()
-{
-    frmReconnect& f = form<frmReconnect>();
-    f.TimerReconnect.OnTimer = nullptr;
-    f.TimerCount.OnTimer = nullptr;
-    return f;
-}
-
 QByteArray RecvRingBytes()
 {
     QByteArray out;
@@ -276,16 +260,9 @@ class Handshake : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Clock::UseDrivenClock(10 * 3600.0);
+        w = &mjtest::OpenTableWindow(Hall);
         Clock::SetIdleStep(EventPacedIdleStep);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Hall;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
-        w->TimerBong.OnTimer = nullptr;
-        w->TimerKeepAlive.OnTimer = nullptr;
+        mjtest::LeaveTimersToTest(*w);
         ProxyType = 5;
         ProxyServer = {QStringLiteral("127.0.0.1"), proxy.Port()};
         GameServer = {QStringLiteral("10.0.0.7"), 7001};
@@ -797,8 +774,7 @@ protected:
         if (mjtest::EndsProgram([] { form<MainForm>(); }))
             return false;
         w = &form<MainForm>();
-        w->TimerBong.OnTimer = nullptr;
-        w->TimerKeepAlive.OnTimer = nullptr;
+        mjtest::LeaveTimersToTest(*w);
         return true;
     }
 

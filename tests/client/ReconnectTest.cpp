@@ -4,10 +4,10 @@
 // (Reconnection through a proxy is with the proxy's tests.)
 #include "FakeHall.h"
 #include "ServerProcess.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
@@ -16,9 +16,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Program.h"
-#include "table/NewGame.h"
 
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -27,6 +25,8 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::FreePort;
+using mjtest::LoadReconnectForm;
 using mjtest::MessageBoxes;
 using mjtest::PumpUntil;
 using mjtest::ServerProcess;
@@ -34,13 +34,6 @@ using mjtest::ServerProcess;
 namespace {
 
 const QString Title = QStringLiteral("重连测试大厅");
-
-int FreePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
 
 struct Seen {
     int16_t code, v0, v1;
@@ -74,15 +67,8 @@ protected:
     {
         ASSERT_TRUE(tmp.isValid());
         SetProgramFolder(tmp.path());
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Title;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
-        w->TimerBong.OnTimer = nullptr;
-        w->TimerKeepAlive.OnTimer = nullptr;
+        w = &mjtest::OpenTableWindow(Title);
+        mjtest::LeaveTimersToTest(*w);
         ProxyType = 0;
         DirectLink = true;
         Total::BuildLoginFrame(QStringLiteral("player1"), QStringLiteral("secret"));
@@ -118,14 +104,6 @@ protected:
         for (int t = 0; t < 4; ++t)
             tick();
         ASSERT_FALSE(ConnectWatchOn);
-    }
-
-    frmReconnect& loadForm()
-    {
-        frmReconnect& f = form<frmReconnect>();
-        f.TimerReconnect.OnTimer = nullptr;
-        f.TimerCount.OnTimer = nullptr;
-        return f;
     }
 
     QTemporaryDir tmp;
@@ -244,7 +222,7 @@ TEST_F(Reconnection, ADropInTheMiddleOfAFrameResumesWithWholeFrames)
     for (int t = 0; t < 4 && !isLoaded<frmReconnect>(); ++t)
         tick();
     ASSERT_TRUE(isLoaded<frmReconnect>());
-    frmReconnect& f = loadForm();
+    frmReconnect& f = LoadReconnectForm();
     EXPECT_FALSE(f.Visible());
     EXPECT_FALSE(ConnectionMonitorOn);
     EXPECT_FALSE(LoggedIn);
@@ -298,7 +276,7 @@ TEST_F(Reconnection, ASocketBackOnTheThirdTryEndsTheTries)
     const int port = FreePort();
     w->Winsock1.SetRemotePort(port);
     ReconnectAllowed = true;
-    frmReconnect& f = loadForm();
+    frmReconnect& f = LoadReconnectForm();
     f.pbReconnect_Click(); // the same as the end of the countdown
     EXPECT_TRUE(f.TimerCount.Enabled());
     EXPECT_FALSE(f.TimerReconnect.Enabled());
@@ -335,7 +313,7 @@ TEST_F(Reconnection, SixteenFailedTriesEndTheClient)
         ProxyType = type;
         w->Winsock1.SetRemotePort(port);
         ReconnectAllowed = true;
-        frmReconnect& f = loadForm();
+        frmReconnect& f = LoadReconnectForm();
         f.TimerReconnect_Timer();
         for (int attempt = 1; attempt <= 16; ++attempt) {
             f.TimerCount_Timer();
@@ -360,7 +338,7 @@ TEST_F(Reconnection, TicksWhileTheLastMessageIsUpShowNoOther)
 {
     ProxyType = 9;
     ReconnectAllowed = true;
-    frmReconnect& f = loadForm();
+    frmReconnect& f = LoadReconnectForm();
     f.TimerReconnect_Timer();
     for (int attempt = 1; attempt <= 16; ++attempt)
         f.TimerCount_Timer();

@@ -2,11 +2,11 @@
 // the title strip, minimising and restoring, and the unload. Mouse actions
 // are real mouse events on the controls' widgets where the wiring matters.
 #include "FakeHall.h"
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Api.h"
 #include "client/Data.h"
-#include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/frmExit.h"
 #include "client/frmOtherExit.h"
@@ -14,74 +14,34 @@
 #include "controls/Hero.h"
 #include "controls/Information.h"
 #include "controls/Score.h"
-#include "platform/Clock.h"
-#include "platform/PropPlugin.h"
 #include "platform/Resources.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
 #include "social/VosSet.h"
 #include "social/huifu.h"
 #include "social/rule.h"
-#include "table/NewGame.h"
 #include "video/frm_Local.h"
 #include "video/frm_Remote1.h"
 #include "video/frm_Remote2.h"
 #include "video/frm_Remote3.h"
 
-#include "../../tools/testplugin/TestPlugin.h"
-
-#include <QCoreApplication>
-#include <QLibrary>
-#include <QMouseEvent>
-
 #include <gtest/gtest.h>
 
 using namespace mj;
+using mjtest::Hover;
+using mjtest::Press;
 using mjtest::PumpUntil;
+using mjtest::Release;
 
 namespace {
 
 const QString Title = QStringLiteral("外壳测试大厅");
 
-void mouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    ASSERT_NE(widget, nullptr);
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent e(type, at, widget->mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &e);
-}
-void press(QWidget* widget) { mouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton); }
-void release(QWidget* widget) { mouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton); }
-void hover(QWidget* widget) { mouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::NoButton); }
-
-// The test props plug-in, in this process; returns its call log.
-std::function<QString()> loadTestPlugin()
-{
-    QLibrary lib(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"));
-    if (!lib.load())
-        return {};
-    auto reset = reinterpret_cast<MjTestPluginReset>(lib.resolve(MjTestPluginResetName));
-    auto log = reinterpret_cast<MjTestPluginLog>(lib.resolve(MjTestPluginLogName));
-    auto create = reinterpret_cast<TesmoraFactory>(lib.resolve(TesmoraEntryPoint));
-    if (!reset || !log || !create)
-        return {};
-    reset();
-    Mod_Prop::PropObj.reset(create(TesmoraInterfaceVersion));
-    Mod_Prop::Prop_GameDllState = 1;
-    return [log] { return QString::fromUtf8(log()); };
-}
-
 class WindowShell : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Clock::UseDrivenClock(10 * 3600.0);
-        ScaleX = ScaleY = 1.0f;
-        Image_Resource::InitPictureIds();
-        HallTitle = Title;
-        w = &formWithoutLoadEvent<MainForm>();
-        NewGame::InitTableLayout();
-        NewGame::InitTableLayoutAndCamera();
+        w = &mjtest::OpenTableWindow(Title);
         w->ButtonsAtRest = true; // as start-up leaves it
     }
 
@@ -160,14 +120,14 @@ TEST_F(WindowShell, AFullClickOnTheCloseButtonTogglesHistoryAndExitDialog)
     QWidget* button = w->ImgClose(0).Widget();
     for (bool shown : {true, false}) {
         SCOPED_TRACE(shown ? "first click" : "second click");
-        hover(button);
-        press(button);
+        Hover(button);
+        Press(button);
         EXPECT_EQ(closeShows(), 3);
-        release(button);
+        Release(button);
         EXPECT_EQ(closeShows(), 2);
         EXPECT_EQ(isLoaded<Hero>() && form<Hero>().Visible(), shown);
         EXPECT_EQ(isLoaded<frmExit>() && form<frmExit>().Visible(), shown);
-        hover(w->Widget()); // over the window again
+        Hover(w->Widget()); // over the window again
         EXPECT_EQ(closeShows(), 1);
     }
 }
@@ -176,11 +136,11 @@ TEST_F(WindowShell, TheMinimiseButtonMinimisesTheWindow)
 {
     w->Show();
     QWidget* button = w->ImgMin(0).Widget();
-    hover(button);
+    Hover(button);
     EXPECT_EQ(minShows(), 2);
-    press(button);
+    Press(button);
     EXPECT_EQ(minShows(), 3);
-    release(button);
+    Release(button);
     EXPECT_EQ(w->WindowState(), 1);
 }
 
@@ -241,10 +201,10 @@ TEST_F(WindowShell, RestoringTheWindowMinimisesTheHall)
         SetUp();
         mjtest::FakeHall caseHall(QStringLiteral("外壳测试大厅二"));
         HallTitle = QStringLiteral("外壳测试大厅二");
-        std::function<QString()> pluginLog;
+        mjtest::TestPlugin plugin;
         if (c.plugin) {
-            pluginLog = loadTestPlugin();
-            ASSERT_TRUE(pluginLog);
+            plugin = mjtest::LoadTestPlugin();
+            ASSERT_TRUE(plugin);
         }
         w->Show();
         w->Widget()->activateWindow();
@@ -271,7 +231,7 @@ TEST_F(WindowShell, RestoringTheWindowMinimisesTheHall)
         PumpUntil([&] { return caseHall.Log().size() > before; }, 5000);
         EXPECT_EQ(caseHall.Log().mid(before), QStringList{QStringLiteral("minimize")});
         if (c.plugin) {
-            EXPECT_TRUE(pluginLog().contains(QStringLiteral("FixBuffPos()")));
+            EXPECT_TRUE(plugin.Log().contains(QStringLiteral("FixBuffPos()")));
         }
     }
 }
@@ -305,8 +265,8 @@ TEST_F(WindowShell, TheSkinPlacesTheTitleBar)
 
 TEST_F(WindowShell, UnloadingTheTableWindowTakesEverythingDownAndEnds)
 {
-    const auto pluginLog = loadTestPlugin();
-    ASSERT_TRUE(pluginLog);
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
     w->P2PSocket1.Login(QStringLiteral("me"));
     form<frmExit>();
     form<frmOtherExit>();
@@ -323,7 +283,7 @@ TEST_F(WindowShell, UnloadingTheTableWindowTakesEverythingDownAndEnds)
     form<frm_Remote3>();
     EXPECT_TRUE(mjtest::EndsProgram([] { unload<MainForm>(); }));
     EXPECT_TRUE(w->P2PSocket1.LoginName().isEmpty());
-    EXPECT_TRUE(pluginLog().contains(QStringLiteral("InitExit(1)")));
+    EXPECT_TRUE(plugin.Log().contains(QStringLiteral("InitExit(1)")));
     EXPECT_EQ(Mod_Prop::PropObj, nullptr);
     EXPECT_FALSE(isLoaded<frmExit>() || isLoaded<frmOtherExit>() || isLoaded<frmReconnect>());
     EXPECT_FALSE(isLoaded<Hero>() || isLoaded<huifu>() || isLoaded<Information>() || isLoaded<Score>());

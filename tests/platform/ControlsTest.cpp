@@ -1,5 +1,6 @@
 // The controls: units and rounding, pictures, control arrays, drawing order,
 // list boxes, text boxes, labels, fonts and timers, on real Qt widgets.
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "platform/Controls.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include <limits>
 
 using namespace mj;
+using mjtest::SendMouse;
 
 namespace {
 
@@ -31,13 +32,6 @@ Picture solid(int width, int height, QColor color, int id = 0)
 void flushUnloaded()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &e);
 }
 
 void sendKey(QWidget* w, int key, const QString& text = QString(), Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -257,8 +251,8 @@ TEST_F(Controls, LoadMakesAHiddenCopyOfTheFirstMemberAtItsPlace)
     // The array's handlers serve the loaded member too, with its index.
     copy.SetVisible(true);
     f.Show();
-    sendMouse(copy.Widget(), QEvent::MouseButtonPress, QPoint(2, 0));
-    sendMouse(first.Widget(), QEvent::MouseButtonPress, QPoint(4, 0));
+    SendMouse(copy.Widget(), QEvent::MouseButtonPress, QPoint(2, 0));
+    SendMouse(first.Widget(), QEvent::MouseButtonPress, QPoint(4, 0));
     ASSERT_EQ(downs.size(), 2u);
     EXPECT_EQ(downs[0], std::make_pair(5, 2.0f));
     EXPECT_EQ(downs[1], std::make_pair(0, 4.0f));
@@ -321,8 +315,7 @@ TEST_F(Controls, UnloadTakesTheMemberOutAndItCanBeLoadedAgain)
     Image& second = f.MJ_Image(2);
     second.SetVisible(true);
     f.Show();
-    sendMouse(second.Widget(), QEvent::MouseButtonPress, QPoint(1, 1));
-    sendMouse(second.Widget(), QEvent::MouseButtonRelease, QPoint(1, 1));
+    mjtest::Click(second.Widget(), QPointF(1, 1));
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(f.MJ_Image.Exists(2));
     EXPECT_FALSE(f.Pic1.DrawingOrder().contains(QStringLiteral("MJ_Image(2)")));
@@ -467,10 +460,10 @@ TEST_F(Controls, ListBoxSelectsTheRowBeforeMouseDownAndRaisesDblClick)
     ASSERT_NE(view, nullptr);
     const QPoint row2 = view->visualRect(view->model()->index(2, 0)).center();
     QWidget* viewport = view->viewport();
-    sendMouse(viewport, QEvent::MouseButtonPress, row2);
-    sendMouse(viewport, QEvent::MouseButtonRelease, row2);
-    sendMouse(viewport, QEvent::MouseButtonDblClick, row2);
-    sendMouse(viewport, QEvent::MouseButtonRelease, row2);
+    SendMouse(viewport, QEvent::MouseButtonPress, row2);
+    SendMouse(viewport, QEvent::MouseButtonRelease, row2);
+    SendMouse(viewport, QEvent::MouseButtonDblClick, row2);
+    SendMouse(viewport, QEvent::MouseButtonRelease, row2);
     EXPECT_EQ(events, (std::vector<QString>{"down 2", "dbl 2"}));
 }
 

@@ -1,5 +1,6 @@
 // Forms: loading on first use, unloading, geometry in twips, Resize, window
 // styles, grabbing; and the injectable screen size.
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "platform/Forms.h"
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -123,11 +123,7 @@ TEST_F(Forms, AnEventProcedureMayUnloadItsOwnForm)
     f.Show();
     f.pbCancel.Move(0, 0, 300, 300);
     QWidget* button = f.pbCancel.Widget();
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, QPointF(2, 2), button->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(button, &e);
-    }
+    mjtest::Click(button, QPointF(2, 2));
     EXPECT_FALSE(isLoaded<frmExit>());
     EXPECT_EQ(f.afterUnload, QStringLiteral("closed"));
     EXPECT_FALSE(f.Widget()->isVisible());
@@ -261,9 +257,7 @@ TEST_F(Forms, MouseEventsOnTheFormAreInItsUnits)
     };
     Pad& pad = form<Pad>();
     pad.Show();
-    QMouseEvent e(QEvent::MouseMove, QPointF(10, 4), pad.Widget()->mapToGlobal(QPointF(10, 4)), Qt::NoButton,
-                  Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pad.Widget(), &e);
+    mjtest::SendMouse(pad.Widget(), QEvent::MouseMove, QPointF(10, 4), Qt::NoButton);
     ASSERT_EQ(pad.moves.size(), 1u);
     EXPECT_EQ(pad.moves[0].button, 0);
     EXPECT_EQ(pad.moves[0].x, 150); // twips

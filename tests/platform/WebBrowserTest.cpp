@@ -1,16 +1,13 @@
 // The web panel on the real engine, loading pages from a small HTTP server
 // on loopback.
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "platform/Forms.h"
 #include "platform/WebBrowser.h"
 
 #include <QApplication>
-#include <QHostAddress>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -21,7 +18,6 @@
 
 #include <unistd.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -29,66 +25,6 @@ using namespace mj;
 using mjtest::PumpUntil;
 
 namespace {
-
-// Answers each request by its path (404 for a path it does not know) and
-// closes the connection; notes every path asked for.
-class PageServer {
-public:
-    struct Page {
-        QByteArray status = "200 OK";
-        QByteArray body;
-        QByteArray extraHeaders;
-    };
-
-    PageServer()
-    {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
-        });
-    }
-
-    QString Url(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
-    }
-
-    std::map<QByteArray, Page> pages;
-    QList<QByteArray> requested;
-
-private:
-    void Answer(QTcpSocket* socket)
-    {
-        QByteArray& request = buffers_[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
-            return;
-        const QByteArray path = request.split(' ').value(1);
-        requested.append(path);
-        auto it = pages.find(path);
-        const Page page =
-            it != pages.end() ? it->second : Page{"404 Not Found", "<html><body>not here</body></html>", {}};
-        socket->write("HTTP/1.1 " + page.status + "\r\nContent-Type: text/html\r\n" + page.extraHeaders
-                      + "Content-Length: " + QByteArray::number(page.body.size()) + "\r\nConnection: close\r\n\r\n"
-                      + page.body);
-        socket->disconnectFromHost();
-        buffers_.erase(socket);
-    }
-
-    QTcpServer server_;
-    std::map<QTcpSocket*, QByteArray> buffers_;
-};
-
-// A loopback port with nothing listening on it.
-quint16 RefusedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 
 class PanelForm : public Form {
 public:
@@ -132,7 +68,7 @@ protected:
         return events;
     }
 
-    PageServer server;
+    mjtest::PageServer server;
     PanelForm* f = nullptr;
     std::vector<std::string> events;
 };
@@ -184,7 +120,7 @@ TEST_F(WebPanel, ReportsLoadedAndFailedPagesInTheirOrder)
     const Case cases[] = {
         {server.Url("/page"), Loaded},
         {server.Url("/missing"), Failed}, // HTTP 404 with a body
-        {QStringLiteral("http://127.0.0.1:%1/page").arg(RefusedPort()), Failed},
+        {QStringLiteral("http://127.0.0.1:%1/page").arg(mjtest::FreePort()), Failed},
         {QStringLiteral("HTTP://127.0.0.1:%1/page").arg(QUrl(server.Url("/")).port()), Loaded},
         {QStringLiteral("file:///etc/hostname"), Failed}, // refused with the engine running
         {server.Url("/page"), Loaded},
@@ -214,13 +150,7 @@ TEST_F(WebPanel, ShowsNoContextMenu)
     QWidget* target = view->focusProxy();
     ASSERT_NE(target, nullptr);
 
-    const QPointF at(50, 50);
-    QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
+    mjtest::Click(target, QPointF(50, 50), Qt::RightButton);
 
     // The page saw the right click, and the engine asked for a menu ...
     ASSERT_TRUE(PumpUntil([&] { return view->title() == "menu" && view->lastContextMenuRequest() != nullptr; }));

@@ -1,6 +1,7 @@
 // The two layout passes of the table window at both scales: every control's
 // place and size, the pictures, visibility, fonts and drawing order they
 // leave, and a screenshot of the empty table at 1024 x 768 and 800 x 600.
+#include "TableSupport.h"
 #include "TestSupport.h"
 
 #include "client/Data.h"
@@ -16,6 +17,7 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::LaidOutTable;
 
 namespace {
 
@@ -25,17 +27,6 @@ constexpr float Small = 0.78125f;
 MainForm& TableWindow()
 {
     return formWithoutLoadEvent<MainForm>();
-}
-
-// The table window after start-up's picture tables and both layout passes.
-MainForm& LaidOutTable(float scale)
-{
-    ScaleX = ScaleY = scale;
-    Image_Resource::InitPictureIds();
-    MainForm& f = TableWindow();
-    NewGame::InitTableLayout();
-    NewGame::InitTableLayoutAndCamera();
-    return f;
 }
 
 // A control of the table (or of a video icon strip) by its name, "Tou(1)".
