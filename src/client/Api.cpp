@@ -128,22 +128,9 @@ int32_t Api::WndProc(int32_t, int32_t uMsg, int32_t, int32_t)
         DirectLink = true;
         LoginPending = true;
         Total::LoginFrame[3] = MsgLogin;
-        if (ProxyType == 0) {
+        if (ProxyType == 0)
             General::ResetNetBuffers();
-            table.Winsock1.SetRemoteHost(GameServer.Host);
-            table.Winsock1.SetRemotePort(GameServer.Port);
-            if (table.Winsock1.State() != sckClosed)
-                table.Winsock1.Close();
-            table.Winsock1.Connect();
-            table.TimerBong.SetEnabled(true);
-            ConnectWatchOn = true;
-            ConnectWatchTicks = 0;
-            StartFirstLoginWatch();
-        } else if (ProxyType == 5) {
-            ConnectWatchOn = false;
-            StartFirstLoginWatch();
-            Mod_Proxy::ConnectViaProxy(table.Winsock1);
-        }
+        OpenGameConnection(table);
         ButtonUsed[2] = false;
         Image_Resource::LoadGifResource(CInt(Image_Resource::ButtonPicture[4]), QStringLiteral("GIF"), table.AnNiu(2));
         table.Time_Img.SetVisible(false);
@@ -152,6 +139,25 @@ int32_t Api::WndProc(int32_t, int32_t uMsg, int32_t, int32_t)
     }
     default:
         return 0;
+    }
+}
+
+void Api::OpenGameConnection(MainForm& table)
+{
+    if (ProxyType == 0) {
+        table.Winsock1.SetRemoteHost(GameServer.Host);
+        table.Winsock1.SetRemotePort(GameServer.Port);
+        if (table.Winsock1.State() != sckClosed)
+            table.Winsock1.Close();
+        table.Winsock1.Connect();
+        table.TimerBong.SetEnabled(true);
+        ConnectWatchOn = true;
+        ConnectWatchTicks = 0;
+        StartFirstLoginWatch();
+    } else if (ProxyType == 5) {
+        ConnectWatchOn = false;
+        StartFirstLoginWatch();
+        Mod_Proxy::ConnectViaProxy(table.Winsock1);
     }
 }
 

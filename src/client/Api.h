@@ -5,6 +5,8 @@
 
 namespace mj {
 
+class MainForm;
+
 // Messages the table window posts to the hall window.
 enum HallMessageOut : int32_t {
     HallMsgConnecting = 0x16,
@@ -37,6 +39,10 @@ void PostToHall(int32_t message);
 // The table window's window procedure for the hall's messages; any other
 // message goes to the form's own handling (returns 0 here).
 int32_t WndProc(int32_t hWnd, int32_t uMsg, int32_t wParam, int32_t lParam);
+// Opens the first connection by the proxy type (start-up and the hall's
+// relogin): directly, with the connect watch sending the login frame; through
+// the SOCKS5 proxy; or, for any other type, not at all.
+void OpenGameConnection(MainForm& table);
 // Tells the server the player leaves the seat and quiets the table.
 void SendLeaveSeat();
 // Closes the connection and puts the client back to waiting, minimised,

@@ -164,19 +164,7 @@ void MainForm::StartUp()
     // 17: the login frame; the credential is not kept beyond it.
     Total::BuildLoginFrame(custom[0].Name, rest.Credential);
     // 18: the connection.
-    if (ProxyType == 0) {
-        Winsock1.SetRemoteHost(GameServer.Host);
-        Winsock1.SetRemotePort(GameServer.Port);
-        Winsock1.Connect();
-        TimerBong.SetEnabled(true);
-        ConnectWatchOn = true;
-        ConnectWatchTicks = 0;
-        StartFirstLoginWatch();
-    } else if (ProxyType == 5) {
-        ConnectWatchOn = false;
-        StartFirstLoginWatch();
-        Mod_Proxy::ConnectViaProxy(Winsock1);
-    }
+    Api::OpenGameConnection(*this);
     // 19, 20
     Operate::RestoreHallWindow();
     Show();
