@@ -7,6 +7,7 @@
 #include "platform/Screen.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -28,7 +29,14 @@ void scheduleScreenshot()
             return;
         QDir().mkpath(dir);
         const QString name = QStringLiteral("table-%1x%2.png").arg(mj::Screen::WidthPixels()).arg(mj::Screen::HeightPixels());
-        mj::form<mj::MainForm>().SaveImage(QDir(dir).filePath(name));
+        // Written aside and then renamed, so a watcher never sees half a file.
+        const QString path = QDir(dir).filePath(name);
+        const QString part = path + QStringLiteral(".part");
+        QFile::remove(part);
+        if (mj::form<mj::MainForm>().SaveImage(part)) {
+            QFile::remove(path);
+            QFile::rename(part, path);
+        }
     });
 }
 
