@@ -15,19 +15,19 @@ namespace mj {
 namespace {
 constexpr int32_t LightYellow = 0xC0FFFF; // RGB 255, 255, 192
 constexpr int16_t LayeredAlpha = 200;
+} // namespace
 
-void designLabel(Label& label, double left, double top, double width, double height, const QString& caption,
-                 bool bold)
+void DesignDialogLabel(Label& label, double left, double top, double width, double height, const QString& caption,
+                       double points, bool bold)
 {
     label.Move(left, top, width, height);
     label.SetCaption(caption);
     label.SetBackStyle(Label::vbTransparent);
     label.SetForeColor(LightYellow);
     label.SetFontName(QStringLiteral("宋体"));
-    label.SetFontSize(14.25);
+    label.SetFontSize(points);
     label.SetFontBold(bold);
 }
-} // namespace
 
 void MakeLayered(Form& dialog)
 {
@@ -46,8 +46,8 @@ frmExit::frmExit()
     Move(0, 0, 320 * 15, 180 * 15);
     if (auto bytes = Resources::LoadDesign(QStringLiteral("frmExit")))
         SetPicture(mj::Picture::FromData(*bytes));
-    designLabel(Label2, 32, 32, 265, 22, QStringLiteral("游戏正在进行，逃跑会扣分！"), true);
-    designLabel(Label1, 48, 64, 233, 22, QStringLiteral("您真的要退出吗？"), true);
+    DesignDialogLabel(Label2, 32, 32, 265, 22, QStringLiteral("游戏正在进行，逃跑会扣分！"), 14.25, true);
+    DesignDialogLabel(Label1, 48, 64, 233, 22, QStringLiteral("您真的要退出吗？"), 14.25, true);
     pbCloseMe.SetStretch(true);
     pbCloseMe.Move(48, 112, 57, 25);
     pbCancel.SetStretch(true);

@@ -21,6 +21,9 @@ public:
 
 // Small dialogs are drawn semi-transparent: alpha 200 of 255.
 void MakeLayered(Form& dialog);
+// A label of a small dialog: light yellow 宋体 on the dialog's picture.
+void DesignDialogLabel(Label& label, double left, double top, double width, double height, const QString& caption,
+                       double points, bool bold);
 // Centres the exit dialog over the table window, shows the warning only
 // while a hand runs outside watch mode, and shows it (not modal).
 void ShowExitDialog();

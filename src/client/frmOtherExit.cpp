@@ -20,11 +20,7 @@ frmOtherExit::frmOtherExit()
     Move(0, 0, 319 * 15, 180 * 15);
     if (auto bytes = Resources::LoadDesign(QStringLiteral("frmOtherExit")))
         SetPicture(mj::Picture::FromData(*bytes));
-    Label1.Move(31, 40, 259, 19);
-    Label1.SetBackStyle(Label::vbTransparent);
-    Label1.SetForeColor(0xC0FFFF);
-    Label1.SetFontName(QStringLiteral("宋体"));
-    Label1.SetFontSize(14.25);
+    DesignDialogLabel(Label1, 31, 40, 259, 19, QString(), 14.25, false);
     for (Image* button : {&imgOK, &imgCancel})
         button->SetStretch(true);
     imgOK.Move(76, 124, 70, 29);

@@ -34,18 +34,8 @@ frmReconnect::frmReconnect()
     Move(0, 0, 278 * 15, 200 * 15);
     if (auto bytes = Resources::LoadDesign(QStringLiteral("frmReconnect")))
         SetPicture(mj::Picture::FromData(*bytes));
-    const auto design = [](Label& label, double left, double top, double width, double height, double points,
-                           const QString& caption) {
-        label.Move(left, top, width, height);
-        label.SetBackStyle(Label::vbTransparent);
-        label.SetForeColor(0xC0FFFF);
-        label.SetFontName(QStringLiteral("宋体"));
-        label.SetFontSize(points);
-        label.SetFontBold(true);
-        label.SetCaption(caption);
-    };
-    design(lbReconnect, 8, 40, 265, 22, 14.25, QStringLiteral("网络断开，需要重连吗？"));
-    design(lbTime, 8, 88, 257, 22, 12, QStringLiteral("30 秒后自动重连"));
+    DesignDialogLabel(lbReconnect, 8, 40, 265, 22, QStringLiteral("网络断开，需要重连吗？"), 14.25, true);
+    DesignDialogLabel(lbTime, 8, 88, 257, 22, QStringLiteral("30 秒后自动重连"), 12, true);
     pbReconnect.Move(40, 136, 73, 25);
     pbCancel.Move(168, 136, 73, 25);
     TimerReconnect.SetEnabled(false);

@@ -106,8 +106,6 @@ void DisposeAllNow()
         delete Reaper::pending().back();
 }
 
-} // namespace detail
-
 namespace {
 
 void checkFinite(double value)
@@ -121,6 +119,30 @@ void checkSize(double value)
     if (!std::isfinite(value) || value < 0)
         Raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
 }
+
+} // namespace
+
+bool MoveGeometry(double& left, double& top, double& width, double& height, double newLeft,
+                  std::optional<double> newTop, std::optional<double> newWidth, std::optional<double> newHeight)
+{
+    checkFinite(newLeft);
+    if (newTop)
+        checkFinite(*newTop);
+    if (newWidth)
+        checkSize(*newWidth);
+    if (newHeight)
+        checkSize(*newHeight);
+    const bool resized = (newWidth && *newWidth != width) || (newHeight && *newHeight != height);
+    left = newLeft;
+    top = newTop.value_or(top);
+    width = newWidth.value_or(width);
+    height = newHeight.value_or(height);
+    return resized;
+}
+
+} // namespace detail
+
+namespace {
 
 [[noreturn]] void invalidValue()
 {
@@ -195,7 +217,7 @@ void Container::PaintPicture(const mj::Picture& picture, double x1, double y1, s
     const double values[] = {x1, y1, width1.value_or(0), height1.value_or(0), x2.value_or(0),
                              y2.value_or(0), width2.value_or(0), height2.value_or(0)};
     for (double v : values)
-        checkFinite(v);
+        detail::checkFinite(v);
     const QRectF target(x1 * k, y1 * k, width1 ? *width1 * k : natural.width(),
                         height1 ? *height1 * k : natural.height());
     const QRectF source(x2.value_or(0) * k, y2.value_or(0) * k, width2 ? *width2 * k : natural.width(),
@@ -284,52 +306,27 @@ void Control::ApplyGeometry()
 
 void Control::SetLeft(double value)
 {
-    checkFinite(value);
-    left_ = value;
-    ApplyGeometry();
+    Move(value);
 }
 
 void Control::SetTop(double value)
 {
-    checkFinite(value);
-    top_ = value;
-    ApplyGeometry();
+    Move(left_, value);
 }
 
 void Control::SetWidth(double value)
 {
-    checkSize(value);
-    const bool changed = value != width_;
-    width_ = value;
-    ApplyGeometry();
-    if (changed)
-        SizeChanged();
+    Move(left_, top_, value);
 }
 
 void Control::SetHeight(double value)
 {
-    checkSize(value);
-    const bool changed = value != height_;
-    height_ = value;
-    ApplyGeometry();
-    if (changed)
-        SizeChanged();
+    Move(left_, top_, width_, value);
 }
 
 void Control::Move(double left, std::optional<double> top, std::optional<double> width, std::optional<double> height)
 {
-    checkFinite(left);
-    if (top)
-        checkFinite(*top);
-    if (width)
-        checkSize(*width);
-    if (height)
-        checkSize(*height);
-    const bool changed = (width && *width != width_) || (height && *height != height_);
-    left_ = left;
-    top_ = top.value_or(top_);
-    width_ = width.value_or(width_);
-    height_ = height.value_or(height_);
+    const bool changed = detail::MoveGeometry(left_, top_, width_, height_, left, top, width, height);
     ApplyGeometry();
     if (changed)
         SizeChanged();

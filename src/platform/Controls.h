@@ -101,6 +101,11 @@ int ToPixel(double value);
 // Deletes a control that was taken out of its container once control is back
 // in the event loop (see the header comment).
 void DisposeLater(std::unique_ptr<Control> control);
+// Checks a new place and size (error 380 for a place that is not a finite
+// number or a size that is negative) and stores them; the size parts left
+// out keep their values. True when the size changed.
+bool MoveGeometry(double& left, double& top, double& width, double& height, double newLeft,
+                  std::optional<double> newTop, std::optional<double> newWidth, std::optional<double> newHeight);
 } // namespace detail
 
 // Something that holds controls: a form or a picture box.

@@ -152,18 +152,6 @@ namespace {
     Raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
 }
 
-void checkFinite(double value)
-{
-    if (!std::isfinite(value))
-        invalidValue();
-}
-
-void checkSize(double value)
-{
-    if (!std::isfinite(value) || value < 0)
-        invalidValue();
-}
-
 constexpr double PixelsPerTwip = 1.0 / 15.0;
 
 } // namespace
@@ -223,30 +211,17 @@ void Form::SetTop(double value)
 
 void Form::SetWidth(double value)
 {
-    checkSize(value);
     Move(left_, top_, value);
 }
 
 void Form::SetHeight(double value)
 {
-    checkSize(value);
     Move(left_, top_, width_, value);
 }
 
 void Form::Move(double left, std::optional<double> top, std::optional<double> width, std::optional<double> height)
 {
-    checkFinite(left);
-    if (top)
-        checkFinite(*top);
-    if (width)
-        checkSize(*width);
-    if (height)
-        checkSize(*height);
-    const bool resized = (width && *width != width_) || (height && *height != height_);
-    left_ = left;
-    top_ = top.value_or(top_);
-    width_ = width.value_or(width_);
-    height_ = height.value_or(height_);
+    const bool resized = detail::MoveGeometry(left_, top_, width_, height_, left, top, width, height);
     ApplyGeometry();
     if (resized && Visible())
         Form_Resize();
