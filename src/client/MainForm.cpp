@@ -25,12 +25,7 @@ constexpr int32_t ColourStrip = 0x18386A; // the video icon strips
 constexpr int32_t ColourChat = 0xE8F8FF;
 constexpr int32_t ColourHint = 0xE1FFFF;
 
-// A picture the window carries in its own design.
-Picture DesignPicture(const QString& name)
-{
-    const std::optional<QByteArray> data = Resources::LoadDesign(name);
-    return data ? Picture::FromData(*data) : Picture();
-}
+using Resources::DesignPicture;
 
 Picture ResourcePicture(int16_t id)
 {

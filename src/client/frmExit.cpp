@@ -44,8 +44,7 @@ frmExit::frmExit()
     SetBorderless(true);
     SetCaption(QStringLiteral("退出"));
     Move(0, 0, 320 * 15, 180 * 15);
-    if (auto bytes = Resources::LoadDesign(QStringLiteral("frmExit")))
-        SetPicture(mj::Picture::FromData(*bytes));
+    SetPicture(Resources::DesignPicture(QStringLiteral("frmExit")));
     DesignDialogLabel(Label2, 32, 32, 265, 22, QStringLiteral("游戏正在进行，逃跑会扣分！"), 14.25, true);
     DesignDialogLabel(Label1, 48, 64, 233, 22, QStringLiteral("您真的要退出吗？"), 14.25, true);
     pbCloseMe.SetStretch(true);

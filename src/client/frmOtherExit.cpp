@@ -18,8 +18,7 @@ frmOtherExit::frmOtherExit()
     SetBorderless(true);
     SetCaption(QStringLiteral("退出"));
     Move(0, 0, 319 * 15, 180 * 15);
-    if (auto bytes = Resources::LoadDesign(QStringLiteral("frmOtherExit")))
-        SetPicture(mj::Picture::FromData(*bytes));
+    SetPicture(Resources::DesignPicture(QStringLiteral("frmOtherExit")));
     DesignDialogLabel(Label1, 31, 40, 259, 19, QString(), 14.25, false);
     for (Image* button : {&imgOK, &imgCancel})
         button->SetStretch(true);

@@ -32,8 +32,7 @@ frmReconnect::frmReconnect()
 {
     SetBorderless(true);
     Move(0, 0, 278 * 15, 200 * 15);
-    if (auto bytes = Resources::LoadDesign(QStringLiteral("frmReconnect")))
-        SetPicture(mj::Picture::FromData(*bytes));
+    SetPicture(Resources::DesignPicture(QStringLiteral("frmReconnect")));
     DesignDialogLabel(lbReconnect, 8, 40, 265, 22, QStringLiteral("网络断开，需要重连吗？"), 14.25, true);
     DesignDialogLabel(lbTime, 8, 88, 257, 22, QStringLiteral("30 秒后自动重连"), 12, true);
     pbReconnect.Move(40, 136, 73, 25);

@@ -127,4 +127,10 @@ QStringList DesignNames()
     return ThePack().design.keys();
 }
 
+Picture DesignPicture(const QString& name)
+{
+    const std::optional<QByteArray> data = LoadDesign(name);
+    return data ? Picture::FromData(*data) : Picture();
+}
+
 } // namespace mj::Resources

@@ -2,6 +2,8 @@
 // (tools/picgen) and embedded in the program; a lookup reads them from memory.
 #pragma once
 
+#include "platform/Picture.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -22,6 +24,8 @@ QList<int> Ids(const QString& type);
 // "Form.Control" or "Form.Control(index)". They are not numbered resources:
 // Load never returns them.
 std::optional<QByteArray> LoadDesign(const QString& name);
+// The design picture of that name, decoded; an empty picture when there is none.
+Picture DesignPicture(const QString& name);
 // Every design picture name, sorted.
 QStringList DesignNames();
 
