@@ -1,10 +1,20 @@
 #include "FakeHall.h"
 
+#include "TestSupport.h"
+
 #include <QCoreApplication>
+
+#include <algorithm>
 
 namespace mjtest {
 
+namespace {
+// A message number the client never posts.
+constexpr int32_t Probe = 0x7ABC;
+} // namespace
+
 FakeHall::FakeHall(const QString& title)
+    : title_(title)
 {
     const QString name = mj::HallLink::ServerName(title);
     QLocalServer::removeServer(name);
@@ -55,6 +65,21 @@ QStringList FakeHall::Log()
             out.append(QStringLiteral("0x%1").arg(m.msg, 0, 16));
     }
     return out;
+}
+
+QStringList FakeHall::SettledLog()
+{
+    const auto probes = [this] {
+        const auto& r = Received();
+        return std::count_if(r.begin(), r.end(), [](const mj::HallLink::Message& m) { return m.msg == Probe; });
+    };
+    const auto before = probes();
+    const int32_t hall = mj::HallLink::FindWindow(title_);
+    if (hall != 0 && mj::HallLink::PostMessage(hall, Probe, 0, 0))
+        PumpUntil([&] { return probes() > before; });
+    QStringList log = Log();
+    log.removeAll(QStringLiteral("0x%1").arg(Probe, 0, 16));
+    return log;
 }
 
 void FakeHall::Post(int32_t msg)

@@ -22,6 +22,10 @@ public:
     const std::vector<mj::HallLink::Message>& Received();
     // Message numbers only; WM_SYSCOMMAND shows as "restore" or "minimize".
     QStringList Log();
+    // The log once every message this process posted to the hall so far has
+    // arrived: a probe message posted over the same link comes after them.
+    // Probes are left out. A message the client posts late is then seen.
+    QStringList SettledLog();
     // Posts a message to every connected client.
     void Post(int32_t msg);
     // Stops listening and drops the clients: the window is gone.
@@ -30,6 +34,7 @@ public:
 private:
     void readAll();
 
+    QString title_;
     QLocalServer server_;
     std::vector<QLocalSocket*> clients_;
     std::vector<QByteArray> buffers_;

@@ -57,10 +57,13 @@ void closeRemoteWindow()
     }
 }
 
-// Leaving the table while the socket is connected tells the server first.
+bool g_leaving = false;
+
+// Leaving the table while the game server is reached tells it first (a link
+// still in the proxy's handshake has not reached it).
 void leaveSeatIfConnected()
 {
-    if (form<MainForm>().Winsock1.State() == sckConnected) {
+    if (Mod_Proxy::LinkThrough(form<MainForm>().Winsock1)) {
         ConnectionMonitorOn = false;
         ConnectionMonitorTicks = 0;
         Api::SendLeaveSeat();
@@ -68,6 +71,26 @@ void leaveSeatIfConnected()
 }
 
 } // namespace
+
+Api::LeaveGuard::LeaveGuard()
+    : owner_(!g_leaving)
+{
+    if (!owner_)
+        return;
+    g_leaving = true;
+    Mod_Proxy::StopHandshake();
+}
+
+Api::LeaveGuard::~LeaveGuard()
+{
+    if (owner_)
+        g_leaving = false;
+}
+
+bool Api::Leaving()
+{
+    return g_leaving;
+}
 
 int32_t Api::FindHallWindow()
 {
@@ -101,6 +124,8 @@ int32_t Api::WndProc(int32_t, int32_t uMsg, int32_t, int32_t)
         return 0;
     }
     case HallMsgLeaveTable: {
+        if (Leaving())
+            return 0; // the table is being left already
         const int32_t hall = FindHallWindow();
         if (hall == 0)
             return 0;
@@ -112,17 +137,24 @@ int32_t Api::WndProc(int32_t, int32_t uMsg, int32_t, int32_t)
             HallLink::PostMessage(hall, HallMsgRoundRunning, 0, 0);
             return 0;
         }
+        const LeaveGuard leave;
+        if (!leave)
+            return 0;
         leaveSeatIfConnected();
         ReturnToHall();
         NewGame::ClearTableAndPlaceWalls();
         HallLink::PostMessage(hall, HallMsgTableFree, 0, 0);
         return 0;
     }
-    case HallMsgForceLeave:
+    case HallMsgForceLeave: {
+        const LeaveGuard leave;
+        if (!leave)
+            return 0;
         leaveSeatIfConnected();
         ReturnToHall();
         PostToHall(HallMsgTableFree);
         return 0;
+    }
     case HallMsgRelogin: {
         MainForm& table = form<MainForm>();
         DirectLink = true;
@@ -218,6 +250,8 @@ void Api::ReturnToHall()
 {
     MainForm& table = form<MainForm>();
     Total::HoldReceiving();
+    // A handshake with the proxy ends here, before its socket closes.
+    Mod_Proxy::StopHandshake();
 
     // A player back in the hall is never put back into the game: a
     // reconnection under way stops here.

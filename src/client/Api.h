@@ -1,9 +1,14 @@
 // The hall link and leaving the table.
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 namespace mj {
+
+// The hall's window title outside auto mode.
+inline const QString UsualHallTitle = QStringLiteral("琼蔚山庄");
 
 class MainForm;
 
@@ -51,6 +56,27 @@ void ReturnToHall();
 // After leaving: with the hall there, the table window is minimised and the
 // hall restored; without it the program ends.
 void LeaveToHallWindow();
+
+// One leave of the table at a time. A leave waits with events handled (the
+// props plug-in's update, the leave-seat frame's wait, the socket's close),
+// so a second OK click or a hall message can ask to leave again meanwhile;
+// such a request finds the guard taken and does nothing, so the server gets
+// one leave-seat frame and the hall one restore. Taking the guard also
+// stops a SOCKS5 handshake under way, before anything closes the socket.
+class LeaveGuard {
+public:
+    LeaveGuard();
+    ~LeaveGuard();
+    LeaveGuard(const LeaveGuard&) = delete;
+    LeaveGuard& operator=(const LeaveGuard&) = delete;
+    // False when another leave is under way: this one must do nothing.
+    explicit operator bool() const { return owner_; }
+
+private:
+    bool owner_;
+};
+// True while a leave of the table is under way.
+bool Leaving();
 
 } // namespace Api
 

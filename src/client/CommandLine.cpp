@@ -21,6 +21,16 @@ int32_t port(const QString& field)
     return p;
 }
 
+// The proxy port matters only with the SOCKS5 proxy; a hall that sends a
+// direct connection may put any number there (0 included).
+int32_t unusedPort(const QString& field)
+{
+    const int32_t p = CLng(field);
+    if (p < -32768 || p > 65535)
+        Raise(ErrOverflow);
+    return p;
+}
+
 uint8_t proxyTextLength(const QString& text)
 {
     const qsizetype bytes = Gbk::Encode(text).size();
@@ -68,13 +78,17 @@ CommandLineRest ReadCommandLine(const QString& line)
                 Players[0].UserId = CDbl(after);
             break;
         case 6:
+            // Only a direct connection and SOCKS5 exist: any other type
+            // would leave the client waiting for a connection never opened.
             ProxyType = CInt(field);
+            if (ProxyType != 0 && ProxyType != 5)
+                Raise(ErrInvalidCall);
             break;
         case 7:
             ProxyServer.Host = field;
             break;
         case 8:
-            ProxyServer.Port = port(field);
+            ProxyServer.Port = ProxyType == 5 ? port(field) : unusedPort(field);
             break;
         case 9:
             ProxyLogin.UserLen = proxyTextLength(field);

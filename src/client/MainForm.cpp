@@ -362,8 +362,10 @@ void MainForm::ReceiveFromSocket()
         Winsock1.GetData(); // the table is being left: nothing more is handled
         return;
     }
+    // What a closed connection left comes first.
+    Total::FillFromBacklog();
     const int32_t room = Total::RecvRoom();
-    if (room > 0 && Winsock1.BytesAvailable() > 0)
+    if (Total::RecvBacklog.isEmpty() && room > 0 && Winsock1.BytesAvailable() > 0)
         Total::AppendReceived(Winsock1.GetData(room));
     RecvOn = true;
     RecvTicks = 0;
@@ -371,7 +373,13 @@ void MainForm::ReceiveFromSocket()
 
 void MainForm::Winsock1_Close()
 {
+    // Bytes that arrived before the close and did not fit the receive ring
+    // yet are kept: the main loop still handles every frame that came whole.
     // The connection monitor of the main loop notices the loss.
+    if (DirectLink && !Total::ReceiveHeld) {
+        Total::KeepBacklog(Winsock1.GetData());
+        Total::FillFromBacklog();
+    }
     Winsock1.Close();
 }
 

@@ -7,6 +7,7 @@
 #include "client/Api.h"
 #include "client/Data.h"
 #include "client/Image_Resource.h"
+#include "client/Mod_Proxy.h"
 #include "client/Mod_Resource.h"
 #include "client/Mod_Sound.h"
 #include "client/SoftTimer.h"
@@ -83,6 +84,22 @@ std::optional<int16_t> leadingNumber(const QString& text)
 
 } // namespace
 
+void StartTurnClock(int16_t seconds)
+{
+    TurnCountdown = seconds;
+    TurnClockOn = true;
+    TurnClockWasOn = true;
+    TurnClockLast = Clock::Timer();
+}
+
+void StartNextRoundCountdown(int16_t seconds)
+{
+    TurnCountdown = seconds;
+    NextRoundCountdownOn = true;
+    NextRoundWasOn = true;
+    NextRoundClockLast = Clock::Timer();
+}
+
 void StartFirstLoginWatch()
 {
     FirstLoginWatchOn = true;
@@ -157,7 +174,9 @@ void MainForm::TimerBong_Timer()
 
 void MainForm::SendSlot()
 {
-    if (Total::SendWaiting() < FrameSize || Winsock1.State() != sckConnected) {
+    // A link still in the proxy's handshake does not reach the game server:
+    // a frame sent into it would spoil the handshake.
+    if (Total::SendWaiting() < FrameSize || !Mod_Proxy::LinkThrough(Winsock1)) {
         SendOn = false; // frames wait until a new one is queued or the link is back
         return;
     }
@@ -182,7 +201,8 @@ void MainForm::ReceiveSlot()
 {
     if (GameRunning) {
         ++ReceiveWatchdog;
-        if (ReceiveWatchdog >= WatchdogLimit) {
+        if (ReceiveWatchdog >= WatchdogLimit && !Api::Leaving()) {
+            const Api::LeaveGuard leave;
             if (Api::FindHallWindow() == 0)
                 EndProgram();
             Sysmsg(0).Clear();
@@ -206,8 +226,8 @@ void MainForm::ReceiveSlot()
         if (GameRunning)
             ReceiveWatchdog = 0;
         Total::HandleServerMessage(info);
-        // The ring has room again: take what waited in the socket.
-        if (Winsock1.BytesAvailable() > 0)
+        // The ring has room again: take what waited in the backlog or the socket.
+        if (!Total::RecvBacklog.isEmpty() || Winsock1.BytesAvailable() > 0)
             ReceiveFromSocket();
     }
     if (Total::RecvWaiting() >= FrameSize) {

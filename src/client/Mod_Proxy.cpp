@@ -30,6 +30,18 @@ QTimer& deadline()
     return *timer;
 }
 double g_handshakeStart = 0;
+// Counts handshakes: a wait, a time-out or a name look-up that belongs to a
+// handshake since stopped or replaced sees another number and does nothing.
+uint32_t g_handshake = 0;
+// The game server's name being looked up for the CONNECT request; -1 none.
+int g_lookup = -1;
+
+void abortLookup()
+{
+    if (g_lookup >= 0)
+        QHostInfo::abortHostLookup(g_lookup);
+    g_lookup = -1;
+}
 
 int32_t waiting()
 {
@@ -41,15 +53,10 @@ uint8_t at(int place)
     return ProxyRing[(ProxyReadPos + place) % RingSize];
 }
 
-// The game server's IPv4 address: a dotted address as it stands, else the
-// first IPv4 address the name resolves to; nothing when there is none.
-std::optional<quint32> gameServerAddress()
+// The first IPv4 address of a look-up; nothing when there is none.
+std::optional<quint32> firstIPv4(const QList<QHostAddress>& addresses)
 {
-    QHostAddress address(GameServer.Host);
-    if (address.protocol() == QAbstractSocket::IPv4Protocol)
-        return address.toIPv4Address();
-    const QHostInfo info = QHostInfo::fromName(GameServer.Host);
-    for (const QHostAddress& a : info.addresses())
+    for (const QHostAddress& a : addresses)
         if (a.protocol() == QAbstractSocket::IPv4Protocol)
             return a.toIPv4Address();
     return std::nullopt;
@@ -58,6 +65,8 @@ std::optional<quint32> gameServerAddress()
 void fail(const QString& message, Winsock& socket)
 {
     deadline().stop();
+    abortLookup();
+    ++g_handshake;
     LoginPending = false;
     StopFirstLoginWatch();
     ProxyState = 0;
@@ -117,21 +126,38 @@ bool LinkThrough(Winsock& socket)
     return socket.State() == sckConnected && DirectLink;
 }
 
+void StopHandshake()
+{
+    deadline().stop();
+    abortLookup();
+    ++g_handshake;
+    ProxyState = 0;
+}
+
 void ConnectViaProxy(Winsock& socket)
 {
-    General::ResetNetBuffers();
+    StopHandshake();
+    const uint32_t handshake = g_handshake;
+    // A first connection starts with empty rings. A reconnection keeps what
+    // they hold, as on a direct link: the frames received whole before the
+    // drop are still handled, and the frames queued meanwhile still go out
+    // once the link is through.
+    if (!isLoaded<frmReconnect>())
+        General::ResetNetBuffers();
     ProxyUsed = true;
     DirectLink = false;
-    ProxyState = 0;
     if (socket.State() != sckClosed)
         socket.Close();
     socket.SetRemoteHost(ProxyServer.Host);
     socket.SetRemotePort(ProxyServer.Port);
     socket.Connect();
     // The proxy connection is waited for, handling window events, at most
-    // the proxy's time limit.
+    // the proxy's time limit. A leave meanwhile stops the handshake: the wait
+    // then ends without a word.
     const double start = Clock::Monotonic();
     while (socket.State() != sckConnected) {
+        if (handshake != g_handshake)
+            return;
         const int16_t state = socket.State();
         if (state == sckError || state == sckClosed || Clock::Monotonic() - start > ProxyTimeLimit) {
             fail(QStringLiteral("请求代理失败！"), socket);
@@ -179,24 +205,47 @@ void SendProxyStep(uint8_t& state, Winsock& socket)
         break;
     }
     case 5: {
-        const auto address = gameServerAddress();
-        if (!address) {
-            fail(QStringLiteral("通过代理连接主站失败！"), socket);
+        // The CONNECT carries the game server's IPv4 address: a dotted
+        // address as it stands, else the first IPv4 address its name
+        // resolves to. The name is looked up without holding the window up;
+        // the handshake's time limit covers the look-up too.
+        const QHostAddress address(GameServer.Host);
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            SendConnectRequest(address.toIPv4Address(), state, socket);
             return;
         }
-        request = QByteArray("\x05\x01\x00\x01", 4);
-        for (int shift = 24; shift >= 0; shift -= 8)
-            request.append(static_cast<char>((*address >> shift) & 0xFF));
-        request.append(static_cast<char>((GameServer.Port >> 8) & 0xFF));
-        request.append(static_cast<char>(GameServer.Port & 0xFF));
-        state = 6;
-        break;
+        ResetProxyRecv();
+        abortLookup();
+        const uint32_t handshake = g_handshake;
+        g_lookup = QHostInfo::lookupHost(GameServer.Host, &deadline(), [handshake, &socket](const QHostInfo& info) {
+            if (handshake != g_handshake || ProxyState != 5)
+                return; // the handshake was stopped or has failed meanwhile
+            g_lookup = -1;
+            if (const auto ipv4 = firstIPv4(info.addresses()))
+                SendConnectRequest(*ipv4, ProxyState, socket);
+            else
+                fail(QStringLiteral("通过代理连接主站失败！"), socket);
+        });
+        return;
     }
     default:
         break;
     }
     ResetProxyRecv();
     if (!request.isEmpty() && socket.State() == sckConnected)
+        socket.SendData(request);
+}
+
+void SendConnectRequest(quint32 address, uint8_t& state, Winsock& socket)
+{
+    QByteArray request("\x05\x01\x00\x01", 4);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        request.append(static_cast<char>((address >> shift) & 0xFF));
+    request.append(static_cast<char>((GameServer.Port >> 8) & 0xFF));
+    request.append(static_cast<char>(GameServer.Port & 0xFF));
+    state = 6;
+    ResetProxyRecv();
+    if (socket.State() == sckConnected)
         socket.SendData(request);
 }
 
@@ -293,6 +342,8 @@ void ResetState()
     ProxyRing.Fill(0);
     ResetProxyRecv();
     deadline().stop();
+    abortLookup();
+    ++g_handshake;
 }
 
 } // namespace mj::Mod_Proxy

@@ -56,7 +56,15 @@ constexpr double ProxyTimeLimit = 15; // seconds for the connection and the hand
 // out, or when the proxy connection failed.
 void ConnectViaProxy(Winsock& socket);
 // Builds and sends the request of state 1, 3 or 5 and advances the state.
+// For state 5 with a game server given by name, the name is looked up first:
+// the state stays 5 until the answer comes.
 void SendProxyStep(uint8_t& state, Winsock& socket);
+// Sends the CONNECT request for the game server at this IPv4 address; state 6.
+void SendConnectRequest(quint32 address, uint8_t& state, Winsock& socket);
+// Stops a handshake under way, without a word: its time limit, its wait for
+// the proxy connection and its name look-up end, and the state goes back to
+// 0. Leaving the table calls it before the socket closes.
+void StopHandshake();
 // Checks the reply of state 2, 4 or 6 in the ring and takes the next step.
 void HandleProxyReply(uint8_t& state, VbArray<uint8_t, 0, 1023>& ring, Winsock& socket);
 void ResetProxyRecv();

@@ -51,6 +51,13 @@ void StopFirstLoginWatch();
 // Notes that the login frame went out (for the watch).
 void NoteLoginSent();
 
+// Load a countdown into TurnCountdown and switch its slot on: the turn clock
+// (slot 7) or the countdown to the next hand (slot 8). The first second
+// counts from this moment, whether the slot was off, on, or switched off
+// and on again since the last tick.
+void StartTurnClock(int16_t seconds);
+void StartNextRoundCountdown(int16_t seconds);
+
 // Every soft timer off with its counter at 0.
 inline void ResetSoftTimers()
 {

@@ -165,7 +165,10 @@ void MainForm::StartUp()
     Total::BuildLoginFrame(custom[0].Name, rest.Credential);
     // 18: the connection.
     Api::OpenGameConnection(*this);
-    // 19, 20
+    // 19, 20. A watch line has no hall title, and an auto-mode line may
+    // leave it empty: the hall is then looked up under its usual title.
+    if (HallTitle.isEmpty())
+        HallTitle = UsualHallTitle;
     Operate::RestoreHallWindow();
     Show();
     // 21
@@ -174,7 +177,7 @@ void MainForm::StartUp()
         TurnSeconds = 1;
         AutoPlay = true;
     } else {
-        HallTitle = QStringLiteral("琼蔚山庄");
+        HallTitle = UsualHallTitle;
     }
     // 22
     NewGame::InitTableLayoutAndCamera();

@@ -146,8 +146,22 @@ int32_t AppendReceived(const QByteArray& bytes)
 
 void DropPartialReceivedFrame()
 {
-    const int32_t partial = RecvWaiting() % FrameSize;
+    int32_t partial = static_cast<int32_t>((RecvWaiting() + RecvBacklog.size()) % FrameSize);
+    const int32_t fromBacklog = std::min<int32_t>(partial, static_cast<int32_t>(RecvBacklog.size()));
+    RecvBacklog.chop(fromBacklog);
+    partial -= fromBacklog;
     RecvWritePos = (RecvWritePos + RingSize - partial) % RingSize;
+}
+
+void KeepBacklog(const QByteArray& bytes)
+{
+    RecvBacklog.append(bytes);
+}
+
+void FillFromBacklog()
+{
+    if (!RecvBacklog.isEmpty())
+        RecvBacklog.remove(0, AppendReceived(RecvBacklog));
 }
 
 void ReadServerFrame()
@@ -266,6 +280,7 @@ void HoldReceiving()
 {
     ReceiveHeld = true;
     RecvWritePos = RecvReadPos; // what waited belongs to the table being left
+    RecvBacklog.clear();
 }
 
 void ResetState()
@@ -283,6 +298,7 @@ void General::ResetNetBuffers()
 {
     Total::RecvReadPos = Total::RecvWritePos = 0;
     Total::SendReadPos = Total::SendWritePos = 0;
+    Total::RecvBacklog.clear();
     Total::ReceiveHeld = false;
 }
 

@@ -46,6 +46,10 @@ inline FrameBytes LoginFrame;
 // True from the moment the player leaves the seat until the next connection:
 // no received frame is handled meanwhile, and arriving bytes are dropped.
 inline bool ReceiveHeld = false;
+// Bytes of a closed connection that the receive ring had no room for yet.
+// They go into the ring as frames are read out of it, before anything a new
+// connection brings, so every frame that arrived whole is handled, in order.
+inline QByteArray RecvBacklog;
 
 // Bytes waiting in a ring.
 int32_t RecvWaiting();
@@ -56,9 +60,14 @@ int32_t RecvRoom();
 // Appends received bytes to the receive ring. Takes at most RecvRoom() bytes
 // and returns how many it took.
 int32_t AppendReceived(const QByteArray& bytes);
-// Drops the part of a frame at the tail of the receive ring, so a new
-// connection's stream starts on a frame boundary; whole frames stay.
+// Drops the part of a frame at the tail of what was received (the ring and
+// its backlog), so a new connection's stream starts on a frame boundary;
+// whole frames stay.
 void DropPartialReceivedFrame();
+// Keeps the bytes a closing connection still held, behind the backlog.
+void KeepBacklog(const QByteArray& bytes);
+// Moves as much of the backlog into the ring as it has room for.
+void FillFromBacklog();
 
 // Cuts the next 272 bytes of the receive ring into Msg and info and handles
 // the codes the core reads itself (seat names, chat lines). The caller makes

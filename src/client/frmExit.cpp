@@ -5,6 +5,7 @@
 #include "client/General.h"
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
+#include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "platform/Resources.h"
 #include "social/Mod_Prop.h"
@@ -74,12 +75,15 @@ void frmExit::pbCancel_Click()
 
 void frmExit::pbCloseMe_Click()
 {
+    const Api::LeaveGuard leave;
+    if (!leave)
+        return;
     if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj) {
         Mod_Prop::PropObj->UpdataMyProp(false);
         General::WaitSeconds(0.25f);
     }
     MainForm& table = form<MainForm>();
-    if (table.Winsock1.State() == sckConnected) {
+    if (Mod_Proxy::LinkThrough(table.Winsock1)) {
         ConnectionMonitorOn = false;
         ConnectionMonitorTicks = 0;
         Api::SendLeaveSeat();

@@ -43,6 +43,9 @@ void frmOtherExit::Form_Load()
 void frmOtherExit::imgOK_Click()
 {
     // The dispatcher sent the leave-seat frame before it showed the dialog.
+    const Api::LeaveGuard leave;
+    if (!leave)
+        return;
     TableResetDone = false;
     Api::ReturnToHall();
     NewGame::ResetRoundDataCopy();

@@ -115,6 +115,9 @@ void frmReconnect::pbCancel_Click()
 {
     MainForm& table = form<MainForm>();
     if (table.Winsock1.State() != sckConnected) {
+        const Api::LeaveGuard leave;
+        if (!leave)
+            return;
         table.SetWindowState(1);
         Operate::RestoreHallWindow();
         TableResetDone = false;

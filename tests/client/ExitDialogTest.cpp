@@ -16,7 +16,9 @@
 #include "client/frmExit.h"
 #include "client/frmOtherExit.h"
 #include "client/frmReconnect.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/HallLink.h"
 #include "platform/Program.h"
 
 #include <QFile>
@@ -77,12 +79,6 @@ protected:
     }
     bool historyExists() const { return QFile::exists(tmp.filePath(QStringLiteral("info.qv"))); }
 
-    // What the hall received, once everything the client sent has arrived.
-    QStringList hallLog(qsizetype atLeast)
-    {
-        PumpUntil([&] { return hall.Log().size() >= atLeast; }, 5000);
-        return hall.Log();
-    }
 
     QTemporaryDir tmp;
     MainForm* w = nullptr;
@@ -159,7 +155,7 @@ TEST_F(ExitDialog, CancelOnlyClosesTheDialog)
     EXPECT_EQ(RoundNo, 3);
     EXPECT_TRUE(historyExists());
     EXPECT_NE(w->WindowState(), 1);
-    EXPECT_TRUE(hallLog(0).isEmpty());
+    EXPECT_TRUE(hall.SettledLog().isEmpty());
 }
 
 // OK leaves the seat (with the leave-seat frame only while connected),
@@ -183,7 +179,7 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
         DiscardAllForms();
         ResetSharedState();
         setUpTable();
-        const qsizetype seen = hall.Log().size();
+        const qsizetype seen = hall.SettledLog().size();
         midHand();
         std::unique_ptr<ServerProcess> server;
         if (c.connected) {
@@ -221,7 +217,7 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
         EXPECT_FALSE(isLoaded<frmReconnect>());
         EXPECT_FALSE(ReconnectAllowed);
         EXPECT_FALSE(ConnectionMonitorOn);
-        EXPECT_EQ(hallLog(seen + 1).mid(seen), QStringList{QStringLiteral("restore")});
+        EXPECT_EQ(hall.SettledLog().mid(seen), QStringList{QStringLiteral("restore")});
         if (c.connected) {
             ASSERT_GE(server->WaitForLine(QStringLiteral("closed 1")), 0);
             const QStringList frames = server->Received();
@@ -237,6 +233,67 @@ TEST_F(ExitDialog, OkLeavesTheTableAndBringsTheHallBack)
             ASSERT_GE(update, 0);
             EXPECT_GT(log.indexOf(QStringLiteral("InitExit(0)")), update);
         }
+    }
+}
+
+// A leave waits with events handled. A second OK click or a hall message to
+// leave that comes meanwhile is ignored: the server gets one leave-seat
+// frame and the hall one answer.
+TEST_F(ExitDialog, ARequestToLeaveDuringALeaveIsIgnored)
+{
+    enum class Act { OkClick, HallLeave, HallForceLeave };
+    const struct {
+        const char* name;
+        Act first, second;
+        QStringList hallSees;
+    } cases[] = {
+        {"a second OK click", Act::OkClick, Act::OkClick, {QStringLiteral("restore")}},
+        {"the hall's leave message", Act::OkClick, Act::HallLeave, {QStringLiteral("restore")}},
+        {"the hall's forced leave", Act::OkClick, Act::HallForceLeave, {QStringLiteral("restore")}},
+        {"an OK click during the hall's forced leave", Act::HallForceLeave, Act::OkClick, {QStringLiteral("0x400")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiscardAllForms();
+        ResetSharedState();
+        setUpTable();
+        int handled = 0;
+        HallLink::SetHandler([&](int32_t msg, int32_t wParam, int32_t lParam) {
+            ++handled;
+            return Api::WndProc(0, msg, wParam, lParam);
+        });
+        const qsizetype seen = hall.SettledLog().size();
+        midHand();
+        GameRunning = false; // the hall's polite leave would leave too
+        ServerProcess server(QStringLiteral("expect 16\nwait-close\n"));
+        connectTo(server);
+        ShowExitDialog();
+        const auto act = [&](Act a) {
+            if (a == Act::OkClick) {
+                Click(form<frmExit>().pbCloseMe.Widget());
+                return;
+            }
+            const int before = handled;
+            hall.Post(a == Act::HallLeave ? HallMsgLeaveTable : HallMsgForceLeave);
+            EXPECT_TRUE(PumpUntil([&] { return handled > before; }, 5000));
+        };
+        bool secondDone = false;
+        Clock::SetIdleStep([&] {
+            if (!secondDone) {
+                secondDone = true;
+                act(c.second);
+            }
+            Clock::Advance(0.01);
+        });
+        act(c.first);
+        Clock::SetIdleStep(nullptr);
+        EXPECT_TRUE(secondDone);
+        EXPECT_EQ(hall.SettledLog().mid(seen), c.hallSees);
+        ASSERT_GE(server.WaitForLine(QStringLiteral("closed 1")), 0);
+        EXPECT_EQ(server.Received().size(), 1); // one leave-seat frame
+        EXPECT_EQ(w->WindowState(), 1);
+        EXPECT_FALSE(ProgramEndedInEvent());
+        HallLink::SetHandler(nullptr);
     }
 }
 
@@ -277,7 +334,7 @@ TEST_F(ExitDialog, LeavingAfterTheTableBrokeUpSendsNoFrame)
     EXPECT_EQ(RoundNo, 0);
     EXPECT_FALSE(historyExists());
     EXPECT_EQ(w->WindowState(), 1);
-    EXPECT_EQ(hallLog(1), QStringList{QStringLiteral("restore")});
+    EXPECT_EQ(hall.SettledLog(), QStringList{QStringLiteral("restore")});
     ASSERT_GE(server.WaitForLine(QStringLiteral("closed 1")), 0);
     EXPECT_TRUE(server.Received().isEmpty()); // the dispatcher sent it before
 }
@@ -304,7 +361,7 @@ TEST_F(ExitDialog, StayingAfterTheTableBrokeUpKeepsTheClientAtTheTable)
     EXPECT_EQ(custom[2].Name, QStringLiteral("west"));
     EXPECT_TRUE(historyExists());
     EXPECT_NE(w->WindowState(), 1);
-    EXPECT_TRUE(hallLog(0).isEmpty());
+    EXPECT_TRUE(hall.SettledLog().isEmpty());
 }
 
 } // namespace

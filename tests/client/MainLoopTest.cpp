@@ -126,6 +126,61 @@ TEST_F(MainLoop, FramesSplitAnywhereComeOutWholeOneATick)
     }
 }
 
+// A burst larger than the receive ring, then the server closes: the frames
+// still waiting in the socket when the close comes are all handled, in
+// order; after a reconnection the new connection's frames follow them.
+TEST_F(MainLoop, FramesThatArrivedBeforeTheServerClosedAreAllHandled)
+{
+    constexpr int Burst = 200; // more than the ring's 127 whole frames
+    for (bool reconnect : {false, true}) {
+        SCOPED_TRACE(reconnect ? "reconnected midway" : "no reconnection");
+        ResetSharedState();
+        HallTitle = QStringLiteral("main loop hall"); // the lost link looks for it
+        Clock::UseDrivenClock(10 * 3600.0);
+        ScaleX = ScaleY = 1.0f;
+        Image_Resource::InitPictureIds();
+        w->Winsock1.Close();
+        ServerProcess server(QStringLiteral("connection 1\n"
+                                            "expect 18\n"
+                                            "repeat %1\n"
+                                            "send 5 1 {i} 0 0 0 @100 u16le:{i}\n"
+                                            "endrepeat\n"
+                                            "close\n"
+                                            "connection 2\n"
+                                            "expect 28\n"
+                                            "send 29 1 0 0 0 1\n"
+                                            "send 5 1 0 0 0 0 @100 u16le:1000\n"
+                                            "wait-close\n")
+                                 .arg(Burst));
+        connectTo(server);
+        for (int t = 0; t < 40 && ConnectWatchOn; ++t) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            tick();
+        }
+        ASSERT_FALSE(ConnectWatchOn) << "the login frame never went out";
+        // The whole burst and the close arrive before the next tick.
+        ASSERT_TRUE(PumpUntil([&] { return w->Winsock1.State() != sckConnected; }));
+        ASSERT_EQ(Total::RecvRoom(), 0) << "the burst did not fill the ring";
+
+        // Two ticks a frame at most, and some for the reconnection.
+        std::vector<Seen> seen = dispatch(reconnect ? 50 : Burst, 2 * Burst);
+        if (reconnect) {
+            General::RequestReconnect();
+            ConnectWatchTicks = 0;
+            const std::vector<Seen> rest = dispatch(Burst - 50 + 2, 2 * Burst + 100);
+            seen.insert(seen.end(), rest.begin(), rest.end());
+        }
+        std::vector<Seen> expected = expectedFrames(Burst);
+        if (reconnect) {
+            expected.push_back({29, 0, 0});
+            expected.push_back({5, 0, 1000});
+        }
+        EXPECT_EQ(seen.size(), expected.size());
+        EXPECT_EQ(seen, expected);
+        w->Winsock1.Close();
+    }
+}
+
 TEST_F(MainLoop, TheTokenOfEveryFrameButTheReconnectAnswerIsStampedIntoRequests)
 {
     ServerProcess server(QStringLiteral("expect 18\n"
@@ -213,6 +268,52 @@ TEST_F(MainLoop, TurnClockCountsDownAndActsOnTheNinthSecond)
     EXPECT_EQ(TurnCountdown, 8);
     EXPECT_EQ(TimeoutCount, 1);
     EXPECT_FALSE(w->Number.Visible());
+}
+
+// A countdown loaded while its slot runs, or after it was switched off and
+// on again between two ticks, still gets a whole first second.
+TEST_F(MainLoop, ALoadedCountdownCountsAWholeFirstSecond)
+{
+    const struct {
+        const char* name;
+        bool nextHand;      // slot 8 instead of slot 7
+        bool offInBetween;  // switched off before it is loaded again
+    } cases[] = {
+        {"turn clock reloaded while on", false, false},
+        {"turn clock off and on within a tick", false, true},
+        {"next-hand countdown reloaded while on", true, false},
+        {"next-hand countdown off and on within a tick", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetSharedState();
+        Clock::UseDrivenClock(10 * 3600.0);
+        LoggedIn = true;
+        TurnSeconds = 8;
+        const auto start = [&](int16_t seconds) {
+            if (c.nextHand)
+                StartNextRoundCountdown(seconds);
+            else
+                StartTurnClock(seconds);
+        };
+        bool& on = c.nextHand ? NextRoundCountdownOn : TurnClockOn;
+        start(8);
+        for (int t = 0; t < 18; ++t) // 0.9 s: no second yet
+            tick();
+        ASSERT_EQ(TurnCountdown, 8);
+        if (c.offInBetween)
+            on = false;
+        start(5); // a new offer, 0.1 s before the old second would end
+        double loadedAt = Clock::Timer();
+        int ticks = 0;
+        while (TurnCountdown == 5 && ticks < 100) {
+            tick();
+            ++ticks;
+        }
+        EXPECT_EQ(TurnCountdown, 4);
+        EXPECT_GE(Clock::Timer() - loadedAt, 1.0 - 1e-9);
+        EXPECT_LT(Clock::Timer() - loadedAt, 1.05 + 1e-9);
+    }
 }
 
 TEST_F(MainLoop, TurnClockWithoutActingOnlyHidesItself)

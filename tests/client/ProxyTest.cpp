@@ -13,6 +13,7 @@
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
+#include "client/frmExit.h"
 #include "client/frmReconnect.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -251,6 +253,17 @@ QByteArray GameBytes(int n)
     return b;
 }
 
+// The tests about host names need "localhost" to resolve to 127.0.0.1, as
+// the machine's hosts file says; a bare container may have none.
+::testing::AssertionResult LocalhostResolves()
+{
+    for (const QHostAddress& a : QHostInfo::fromName(QStringLiteral("localhost")).addresses())
+        if (a == QHostAddress(QHostAddress::LocalHost))
+            return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the name localhost did not resolve to 127.0.0.1 on this machine (is /etc/hosts missing?)";
+}
+
 // ---- Against the proxy played by the test -------------------------------------
 
 // The table window on a driven clock, set to reach the game server 10.0.0.7
@@ -414,6 +427,7 @@ TEST_F(Handshake, TheConnectRequestCarriesTheGameServersIPv4Address)
         {QStringLiteral("::1"), 80, {}},
         {QString(), 80, {}},
     };
+    ASSERT_TRUE(LocalhostResolves());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.host.toStdString());
         fresh();
@@ -428,6 +442,35 @@ TEST_F(Handshake, TheConnectRequestCarriesTheGameServersIPv4Address)
             ASSERT_TRUE(proxy.WaitFor(proxy.Connections(), 14));
             EXPECT_EQ(proxy.Received().mid(4).toHex(), c.request.toHex());
         }
+    }
+}
+
+// A game server given by name is looked up while the window goes on
+// handling events: the CONNECT goes out when the answer comes, and not at
+// all when the handshake was stopped meanwhile.
+TEST_F(Handshake, TheGameServersNameIsLookedUpWithoutHoldingTheWindowUp)
+{
+    ASSERT_TRUE(LocalhostResolves());
+    GameServer = {QStringLiteral("localhost"), 80};
+    for (bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "stopped during the look-up" : "answered");
+        fresh();
+        runUpTo(2);
+        const int n = proxy.Connections();
+        Mod_Proxy::ProxyState = 5; // as after the method reply
+        Mod_Proxy::SendProxyStep(Mod_Proxy::ProxyState, w->Winsock1);
+        EXPECT_EQ(Mod_Proxy::ProxyState, 5); // returned before the answer
+        if (stopped) {
+            Mod_Proxy::StopHandshake();
+            EXPECT_FALSE(PumpUntil([&] { return proxy.Received().size() > Greeting.size(); }, 500));
+            EXPECT_EQ(Mod_Proxy::ProxyState, 0);
+            EXPECT_EQ(proxy.Received(), Greeting);
+        } else {
+            ASSERT_TRUE(proxy.WaitFor(n, 14));
+            EXPECT_EQ(proxy.Received().mid(4).toHex(), hex("050100017F0000010050").toHex());
+            EXPECT_EQ(Mod_Proxy::ProxyState, 6);
+        }
+        EXPECT_TRUE(MessageBoxes().isEmpty());
     }
 }
 
@@ -624,6 +667,91 @@ TEST_F(Handshake, AFullProxyBufferFailsTheHandshake)
     EXPECT_FALSE(ProgramEndedInEvent());
 }
 
+// Leaving the table stops a handshake under way before the socket closes:
+// no proxy message shows afterwards, on the first connection or on a
+// reconnection try, and nothing meant for the game server goes to the proxy.
+TEST_F(Handshake, LeavingDuringTheHandshakeStopsItWithoutAWord)
+{
+    enum class When { FirstConnection, Reconnection };
+    enum class Stage { AfterTheGreeting, WaitingForTheProxy };
+    enum class How { HallForceLeave, ExitOk };
+    const struct {
+        const char* name;
+        When when;
+        Stage stage;
+        How how;
+    } cases[] = {
+        {"first connection, greeting out, the hall's forced leave", When::FirstConnection, Stage::AfterTheGreeting,
+         How::HallForceLeave},
+        {"first connection, greeting out, exit dialog", When::FirstConnection, Stage::AfterTheGreeting, How::ExitOk},
+        {"reconnection try, greeting out, the hall's forced leave", When::Reconnection, Stage::AfterTheGreeting,
+         How::HallForceLeave},
+        {"reconnection try, greeting out, exit dialog", When::Reconnection, Stage::AfterTheGreeting, How::ExitOk},
+        {"first connection, proxy not answering yet, the hall's forced leave", When::FirstConnection,
+         Stage::WaitingForTheProxy, How::HallForceLeave},
+        {"reconnection try, proxy not answering yet, exit dialog", When::Reconnection, Stage::WaitingForTheProxy,
+         How::ExitOk},
+    };
+    DeafListener deaf;
+    ASSERT_GT(deaf.Port(), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        custom[0].SeatMask = 2;
+        const auto leave = [&] {
+            if (c.how == How::HallForceLeave)
+                Api::WndProc(0, HallMsgForceLeave, 0, 0);
+            else
+                form<frmExit>().pbCloseMe_Click();
+        };
+        const auto connect = [&] {
+            if (c.when == When::FirstConnection) {
+                StartFirstLoginWatch();
+                Mod_Proxy::ConnectViaProxy(w->Winsock1);
+            } else {
+                ReconnectAllowed = true;
+                LoadReconnectForm();
+                General::RequestReconnect();
+            }
+        };
+        const int connections = proxy.Connections();
+        if (c.stage == Stage::AfterTheGreeting) {
+            connect();
+            ASSERT_TRUE(proxy.WaitFor(connections + 1, 4));
+            ASSERT_EQ(Mod_Proxy::ProxyState, 2);
+            leave();
+        } else {
+            ProxyServer.Port = deaf.Port();
+            bool left = false;
+            Clock::SetIdleStep([&] {
+                if (!left) {
+                    left = true;
+                    leave();
+                }
+                EventPacedIdleStep();
+            });
+            const double start = Clock::Monotonic();
+            connect();
+            EXPECT_TRUE(left);
+            EXPECT_LT(Clock::Monotonic() - start, 1); // the wait ended with the leave
+            Clock::SetIdleStep(EventPacedIdleStep);
+        }
+        EXPECT_EQ(Mod_Proxy::ProxyState, 0);
+        EXPECT_EQ(w->Winsock1.State(), sckClosed);
+        // Past the handshake's time limit nothing more happens.
+        Clock::Advance(Mod_Proxy::ProxyTimeLimit + 1);
+        EXPECT_FALSE(PumpUntil([] { return !MessageBoxes().isEmpty(); }, 500));
+        EXPECT_TRUE(MessageBoxes().isEmpty());
+        EXPECT_FALSE(isLoaded<frmReconnect>());
+        EXPECT_FALSE(ProgramEndedInEvent());
+        if (c.stage == Stage::AfterTheGreeting) {
+            EXPECT_TRUE(proxy.WaitClosed());
+            EXPECT_EQ(proxy.Received(), Greeting); // no leave-seat frame into the handshake
+        }
+        w->SetWindowState(0);
+    }
+}
+
 // ---- Reconnection through the proxy -------------------------------------------
 
 // A try is back only once the CONNECT went through: a proxy that took the
@@ -805,6 +933,9 @@ class MicrosocksLogin : public ThroughMicrosocks, public ::testing::WithParamInt
 TEST_P(MicrosocksLogin, TheLoginFrameAndTheGameFramesArriveIntact)
 {
     const LoginCase& c = GetParam();
+    if (QByteArray(c.gameHost) == "localhost") {
+        ASSERT_TRUE(LocalhostResolves());
+    }
     const QString user = c.authentication ? QStringLiteral("user") : QString();
     const QString password = c.authentication ? QStringLiteral("secret") : QString();
     Microsocks socks(c.authentication ? QStringList{QStringLiteral("-u"), user, QStringLiteral("-P"), password}

@@ -1,6 +1,6 @@
 // Start-up of the table window in this process: the hall is a fake one
-// listening under its title, and no connection is opened (proxy type 9)
-// unless a test asks for one.
+// listening under its title, and the game server a loopback listener that
+// takes the connection and never answers, unless a test brings its own.
 #include "FakeHall.h"
 #include "ServerProcess.h"
 #include "TestSupport.h"
@@ -17,6 +17,7 @@
 #include "social/Mod_Prop.h"
 
 #include <QFile>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -27,10 +28,23 @@ namespace {
 
 const QString Hall = QStringLiteral("琼蔚山庄");
 
-QString line15(const QString& port = QStringLiteral("4000"), const QString& proxyType = QStringLiteral("9"),
+// A game server that takes every connection and never answers.
+int QuietServerPort()
+{
+    static QTcpServer* server = [] {
+        auto* s = new QTcpServer;
+        s->listen(QHostAddress::LocalHost, 0);
+        return s;
+    }();
+    return server->serverPort();
+}
+
+QString line15(QString port = {}, const QString& proxyType = QStringLiteral("0"),
                const QString& autoMode = QStringLiteral("0"), const QString& account = QStringLiteral("player1"))
 {
-    return QStringLiteral("%1$secret$10.1.2.3$%2$一号房间$%3$proxy.example$1080$user$pass$%4$%5$自动标题$1$7$")
+    if (port.isEmpty())
+        port = QString::number(QuietServerPort());
+    return QStringLiteral("%1$secret$127.0.0.1$%2$一号房间$%3$proxy.example$1080$user$pass$%4$%5$自动标题$1$7$")
         .arg(account, port, proxyType, autoMode, Hall);
 }
 
@@ -130,8 +144,15 @@ TEST(CommandLine, FieldsThatDoNotConvertAreRunTimeErrors)
         "a$b$h$$r$0$p$1$$$0$t$c$0$0$",         // empty port
         "a$b$h$0$r$0$p$1$$$0$t$c$0$0$",        // port 0
         "a$b$h$65536$r$0$p$1$$$0$t$c$0$0$",    // port past 65535
-        "a$b$h$1$r$0$p$-5$$$0$t$c$0$0$",       // proxy port negative
+        "a$b$h$1$r$5$p$-5$$$0$t$c$0$0$",       // proxy port negative
+        "a$b$h$1$r$5$p$0$$$0$t$c$0$0$",        // proxy port 0
+        "a$b$h$1$r$5$p$65536$$$0$t$c$0$0$",    // proxy port past 65535
+        "a$b$h$1$r$0$p$x$$$0$t$c$0$0$",        // unused proxy port not a number
+        "a$b$h$1$r$0$p$70000$$$0$t$c$0$0$",    // unused proxy port past 65535
         "a$b$h$1$r$zero$p$1$$$0$t$c$0$0$",     // proxy type
+        "a$b$h$1$r$9$p$1$$$0$t$c$0$0$",        // a proxy type that is neither direct nor SOCKS5
+        "a$b$h$1$r$4$p$1$$$0$t$c$0$0$",
+        "a$b$h$1$r$-1$p$1$$$0$t$c$0$0$",
         "a$b$h$1$r$0$p$1$$$0$t$c$40000$0$",    // props switch past 16 bits
         "a$b$h$1$r$0$p$1$$$0$t$c$0$$",         // empty plug-in value
         "a$b$h$1$r$abc",                       // watched id not a number
@@ -143,6 +164,28 @@ TEST(CommandLine, FieldsThatDoNotConvertAreRunTimeErrors)
     EXPECT_EQ(mjtest::ErrorOf([] { ReadCommandLine(QStringLiteral("a$") + QString(228, u'c') + QStringLiteral("$")); }), 0);
     EXPECT_EQ(mjtest::ErrorOf([] { ReadCommandLine(QStringLiteral("a$b$h$65535$r$0$p$1$$$0$t$c$0$0$")); }), 0);
     EXPECT_NE(mjtest::ErrorOf([] { ReadCommandLine(QStringLiteral("a$b$h$1$r$0$p$1$") + QString(256, u'u') + QStringLiteral("$")); }), 0);
+}
+
+// With a direct connection the proxy port is not used: a hall may send any
+// number that fits there, 0 for an unused field included.
+TEST(CommandLine, TheProxyPortIsCheckedOnlyForTheProxy)
+{
+    const struct {
+        const char* line;
+        int32_t port;
+    } cases[] = {
+        {"a$b$h$1$r$0$p$0$$$0$t$c$0$0$", 0},
+        {"a$b$h$1$r$0$p$-5$$$0$t$c$0$0$", -5},
+        {"a$b$h$1$r$0$p$65535$$$0$t$c$0$0$", 65535},
+        {"a$b$h$1$r$5$p$1$$$0$t$c$0$0$", 1},
+        {"a$b$h$1$r$5$p$65535$$$0$t$c$0$0$", 65535},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ProxyServer.Port = 1234;
+        EXPECT_EQ(mjtest::ErrorOf([&] { ReadCommandLine(QString::fromUtf8(c.line)); }), 0);
+        EXPECT_EQ(ProxyServer.Port, c.port);
+    }
 }
 
 TEST_F(Startup, WithoutACommandLineTheClientSaysWhereToStartItAndEnds)
@@ -171,12 +214,15 @@ TEST_F(Startup, ASecondInstanceIsRefused)
 
 TEST_F(Startup, BadFieldsEndStartUpAndBringTheHallBackWhenItsTitleIsKnown)
 {
-    // The port comes before the hall's title: the hall cannot be found yet.
+    // The port and the proxy type come before the hall's title: the hall
+    // cannot be found yet.
     EXPECT_TRUE(start(line15(QStringLiteral("99999"))));
+    DiscardAllForms();
+    EXPECT_TRUE(start(line15({}, QStringLiteral("9"))));
     // A double-byte account fails when the login frame is built, after the
     // title was read: the hall comes back.
     DiscardAllForms();
-    EXPECT_TRUE(start(line15(QStringLiteral("4000"), QStringLiteral("9"), QStringLiteral("0"), QStringLiteral("张三"))));
+    EXPECT_TRUE(start(line15({}, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("张三"))));
     ASSERT_TRUE(mjtest::PumpUntil([&] { return !hall.Log().isEmpty(); }, 5000));
     EXPECT_EQ(hall.Log(), QStringList{QStringLiteral("restore")});
     EXPECT_TRUE(mjtest::MessageBoxes().isEmpty());
@@ -255,14 +301,35 @@ TEST_F(Startup, ASettingFileUnderAnotherLetterCaseIsNotIt)
 
 TEST_F(Startup, AutoModeKeepsTheHallTitleAndPlaysEveryTurn)
 {
-    ASSERT_FALSE(start(line15(QStringLiteral("4000"), QStringLiteral("9"), QStringLiteral("1"))));
+    ASSERT_FALSE(start(line15({}, QStringLiteral("0"), QStringLiteral("1"))));
     MainForm& w = form<MainForm>();
     EXPECT_TRUE(AutoPlay);
     EXPECT_EQ(TurnSeconds, 1);
     EXPECT_EQ(w.Caption(), QStringLiteral("自动标题"));
     EXPECT_EQ(HallTitle, Hall);
     EXPECT_EQ(w.Sysmsg(0).List(0), QStringLiteral("正在连接服务器..."));
-    EXPECT_FALSE(w.TimerBong.Enabled()); // proxy type 9 opens no connection
+}
+
+// A watch line carries no hall title and an auto-mode line may leave it
+// empty: the hall is found under its usual title, and start-up goes on.
+TEST_F(Startup, WithoutAHallTitleTheUsualHallIsFound)
+{
+    const QString port = QString::number(QuietServerPort());
+    const QString lines[] = {
+        QStringLiteral("player1$secret$127.0.0.1$%1$一号房间$90001").arg(port),
+        QStringLiteral("player1$secret$127.0.0.1$%1$一号房间$0$p$0$$$1$$自动标题$1$7$").arg(port),
+    };
+    for (const QString& line : lines) {
+        SCOPED_TRACE(line.toStdString());
+        DiscardAllForms();
+        ResetSharedState();
+        const qsizetype seen = hall.Log().size();
+        ASSERT_FALSE(start(line));
+        EXPECT_EQ(HallTitle, Hall);
+        EXPECT_TRUE(form<MainForm>().TimerBong.Enabled()); // the connection is under way
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return hall.Log().size() > seen; }, 5000));
+        EXPECT_EQ(hall.Log().mid(seen, 1), QStringList{QStringLiteral("restore")});
+    }
 }
 
 TEST_F(Startup, TheLoginFrameAndADirectConnection)

@@ -43,11 +43,16 @@ protected:
 
     bool startHall(const QString& line, const QString& title = QStringLiteral("测试大厅 one"))
     {
-        if (!hall.Start(QStringLiteral("mjhall"),
-                        {QStringLiteral("--title"), title, QStringLiteral("--exec"), client, QStringLiteral("--line"), line},
-                        env))
+        return startHall(hall, line, title);
+    }
+    bool startHall(ToolProcess& process, const QString& line, const QString& title)
+    {
+        if (!process.Start(QStringLiteral("mjhall"),
+                           {QStringLiteral("--title"), title, QStringLiteral("--exec"), client, QStringLiteral("--line"),
+                            line},
+                           env))
             return false;
-        return hall.WaitForLine(QStringLiteral("listening")) >= 0;
+        return process.WaitForLine(QStringLiteral("listening")) >= 0;
     }
 
     QTemporaryDir tmp;
@@ -84,11 +89,36 @@ TEST_F(ClientRun, LogsInTellsTheHallAndKeepsTheLinkAlive)
     ASSERT_GE(server.WaitForLine(QStringLiteral("recv 24 "), 20000), 0); // the keep-alive
 }
 
+// Lines that carry no hall title find the hall under its usual one.
+TEST_F(ClientRun, ALineWithoutAHallTitleFindsTheUsualHallAndLogsIn)
+{
+    const struct {
+        const char* name;
+        const char* line; // %1: the server's port
+    } cases[] = {
+        {"watch line", "player1$secret$127.0.0.1$%1$一号房间$90001"},
+        {"auto mode, empty title field", "player1$secret$127.0.0.1$%1$一号房间$0$127.0.0.1$1080$$$1$$自动$0$0$"},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The previous case's client may still be on its way out.
+        env.insert(QStringLiteral("MJ_INSTANCE_LOCK"), tmp.filePath(QStringLiteral("usual-%1.lock").arg(++run)));
+        ServerProcess server(QStringLiteral("expect 18\nwait-close timeout 30\n"));
+        ASSERT_GT(server.Port(), 0);
+        ToolProcess usualHall; // ends, and takes its client with it, at the end of the case
+        ASSERT_TRUE(startHall(usualHall, QString::fromUtf8(c.line).arg(server.Port()), QStringLiteral("琼蔚山庄")));
+        EXPECT_GE(usualHall.WaitForLine(QStringLiteral("restore")), 0) << qPrintable(usualHall.Errors());
+        ASSERT_GE(server.WaitForLine(QStringLiteral("recv 18 ")), 0) << qPrintable(usualHall.Errors());
+        EXPECT_EQ(server.Received().first().section(u' ', 7).toLower(), expectedLoginHex());
+    }
+}
+
 TEST_F(ClientRun, ARefusedLoginTellsTheHallRestoresItAndEnds)
 {
     ServerProcess server(QStringLiteral("expect 18\nsend 18 0 0 0 0 2\nwait-close\n"));
     ASSERT_TRUE(startHall(lineFor(server.Port())));
-    ASSERT_GE(hall.WaitForLine(QStringLiteral("exit ")), 0) << qPrintable(hall.Errors());
+    ASSERT_GE(hall.WaitForLine(QStringLiteral("exit "), 30000), 0) << qPrintable(hall.Errors());
     const QStringList lines = hall.Lines();
     const int login = lines.indexOf(QStringLiteral("recv 0x16"));
     EXPECT_GE(login, 0);
