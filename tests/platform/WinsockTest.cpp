@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,7 +35,8 @@ int OpenDescriptors()
 {
     Settle();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    return static_cast<int>(fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 
 class WinsockTest : public ::testing::Test {
