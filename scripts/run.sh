@@ -24,11 +24,11 @@ export MJ_INSTANCE_LOCK="$work/instance.lock"
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 title="琼蔚山庄"
 pids=()
+# Ends the server and the hall this script started; the hall's client ends
+# with the hall.
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  # The client the hall started goes too.
-  pkill -f "^$build/mjtable " 2>/dev/null || true
-  wait 2>/dev/null || true
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
 

@@ -4,8 +4,9 @@
 // is locked; each procedure leaves the state consistent before it returns or
 // pauses.
 //
-// Flags hold true/false (the original stored -1/0). Arrays keep the original's
-// inclusive bounds; an index from outside goes through their checked access.
+// Flags hold true/false (a flag read as a number is one: -1 true, 0 false).
+// Arrays have inclusive bounds; an index from outside goes through their
+// checked access.
 // At program start every number is 0 and every text empty; start-up and the
 // round reset set the values they own.
 #pragma once

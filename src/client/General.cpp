@@ -41,8 +41,7 @@ int16_t IndexToMask(int16_t n)
 
 void SleepSeconds(float seconds)
 {
-    // A negative pause would block for ever on the original's platform; it
-    // is no pause at all here.
+    // A negative pause is no pause at all (it must never block for ever).
     const double ms = RoundHalfEven(static_cast<double>(seconds) * 1000.0);
     Clock::Sleep(ms > 0 ? static_cast<int64_t>(ms) : 0);
 }

@@ -125,6 +125,9 @@ public:
     void Form_MouseMove(int16_t button, int16_t shift, float x, float y) override;
     void Form_KeyDown(int16_t& keyCode, int16_t shift) override;
     bool Is_File_Exist(QString path, QString fileName);
+    // Sizes the window and the table to the screen and picks the layout
+    // scale; on a small screen the small background goes into the table.
+    void FitToScreen();
     void DrawSkin();
     void ImgClose_Click(int16_t index);
     void ImgClose_MouseDown(int16_t index, int16_t button, int16_t shift, float x, float y);
@@ -169,7 +172,6 @@ private:
     void SendSlot();
     void ReceiveSlot();
     void StartUp();
-    void FitToScreen();
     void ReadVideoSetting();
     void TableKeyDown(int16_t key, bool fromPic1);
     void RestTitleButtons();

@@ -76,8 +76,8 @@ QString doubleByteText(const FrameBytes& frame, int first, int last)
     return text;
 }
 
-// Unsigned little-endian, built from the highest byte down as the original
-// did, so values above 2^53 round the same way.
+// Unsigned little-endian, built from the highest byte down in doubles, so a
+// value above 2^53 rounds the same way wherever it is read.
 double unsigned64(const FrameBytes& frame, int first)
 {
     double value = 0;

@@ -1,8 +1,9 @@
 // The application object. Every event the program handles (timers, sockets,
 // mouse and keys, painting) passes through it, so it is the one place where a
 // run-time error that no procedure handled ends up: it goes to the unhandled
-// error action, as the original's runtime ended the program after such an
-// error. Start-up installs an action that restores the hall window first.
+// error action, which ends the program: nothing can go on safely after an
+// error that no procedure handled. Start-up installs an action that restores
+// the hall window first.
 #pragma once
 
 #include "platform/Runtime.h"

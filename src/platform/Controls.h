@@ -1,6 +1,7 @@
-// The controls of the client's windows, as the original's form runtime gave
-// them: picture boxes, images, labels, list boxes, text boxes and timers, and
-// control arrays of them. Each visible control is backed by a Qt widget.
+// The controls of the client's windows, with the properties, methods and
+// events the forms use: picture boxes, images, labels, list boxes, text boxes
+// and timers, and control arrays of them. Each visible control is backed by a
+// Qt widget.
 //
 // Units. Left, Top, Width and Height are in the units of the control's
 // container and read back exactly what was written, fraction included; only
@@ -11,16 +12,16 @@
 // is in its container's units.
 //
 // Drawing order. A container keeps its controls bottom to top (DrawingOrder).
-// As in the original, windowless controls (Image, Label) are always drawn
-// below windowed ones (PictureBox, ListBox, TextBox): ZOrder 0 brings a
-// control to the top of its own layer, ZOrder 1 sends it to the bottom of it.
+// Windowless controls (Image, Label) are always drawn below windowed ones
+// (PictureBox, ListBox, TextBox): ZOrder 0 brings a control to the top of its
+// own layer, ZOrder 1 sends it to the bottom of it.
 // New controls go on top of their layer. The Qt widget stacking always agrees.
 //
 // Events are std::function members that the owning form wires to its
 // procedures; a control array passes the member's index first. Mouse
 // positions are in the container's units (a picture box reports in its own).
 //
-// Colours are the original's colour values (0x00BBGGRR). Font sizes are in
+// Colours are colour values of the form 0x00BBGGRR. Font sizes are in
 // points at a fixed 96 DPI, so a text takes the same pixels as it was
 // designed for on any screen.
 //
@@ -65,7 +66,7 @@ class Form;
 inline constexpr int ErrCantUnloadDesignControl = 362; // "Can't unload controls created at design time"
 inline constexpr int ErrInvalidPropertyValue = 380;    // "Invalid property value"
 
-// The original's colour value (0x00BBGGRR) as a Qt colour.
+// A colour value (0x00BBGGRR) as a Qt colour.
 QColor VbColor(int32_t value);
 // Pixel size of a font of `points` at 96 DPI (points * 96 / 72, rounded).
 int FontPixelSize(double points);

@@ -2,8 +2,8 @@
 // holds its controls as members, sets their design values in its constructor
 // and overrides the event procedures it has (Form_Load, Form_Resize, ...).
 //
-// Forms are reached through form<T>(), which loads the form on first use as
-// the original did: it constructs it and runs Form_Load, without showing it.
+// Forms are reached through form<T>(), which loads the form on first use: it
+// constructs it and runs Form_Load, without showing it.
 // So reading a control of a form that is not loaded loads it. unload<T>()
 // runs Form_Unload and takes the form away; the next form<T>() loads a fresh
 // one. The C++ object itself is deleted once control is back in the event

@@ -1,5 +1,5 @@
-// Text in the ANSI code page of the original, GBK (code page 936): frames, ini
-// files and the narrow/wide test all use it. Conversion goes through glibc's
+// Text in the client's byte encoding, GBK (code page 936): frames, ini files
+// and the narrow/wide test all use it. Conversion goes through glibc's
 // iconv, since Qt 6 has no GBK codec.
 #pragma once
 

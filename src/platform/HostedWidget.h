@@ -1,5 +1,5 @@
 // Internal to the forms and controls: the Qt widgets behind them report their
-// input to the owning control or form, turned into the original's events.
+// input to the owning control or form, turned into the controls' events.
 //
 // Mouse: a press raises MouseDown; a release raises MouseUp and then, for the
 // left button released inside the widget, Click; a double press raises
@@ -24,7 +24,7 @@
 
 namespace mj::detail {
 
-// The original's mouse button, shift-state and key codes.
+// The mouse button, shift-state and key codes the controls' events carry.
 int16_t VbButton(Qt::MouseButtons buttons);
 int16_t VbShift(Qt::KeyboardModifiers modifiers);
 // Virtual-key code of a key event; 0 for keys without one.

@@ -1,6 +1,6 @@
 // The language runtime rules the client relies on: run-time errors, arrays with
-// fixed inclusive bounds and checked indexing, the number conversions of the
-// original's language, ending the program, and message boxes.
+// fixed inclusive bounds and checked indexing, the number conversions that
+// read text and round numbers, ending the program, and message boxes.
 //
 // Every index that comes from outside (a frame, a file, the hall, the plug-in)
 // goes through VbArray's checked access, so bad input raises RuntimeError
@@ -16,7 +16,7 @@
 
 namespace mj {
 
-// Error numbers of the original's runtime that the client can raise.
+// Error numbers the runtime raises; handlers and messages test for them.
 enum ErrorNumber : int {
     ErrInvalidCall = 5,        // "Invalid procedure call or argument"
     ErrOverflow = 6,           // "Overflow"
@@ -100,7 +100,7 @@ private:
     VbArray<VbArray<T, Lo2, Hi2>, Lo1, Hi1> rows_{};
 };
 
-// Conversions. Text to a number follows the original's rules: leading and
+// Conversions. Text to a number follows one set of rules: leading and
 // trailing blanks are allowed, "&H"/"&O" prefixes are read, a fraction rounds
 // half to even; text that is not a number raises error 13, a number outside
 // the type's range error 6.
@@ -116,7 +116,7 @@ bool IsNumeric(const QString& text);
 // skipped anywhere; reading stops at the first character that cannot continue
 // the number; no number gives 0.
 double Val(const QString& text);
-// Rounds half to even, as the original's integer conversions do.
+// Rounds half to even, as every conversion to a whole number does.
 double RoundHalfEven(double value);
 
 // Ends the program at once, running none of the unload steps. Tests replace
@@ -128,7 +128,7 @@ struct ProgramEnded {
 };
 void SetEndProgramAction(std::function<void(int)> action);
 
-// Message box buttons and answers as the original numbered them.
+// Message box buttons and answers, by the numbers callers pass and test.
 enum MsgBoxStyle : int {
     vbOKOnly = 0, vbOKCancel = 1, vbYesNo = 4,
     vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,

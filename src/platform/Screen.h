@@ -6,7 +6,7 @@
 
 namespace mj::Screen {
 
-// Twips per screen pixel (the original's fixed 96 DPI layout).
+// Twips per screen pixel: the layout assumes a fixed 96 DPI.
 constexpr double TwipsPerPixelX = 15.0;
 constexpr double TwipsPerPixelY = 15.0;
 

@@ -5,6 +5,7 @@
 #include <QNetworkProxy>
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <utility>
 
@@ -23,6 +24,9 @@ public:
 private:
     bool& flag_;
 };
+
+// How long a closed connection may go on sending what SendData was given.
+constexpr int CloseDrainLimitMs = 5000;
 
 } // namespace
 
@@ -134,14 +138,27 @@ void Winsock::detach()
     QTcpSocket* socket = std::exchange(socket_, nullptr);
     if (!socket)
         return;
-    // From here on the old connection reaches nothing of ours. Bytes already
-    // handed to SendData still go out; the socket removes itself once closed.
+    // From here on the old connection reaches nothing of ours.
     QObject::disconnect(socket, nullptr, home_.get(), nullptr);
-    QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-    if (socket->state() != QAbstractSocket::UnconnectedState)
+    const QAbstractSocket::SocketState state = socket->state();
+    if (state == QAbstractSocket::ConnectedState || state == QAbstractSocket::ClosingState) {
+        // Bytes already handed to SendData still go out; the socket removes
+        // itself once closed, and a peer that takes nothing more cannot keep
+        // it beyond the drain limit.
+        QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(CloseDrainLimitMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         socket->disconnectFromHost();
-    if (socket->state() == QAbstractSocket::UnconnectedState)
-        socket->deleteLater();
+        if (socket->state() != QAbstractSocket::UnconnectedState)
+            return;
+    } else {
+        // An attempt still looking up the host or connecting ends now: left
+        // to itself it would connect later, or fail and keep its descriptor.
+        socket->abort();
+    }
+    socket->deleteLater();
 }
 
 void Winsock::takeSocketBytes()

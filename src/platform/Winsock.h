@@ -15,8 +15,11 @@
 //   for an orderly close, sckError for a broken one) and OnClose fires.
 // - Close() drops the connection and any bytes still waiting to be read; the
 //   state is sckClosed at once and no event fires afterwards. Bytes already
-//   handed to SendData still go out before the connection closes. The same
-//   object can Connect again after Close.
+//   handed to SendData on a connected socket still go out before the
+//   connection closes; a peer that takes nothing more is dropped after a few
+//   seconds. A connection attempt still under way is given up at once and
+//   never reaches the server later. The same object can Connect again after
+//   Close.
 // - The events are never re-entered: data or a close that comes while an
 //   event handler runs (a handler that waits handling events, say) is
 //   announced once that handler has returned.
@@ -34,7 +37,7 @@ class QTcpSocket;
 
 namespace mj {
 
-// State numbers as the original control reported them.
+// State numbers the control reports through State().
 enum WinsockState : int16_t {
     sckClosed = 0,
     sckOpen = 1,
@@ -48,7 +51,7 @@ enum WinsockState : int16_t {
     sckError = 9,
 };
 
-// Run-time errors the control raises, with the original's numbers.
+// Error numbers of the run-time errors the control raises.
 enum WinsockError : int {
     sckBadState = 40006,   // "Wrong protocol or connection state for the requested transaction or request"
     sckInvalidOp = 40020,  // "Invalid operation at current state"

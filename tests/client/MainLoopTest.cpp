@@ -9,6 +9,7 @@
 #include "client/Mod_Proxy.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
+#include "client/frmExit.h"
 #include "client/frmReconnect.h"
 #include "platform/Clock.h"
 #include "social/Mod_Prop.h"
@@ -16,6 +17,8 @@
 
 #include <QCoreApplication>
 #include <QTcpServer>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -493,14 +496,11 @@ protected:
     mjtest::TestPlugin plugin;
 };
 
-TEST_F(MainLoopPlugin, EachItemKindIsFetchedOnceAndHandled)
+TEST_F(MainLoopPlugin, EachItemIsFetchedOnceAndOnlyWholeFramesAreQueued)
 {
     ASSERT_EQ(plugin.Load("frame 272 3=45 100=7\n"
                    "frame 100 3=46\n"
-                   "label 1,2,3,4 1,2,3 short params are skipped\n"
-                   "command 3 2\n"
-                   "command 9 ignored\n"
-                   "command 4 99999999\n"),
+                   "command 9 ignored\n"),
               0);
     tick();
     EXPECT_EQ(Total::SendWaiting(), FrameSize); // only the whole frame was queued
@@ -508,9 +508,52 @@ TEST_F(MainLoopPlugin, EachItemKindIsFetchedOnceAndHandled)
     ASSERT_TRUE(Total::TakeQueuedFrame(f));
     EXPECT_EQ(f[3], 45);
     EXPECT_EQ(f[100], 7);
-    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 6);
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 3);
     tick();
-    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 6); // each item once
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("GetSendBuff(")), 3); // each item once
+}
+
+// What each kind of item leaves behind: a label shown empties the label's
+// text, rectangle and parameters, a short one is skipped and left as it came;
+// a key press reaches the table (Esc opens the exit dialog); a number that is
+// no side or does not fit, and an unknown kind, change nothing.
+TEST_F(MainLoopPlugin, EachItemKindActsOnTheTableOrIsSkipped)
+{
+    const struct {
+        const char* name;
+        const char* script;
+        QString textLeft;
+        int rectLeft;
+        int paramsLeft; // parameters that are not 0
+        bool exitDialog;
+    } cases[] = {
+        {"whole label", "label 10,20,30,40 500,3,12,255,2 hello\n", {}, 0, 0, false},
+        {"label with short parameters", "label 10,20,30,40 500,3,12 short\n", QStringLiteral("short"), 4, 3, false},
+        {"label with a short rectangle", "label 10,20,30 500,3,12,255,2 short\n", QStringLiteral("short"), 3, 5, false},
+        {"Esc key", "command 4 27\n", QStringLiteral("27"), 0, 0, true},
+        {"key number that does not fit", "command 4 99999999\n", QStringLiteral("99999999"), 0, 0, false},
+        {"avatar click for no side", "command 3 27\n", QStringLiteral("27"), 0, 0, false},
+        {"unknown kind", "command 9 27\n", QStringLiteral("27"), 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mod_Prop::PropText.clear();
+        Mod_Prop::PropRect.clear();
+        Mod_Prop::PropParams = QVector<int32_t>(5, 0);
+        const auto bankCalls = [&] { return plugin.Log().count(QStringLiteral("setbankstate(2)")); };
+        const auto banksBefore = bankCalls();
+        ASSERT_EQ(plugin.Load(c.script), 0);
+        tick();
+        EXPECT_EQ(Mod_Prop::PropText, c.textLeft);
+        EXPECT_EQ(Mod_Prop::PropRect.size(), c.rectLeft);
+        EXPECT_EQ(std::count_if(Mod_Prop::PropParams.begin(), Mod_Prop::PropParams.end(),
+                                [](int32_t v) { return v != 0; }),
+                  c.paramsLeft);
+        EXPECT_EQ(isLoaded<frmExit>() && form<frmExit>().Visible(), c.exitDialog);
+        // Esc at the table tells the plug-in to close its bank window.
+        EXPECT_EQ(bankCalls() - banksBefore, c.exitDialog ? 1 : 0);
+        unload<frmExit>();
+    }
 }
 
 TEST_F(MainLoopPlugin, TheSettlementWaitsForTheAwardDataAtMostFiveSeconds)

@@ -582,7 +582,7 @@ TEST_F(Controls, LabelFontColoursAndAutoSize)
     EXPECT_EQ(label.Width(), 40);
     EXPECT_GT(label.Height(), oneLine);
 
-    // Opaque back colour and fore colour are the original's BGR values.
+    // Opaque back colour and fore colour are BGR colour values.
     Label plate(f, QStringLiteral("plate"));
     plate.Move(100, 50, 30, 10);
     plate.SetBackColor(0x0080C0FF); // orange

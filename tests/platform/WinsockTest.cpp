@@ -4,7 +4,9 @@
 #include "platform/Runtime.h"
 #include "platform/Winsock.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +27,16 @@ void Settle()
 {
     for (int i = 0; i < 20; ++i)
         Clock::ProcessEvents(0.005);
+}
+
+// Runs the deletes that closed sockets asked for, then counts the descriptors
+// the process holds open.
+int OpenDescriptors()
+{
+    Settle();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    return static_cast<int>(fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 
 class WinsockTest : public ::testing::Test {
@@ -292,6 +304,125 @@ TEST_F(WinsockTest, WrongStateCallsRaiseTheControlsErrors)
     // Closing a closed control is harmless.
     ws.Close();
     EXPECT_EQ(ws.State(), sckClosed);
+}
+
+// Closing an attempt still under way frees its socket at once, whether the
+// attempt would have been refused or accepted.
+TEST_F(WinsockTest, ClosingAnAttemptUnderWayKeepsNoDescriptor)
+{
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = gone.serverPort();
+    gone.close();
+
+    // The server's end of every connection that reached it.
+    std::vector<std::unique_ptr<QTcpSocket>> arrived;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (server.hasPendingConnections())
+            arrived.emplace_back(server.nextPendingConnection());
+    });
+    auto allClosed = [&] {
+        for (const auto& peer : arrived)
+            if (peer->state() != QAbstractSocket::UnconnectedState)
+                return false;
+        return true;
+    };
+
+    const struct {
+        const char* name;
+        quint16 port;
+    } cases[] = {
+        {"refused", closedPort},
+        {"listening", server.serverPort()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ws.SetRemotePort(c.port);
+        // One round first, so that what the process opens once is counted.
+        ws.Connect();
+        ws.Close();
+        Settle();
+        ASSERT_TRUE(mjtest::PumpUntil(allClosed));
+        const int before = OpenDescriptors();
+        for (int round = 0; round < 200; ++round) {
+            ws.Connect();
+            ASSERT_NE(ws.State(), sckConnected);
+            ws.Close();
+            Clock::ProcessEvents(0);
+        }
+        // No connection stays open at the server's end. Connections the
+        // server has not taken yet hold no descriptor of this process.
+        Settle();
+        server.pauseAccepting();
+        ASSERT_TRUE(mjtest::PumpUntil(allClosed)) << arrived.size();
+        for (const auto& peer : arrived)
+            EXPECT_EQ(peer->bytesAvailable(), 0);
+        arrived.clear();
+        EXPECT_EQ(OpenDescriptors(), before);
+    }
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(ws.State(), sckClosed);
+}
+
+// An attempt that the server left unanswered is closed; the server then takes
+// connections again. The closed attempt must not arrive after that, while
+// another socket's attempt, made after it and so retried after it, does.
+TEST_F(WinsockTest, AClosedAttemptNeverReachesTheServerLater)
+{
+    // The server stops taking connections and its queue fills up, so that
+    // further attempts stay unanswered.
+    server.close();
+    server.setListenBacklogSize(0);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    server.pauseAccepting();
+    std::vector<std::unique_ptr<QTcpSocket>> fillers;
+    size_t queued = 0;
+    for (bool answered = true; answered; queued += answered) {
+        ASSERT_LT(fillers.size(), 10u);
+        auto& filler = fillers.emplace_back(std::make_unique<QTcpSocket>());
+        filler->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        answered = filler->waitForConnected(300);
+    }
+    ws.SetRemotePort(server.serverPort());
+    ws.Connect();
+    Settle();
+    ASSERT_EQ(ws.State(), sckConnecting);
+    ws.Close();
+
+    QTcpSocket later;
+    later.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    fillers.clear();
+    server.resumeAccepting();
+
+    // The queued fillers and the later socket arrive, nothing else.
+    std::vector<std::unique_ptr<QTcpSocket>> arrived;
+    const auto take = [&] {
+        while (server.hasPendingConnections())
+            arrived.emplace_back(server.nextPendingConnection());
+    };
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
+        take();
+        return later.state() == QAbstractSocket::ConnectedState && arrived.size() > queued;
+    }));
+    Settle();
+    take();
+    EXPECT_EQ(arrived.size(), queued + 1);
+}
+
+// A connection closed while its peer takes nothing more cannot drain; it is
+// dropped after a bounded time instead of keeping its descriptor.
+TEST_F(WinsockTest, AConnectionThatCannotDrainIsDroppedInTime)
+{
+    // The server never takes the connection, so nobody reads what is sent.
+    server.pauseAccepting();
+    const int before = OpenDescriptors();
+    ws.Connect();
+    ASSERT_TRUE(mjtest::PumpUntil([this] { return ws.State() == sckConnected; }));
+    ws.SendData(QByteArray(64 << 20, 'x'));
+    ws.Close();
+    EXPECT_GT(OpenDescriptors(), before);
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return OpenDescriptors() == before; }, 20000));
+    EXPECT_TRUE(events.empty());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "client/Data.h"
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
+#include "platform/Screen.h"
 #include "social/Mod_Prop.h"
 #include "table/NewGame.h"
 
@@ -422,33 +423,17 @@ INSTANTIATE_TEST_SUITE_P(Scales, TableLayout, ::testing::Values(1.0f, Small),
                              return info.param < 1 ? std::string("Small") : std::string("Normal");
                          });
 
-// What start-up does to the window for a screen of 1024 x 768 or less: the
-// window and the table fill the screen; on the small screen the 800 x 600
-// background is painted into the table and the banker plate moves.
-void FitToScreen(MainForm& f, int width, int height)
-{
-    f.Move(0, 0, width * 15.0, height * 15.0);
-    f.Pic1.Move(0, 0, width * 15.0, height * 15.0);
-    if (width < 1024) {
-        f.Pic1.SetPicture(Picture());
-        f.Pic1.PaintPicture(f.Pic2.Picture(), 0, 0, f.Pic2.Width(), f.Pic2.Height(), 0, 0, f.Pic2.Width(),
-                            f.Pic2.Height());
-        f.Pic1.ZOrder(1);
-        f.Host.Move(6, 200);
-        f.Zhuang.Move(45, 200);
-        f.Sysmsg(0).SetFontSize(8);
-        f.Sysmsg(1).SetFontSize(8);
-    }
-}
-
 TEST_P(TableLayout, ScreenshotOfTheEmptyTable)
 {
     const int width = small() ? 800 : 1024;
     const int height = small() ? 600 : 768;
-    ScaleX = ScaleY = GetParam();
     Image_Resource::InitPictureIds();
     MainForm& f = TableWindow();
-    FitToScreen(f, width, height);
+    // Start-up's own fit to the screen: on the small screen the table gets
+    // the 800 x 600 background and the small scale.
+    Screen::SetSize(width, height);
+    f.FitToScreen();
+    ASSERT_EQ(ScaleX, GetParam());
     NewGame::InitTableLayout();
     // What start-up shows between the two passes: the room from the command
     // line and the first system line.
@@ -469,6 +454,9 @@ TEST_P(TableLayout, ScreenshotOfTheEmptyTable)
     };
     const QImage background = (small() ? f.Pic2.Picture() : f.Pic1.Picture()).Image();
     EXPECT_NE(shot.pixel(centre(f.Bird)), background.pixel(centre(f.Bird)));
+    // The middle of the empty table shows the background of the screen size.
+    const QPoint middle(width / 2, height / 2);
+    EXPECT_EQ(shot.pixel(middle), background.pixel(middle));
     const QImage button = f.AnNiu(1).Picture().Image();
     EXPECT_EQ(shot.pixel(centre(f.AnNiu(1))), button.pixel(button.width() / 2, button.height() / 2));
 }
