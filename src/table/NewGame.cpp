@@ -405,11 +405,7 @@ void InitTableLayoutAndCamera()
     // starts the camera once video is on.
 }
 
-// The round set-up fills these in.
-void ResetTableForRound() {}
-void ResetRoundData() {}
-void ResetRoundDataCopy() {}
-void ClearTableAndPlaceWalls() {}
+// The round-start animations fill this in.
 void ShowCompass() {}
 
 } // namespace mj::NewGame

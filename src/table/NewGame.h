@@ -1,6 +1,8 @@
 // Table layout and round set-up.
 #pragma once
 
+#include "platform/Runtime.h"
+
 #include <cstdint>
 
 namespace mj::NewGame {
@@ -26,10 +28,33 @@ void LayoutSeatLabels();
 // banner corner, opens the camera device and frames the hidden preview over
 // the own avatar. It starts no capture.
 void InitTableLayoutAndCamera();
+
+// Before a hand the table is reset by ResetTableForRound,
+// ClearTableAndPlaceWalls and ResetRoundData (or ResetRoundDataCopy), in
+// that order; leaving the table runs ResetRoundDataCopy and
+// ClearTableAndPlaceWalls only. Each gives the same result run twice.
+
+// Clears the table window for a hand: no parked discard and nothing to
+// blink, the pool tile sizes of the four sides, every tile image hidden and
+// without a picture, every slot's tile code 0, the claim buttons disabled and
+// hidden, the seat names empty, the wild tile hidden and, unless watching, the
+// banker's wind character empty.
 void ResetTableForRound();
+// Clears the hand's game state: every slot empty with no image, the meld and
+// hand counters (MeldEnd 3 for the own side, 4 for the others), scores, seat
+// names, the revealed and set-aside tiles, no wild tile and no winner. The two
+// names do the same; callers use one or the other.
 void ResetRoundData();
 void ResetRoundDataCopy();
+// Hides everything that belongs to a hand, lays the 136 tile images out as
+// four walls of 17 stacks of two (wall w in front of side w, images 34w to
+// 34w + 33 clockwise from the bottom right corner, the upper tile of a stack
+// even) with the drawing order that makes the stacks look stacked, sets each
+// seat's hand and pool origins, hides the room-rule plates (the wealth plate
+// only while WealthRate is 0), clears the hand's props and settlement flags
+// and shows the props warehouse button. Every tile image is left hidden.
 void ClearTableAndPlaceWalls();
+
 // Shows the wind compass turned for the own seat.
 void ShowCompass();
 
