@@ -30,6 +30,40 @@ mj::MainForm& LaidOutTable(float scale)
     return w;
 }
 
+void FitTableToScreen(mj::MainForm& f, int width, int height)
+{
+    if (height > 768) {
+        f.SetHeight(11940);
+        f.Pic1.SetHeight(11940 - 420);
+        f.Pic1.SetTop(300);
+    } else {
+        f.SetHeight(height * 15.0);
+        f.Pic1.SetHeight(height * 15.0);
+        f.Pic1.SetTop(0);
+    }
+    if (width > 1024) {
+        f.SetWidth(15600);
+        f.Pic1.SetWidth(15600 - 240);
+        f.Pic1.SetLeft(120);
+    } else {
+        f.SetWidth(width * 15.0);
+        f.Pic1.SetWidth(width * 15.0);
+        f.Pic1.SetLeft(0);
+    }
+    f.SetLeft(0);
+    f.SetTop(0);
+    if (width >= 1024 && height >= 768)
+        return;
+    f.Pic1.SetPicture(mj::Picture());
+    f.Pic1.PaintPicture(f.Pic2.Picture(), 0, 0, f.Pic2.Width(), f.Pic2.Height(), 0, 0, f.Pic2.Width(),
+                        f.Pic2.Height());
+    f.Pic1.ZOrder(1);
+    f.Host.Move(6, 200);
+    f.Zhuang.Move(45, 200);
+    f.Sysmsg(0).SetFontSize(8);
+    f.Sysmsg(1).SetFontSize(8);
+}
+
 mj::MainForm& OpenTableWindow(const QString& hallTitle)
 {
     mj::Clock::UseDrivenClock(10 * 3600.0);

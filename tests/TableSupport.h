@@ -32,6 +32,13 @@ namespace mjtest {
 // for `scale` and both layout passes.
 mj::MainForm& LaidOutTable(float scale);
 
+// Sizes the window and the table picture for a screen of width x height
+// pixels as start-up does (the table picture is the screen, or 1024 x 768
+// pixels inside the window's frame where the screen is larger), and for a
+// screen below 1024 x 768 paints the 800 x 600 table into it and moves the
+// banker plate. The layout scale is the caller's.
+void FitTableToScreen(mj::MainForm& f, int width, int height);
+
 // The table window as start-up leaves it, minus the connection: the clock
 // driven from 10:00, the hall looked for under `hallTitle`, full scale.
 mj::MainForm& OpenTableWindow(const QString& hallTitle);

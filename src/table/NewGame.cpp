@@ -405,7 +405,4 @@ void InitTableLayoutAndCamera()
     // starts the camera once video is on.
 }
 
-// The round-start animations fill this in.
-void ShowCompass() {}
-
 } // namespace mj::NewGame

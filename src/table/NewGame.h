@@ -55,7 +55,26 @@ void ResetRoundDataCopy();
 // and shows the props warehouse button. Every tile image is left hidden.
 void ClearTableAndPlaceWalls();
 
-// Shows the wind compass turned for the own seat.
+// The round-start animations. Blocking pauses freeze the window; the waits of
+// the wall building and the dice handle window events, but the main loop, which
+// calls these inside its own tick, dispatches no frame until they end.
+
+// The seat-wind draw when the table has filled: four standing backs in a row
+// at the table's centre, 0.5 s, one of them turned to the own seat's wind
+// (seat index 0 北, 1 西, 2 南, 3 东), 0.5 s, all hidden again. A seat index
+// outside 0..3 turns none up.
+void ShowSeatWindDraw(int16_t wind);
+// Shows the wind compass turned for the own seat (an own seat mask of 0
+// becomes 1). Errors are ignored step by step.
 void ShowCompass();
+// Builds the four walls stack by stack from their corners, tells the hall the
+// hand has started and clears the hand's gang and wall-tail records. Any error
+// restores the hall window and ends the program.
+void AnimateWallBuilding();
+// The banker's two throws of two dice: dice(0), dice(1), then dice(2),
+// dice(3), each tumbling 21 to 25 frames and resting 0.6 s. A 0 in the
+// caller's array becomes 1; a value above 6 lands on face 6 and stays as it
+// came. The second throw is made only for a side below 4.
+void ThrowDice(int16_t bankerSide, VbArray<int16_t, 0, 3>& dice);
 
 } // namespace mj::NewGame

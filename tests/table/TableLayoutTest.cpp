@@ -422,25 +422,6 @@ INSTANTIATE_TEST_SUITE_P(Scales, TableLayout, ::testing::Values(1.0f, Small),
                              return info.param < 1 ? std::string("Small") : std::string("Normal");
                          });
 
-// What start-up does to the window for a screen of 1024 x 768 or less: the
-// window and the table fill the screen; on the small screen the 800 x 600
-// background is painted into the table and the banker plate moves.
-void FitToScreen(MainForm& f, int width, int height)
-{
-    f.Move(0, 0, width * 15.0, height * 15.0);
-    f.Pic1.Move(0, 0, width * 15.0, height * 15.0);
-    if (width < 1024) {
-        f.Pic1.SetPicture(Picture());
-        f.Pic1.PaintPicture(f.Pic2.Picture(), 0, 0, f.Pic2.Width(), f.Pic2.Height(), 0, 0, f.Pic2.Width(),
-                            f.Pic2.Height());
-        f.Pic1.ZOrder(1);
-        f.Host.Move(6, 200);
-        f.Zhuang.Move(45, 200);
-        f.Sysmsg(0).SetFontSize(8);
-        f.Sysmsg(1).SetFontSize(8);
-    }
-}
-
 TEST_P(TableLayout, ScreenshotOfTheEmptyTable)
 {
     const int width = small() ? 800 : 1024;
@@ -448,7 +429,7 @@ TEST_P(TableLayout, ScreenshotOfTheEmptyTable)
     ScaleX = ScaleY = GetParam();
     Image_Resource::InitPictureIds();
     MainForm& f = TableWindow();
-    FitToScreen(f, width, height);
+    mjtest::FitTableToScreen(f, width, height);
     NewGame::InitTableLayout();
     // What start-up shows between the two passes: the room from the command
     // line and the first system line.
