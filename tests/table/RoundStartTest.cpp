@@ -80,7 +80,7 @@ protected:
         Clock::UseRealClock();
         SetProgramFolder(QString());
     }
-    float scale() const { return 1.0f; }
+    virtual float scale() const { return 1.0f; }
 
     // Notes every blocking pause and every turn of a wait (each turn moves the
     // clock 4 ms, so a 0.002 s wait takes one turn and a 0.01 s wait three).
@@ -553,17 +553,76 @@ TEST(RoundStartScreen, TheSeatWindRowIsCentredOnTheDrawnTable)
     NewGame::ResetTableForRound();
     NewGame::ClearTableAndPlaceWalls();
     QRectF row;
+    const QString path = mjtest::ArtifactDir() + QStringLiteral("/seat-wind-1280x720.png");
+    bool saved = false;
     Clock::SetSleepObserver([&](int64_t) {
         row = QRectF();
         for (int i = 0; i <= 3; ++i) {
             const Image& t = f.MJ_Image(i);
             row = row.united(QRectF(t.Left(), t.Top(), t.Width(), t.Height()));
         }
+        saved = f.SaveImage(path);
     });
     NewGame::ShowSeatWindDraw(1);
     EXPECT_DOUBLE_EQ(row.center().x(), 400);
     EXPECT_DOUBLE_EQ(row.bottom(), 300);
     EXPECT_EQ(row.size(), QSizeF(4 * 28, 39));
+    EXPECT_TRUE(saved);
 }
+
+// ---- Screenshots ------------------------------------------------------------------------
+
+class RoundStartShot : public RoundStart, public ::testing::WithParamInterface<float> {
+protected:
+    float scale() const override { return GetParam(); }
+};
+
+TEST_P(RoundStartShot, ScreenshotOfAHandsStart)
+{
+    const bool small = GetParam() < 1;
+    const int width = small ? 800 : 1024;
+    const int height = small ? 600 : 768;
+    mjtest::FitTableToScreen(*f, width, height);
+    custom[0].SeatMask = 2;
+    NewGame::ClearTableAndPlaceWalls();
+    NewGame::AnimateWallBuilding();
+    // The compass as the hand shows it once its start is handled.
+    NewGame::ShowCompass();
+
+    // The picture is taken in the pause on the second throw's faces.
+    const QString path = mjtest::ArtifactDir() + QStringLiteral("/round-start-%1x%2.png").arg(width).arg(height);
+    int pauses = 0;
+    bool saved = false;
+    onSleep = [&] {
+        if (++pauses == 3)
+            saved = f->SaveImage(path);
+    };
+    VbArray<int16_t, 0, 3> dice;
+    dice[0] = 5;
+    dice[1] = 2;
+    dice[2] = 6;
+    dice[3] = 3;
+    NewGame::ThrowDice(0, dice);
+    ASSERT_TRUE(saved);
+
+    const QImage shot(path);
+    ASSERT_EQ(shot.size(), QSize(width, height));
+    // Tiles, dice and compass cover the table picture where they stand.
+    const QImage table = (small ? f->Pic2.Picture() : f->Pic1.Picture()).Image();
+    const auto covered = [&](const Control& c) {
+        const QPoint middle(static_cast<int>(c.Left() + c.Width() / 2), static_cast<int>(c.Top() + c.Height() / 2));
+        return shot.pixel(middle) != table.pixel(middle);
+    };
+    for (int image : {0, 33, 34, 67, 68, 101, 102, 135})
+        EXPECT_TRUE(covered(f->MJ_Image(image))) << image;
+    EXPECT_TRUE(covered(f->ZhiNan));
+    EXPECT_TRUE(covered(f->Sai_Image(0)));
+    EXPECT_TRUE(covered(f->Sai_Image(1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, RoundStartShot, ::testing::Values(1.0f, Small),
+                         [](const ::testing::TestParamInfo<float>& info) {
+                             return info.param < 1 ? std::string("Small") : std::string("Normal");
+                         });
 
 } // namespace
