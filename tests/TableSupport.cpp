@@ -6,6 +6,7 @@
 #include "client/frmReconnect.h"
 #include "platform/Clock.h"
 #include "platform/PropPlugin.h"
+#include "platform/Screen.h"
 #include "social/Mod_Prop.h"
 #include "table/NewGame.h"
 
@@ -28,6 +29,12 @@ mj::MainForm& LaidOutTable(float scale)
     mj::NewGame::InitTableLayout();
     mj::NewGame::InitTableLayoutAndCamera();
     return w;
+}
+
+void FitTableToScreen(mj::MainForm& f, int width, int height)
+{
+    mj::Screen::SetSize(width, height);
+    f.FitToScreen();
 }
 
 mj::MainForm& OpenTableWindow(const QString& hallTitle)

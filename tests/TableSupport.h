@@ -32,6 +32,11 @@ namespace mjtest {
 // for `scale` and both layout passes.
 mj::MainForm& LaidOutTable(float scale);
 
+// Runs start-up's own fit of the window to a screen of width x height
+// pixels: the window and table picture sizes, the layout scale, and below
+// 1024 x 768 the 800 x 600 table painted into the table picture.
+void FitTableToScreen(mj::MainForm& f, int width, int height);
+
 // The table window as start-up leaves it, minus the connection: the clock
 // driven from 10:00, the hall looked for under `hallTitle`, full scale.
 mj::MainForm& OpenTableWindow(const QString& hallTitle);

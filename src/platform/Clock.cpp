@@ -18,6 +18,7 @@ struct State {
     double drivenMidnightOffset = 0; // Timer() = fmod(offset + drivenElapsed, 86400)
     double drivenElapsed = 0;        // seconds the driven clock has run
     std::function<void()> idleStep;
+    std::function<void(int64_t)> sleepObserver;
 };
 
 State& state()
@@ -65,6 +66,8 @@ void Sleep(int64_t milliseconds)
     if (milliseconds <= 0)
         return;
     if (state().driven) {
+        if (state().sleepObserver)
+            state().sleepObserver(milliseconds);
         Advance(static_cast<double>(milliseconds) / 1000.0);
         return;
     }
@@ -100,6 +103,7 @@ void UseDrivenClock(double secondsSinceMidnight)
     s.drivenMidnightOffset = secondsSinceMidnight;
     s.drivenElapsed = 0;
     s.idleStep = nullptr;
+    s.sleepObserver = nullptr;
 }
 
 void UseRealClock()
@@ -107,6 +111,7 @@ void UseRealClock()
     State& s = state();
     s.driven = false;
     s.idleStep = nullptr;
+    s.sleepObserver = nullptr;
 }
 
 bool IsDriven()
@@ -123,6 +128,11 @@ void Advance(double seconds)
 void SetIdleStep(std::function<void()> step)
 {
     state().idleStep = std::move(step);
+}
+
+void SetSleepObserver(std::function<void(int64_t milliseconds)> observer)
+{
+    state().sleepObserver = std::move(observer);
 }
 
 } // namespace mj::Clock

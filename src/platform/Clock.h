@@ -32,5 +32,8 @@ bool IsDriven();
 void Advance(double seconds);
 // What a wait does at each turn of its loop in driven mode; default: Advance(0.01).
 void SetIdleStep(std::function<void()> step);
+// Called with the milliseconds of each blocking sleep in driven mode, before
+// the clock moves on; lets a test see what stands still during a pause.
+void SetSleepObserver(std::function<void(int64_t milliseconds)> observer);
 
 } // namespace mj::Clock

@@ -405,11 +405,4 @@ void InitTableLayoutAndCamera()
     // starts the camera once video is on.
 }
 
-// The round set-up fills these in.
-void ResetTableForRound() {}
-void ResetRoundData() {}
-void ResetRoundDataCopy() {}
-void ClearTableAndPlaceWalls() {}
-void ShowCompass() {}
-
 } // namespace mj::NewGame

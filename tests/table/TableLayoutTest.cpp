@@ -431,8 +431,7 @@ TEST_P(TableLayout, ScreenshotOfTheEmptyTable)
     MainForm& f = TableWindow();
     // Start-up's own fit to the screen: on the small screen the table gets
     // the 800 x 600 background and the small scale.
-    Screen::SetSize(width, height);
-    f.FitToScreen();
+    mjtest::FitTableToScreen(f, width, height);
     ASSERT_EQ(ScaleX, GetParam());
     NewGame::InitTableLayout();
     // What start-up shows between the two passes: the room from the command
