@@ -1,21 +1,14 @@
 #include "platform/WebBrowser.h"
 
 #include "platform/Application.h"
+#include "platform/WebEngine.h"
 
+#include <QCoreApplication>
+#include <QLibrary>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include <unistd.h>
-
-#include <algorithm>
-#include <vector>
 
 namespace mj {
 
@@ -28,86 +21,56 @@ bool isWebAddress(const QUrl& url)
         && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-// A page that stays in its panel: it opens no windows and follows no link to
-// an address that is not http or https.
-class PanelPage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
+// As root, Chromium cannot run its sandbox and would end the whole process:
+// the engine starts there only when the environment switched the sandbox off.
+bool sandboxAllowsStart()
+{
+    if (geteuid() != 0)
+        return true;
+    return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
+        || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(QLatin1String("--no-sandbox"));
+}
 
-protected:
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
-    {
-        return !isMainFrame || isWebAddress(url);
-    }
-};
+bool g_released = false;
 
 } // namespace
 
-// The engine's process-wide part: the one profile the panels share, the
-// panels that have a view, and their release before the application ends
-// (a view or profile still alive when Qt takes itself down crashes it).
-class WebEngineHost {
-public:
-    static bool CanStart()
-    {
-        if (released_)
-            return false;
-        if (geteuid() != 0)
-            return true;
-        return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")
-            || qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(QLatin1String("--no-sandbox"));
+web::CreatePanelView web::LoadEngine()
+{
+    static bool tried = false;
+    static CreatePanelView create = nullptr;
+    if (g_released || !sandboxAllowsStart())
+        return nullptr;
+    if (tried)
+        return create;
+    tried = true;
+    // The module is never unloaded: its engine lives until the program ends.
+    static QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QLatin1String(ModulePath));
+    if (!module.load())
+        return nullptr;
+    auto release = reinterpret_cast<ReleaseEngine>(module.resolve(ReleaseEngineName));
+    create = reinterpret_cast<CreatePanelView>(module.resolve(CreatePanelViewName));
+    if (!release || !create) {
+        create = nullptr;
+        return nullptr;
     }
-
-    static QWebEngineProfile* Profile()
-    {
-        if (!profile_) {
-            // No storage name: an off-the-record profile, nothing on disk.
-            profile_ = new QWebEngineProfile();
-            QObject::connect(profile_, &QWebEngineProfile::downloadRequested,
-                             [](QWebEngineDownloadRequest* download) { download->cancel(); });
-            AddShutdownRoutine(&WebEngineHost::Release);
-        }
-        return profile_;
-    }
-
-    static void Add(WebBrowser* panel) { panels_.push_back(panel); }
-    static void Remove(WebBrowser* panel)
-    {
-        panels_.erase(std::remove(panels_.begin(), panels_.end(), panel), panels_.end());
-    }
-
-private:
-    static void Release()
-    {
-        released_ = true;
-        for (WebBrowser* panel : panels_)
-            delete panel->view_.data();
-        panels_.clear();
-        delete profile_;
-        profile_ = nullptr;
-    }
-
-    static inline QWebEngineProfile* profile_ = nullptr;
-    static inline std::vector<WebBrowser*> panels_;
-    static inline bool released_ = false;
-};
+    AddShutdownRoutine([release] {
+        g_released = true;
+        release();
+    });
+    return create;
+}
 
 WebBrowser::WebBrowser(Container& parent, const QString& name) : Control(parent, name, Layer::Windowed)
 {
     Attach(new detail::HostedWidget<QWidget>(this, parent.ContainerWidget()));
 }
 
-WebBrowser::~WebBrowser()
-{
-    WebEngineHost::Remove(this);
-    delete view_.data();
-}
+WebBrowser::~WebBrowser() = default;
 
-QWebEngineView* WebBrowser::View() const
+QWidget* WebBrowser::View() const
 {
-    return view_;
+    return view_ ? view_->Widget() : nullptr;
 }
 
 void WebBrowser::Navigate(const QString& url)
@@ -116,48 +79,34 @@ void WebBrowser::Navigate(const QString& url)
     const QUrl address(url);
     if (!isWebAddress(address) || !MakeView()) {
         if (view_)
-            view_->stop();
+            view_->Stop();
         FailLater();
         return;
     }
-    view_->load(address);
+    view_->Load(address);
 }
 
 bool WebBrowser::MakeView()
 {
     if (view_)
-        return true;
-    if (!Widget() || !WebEngineHost::CanStart())
+        return view_->Widget() != nullptr;
+    if (!Widget())
         return false;
-    auto* view = new QWebEngineView(Widget());
-    view->setContextMenuPolicy(Qt::NoContextMenu);
-    auto* page = new PanelPage(WebEngineHost::Profile(), view);
-    page->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    view->setPage(page);
-    auto* layout = new QVBoxLayout(Widget());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
-
-    QObject::connect(page, &QWebEnginePage::loadingChanged, view, [this](const QWebEngineLoadingInfo& info) {
-        switch (info.status()) {
-        case QWebEngineLoadingInfo::LoadStartedStatus:
-            break;
-        case QWebEngineLoadingInfo::LoadSucceededStatus:
-            Fire(OnDownloadComplete);
-            Fire(OnDocumentComplete);
-            break;
-        case QWebEngineLoadingInfo::LoadFailedStatus:
-            Fire(OnNavigateError);
-            Fire(OnDownloadComplete);
-            break;
-        case QWebEngineLoadingInfo::LoadStoppedStatus:
-            Fire(OnDownloadComplete);
-            break;
-        }
-    });
-    view_ = view;
-    WebEngineHost::Add(this);
-    return true;
+    const web::CreatePanelView create = web::LoadEngine();
+    if (!create)
+        return false;
+    web::PanelEvents events;
+    events.Loaded = [this] {
+        Fire(OnDownloadComplete);
+        Fire(OnDocumentComplete);
+    };
+    events.Failed = [this] {
+        Fire(OnNavigateError);
+        Fire(OnDownloadComplete);
+    };
+    events.Stopped = [this] { Fire(OnDownloadComplete); };
+    view_.reset(create(Widget(), std::move(events)));
+    return view_ != nullptr;
 }
 
 // A refused address fails as a navigation does: from the event loop, after

@@ -1,9 +1,11 @@
 // A web panel on the table: a page loaded over HTTP and drawn by a real
 // browser engine (Qt WebEngine, Chromium inside).
 //
-// The engine is expensive to start (helper processes, a renderer), so a panel
-// makes its engine view only when it is first sent to an address; until then
-// it is an empty panel, and a program that never navigates never starts it.
+// The engine is expensive to start (OpenGL, helper processes, a renderer), so
+// it lives in a module the first navigation loads (platform/WebEngine.h), and
+// a panel makes its engine view only when it is first sent to an address;
+// until then it is an empty panel, and a program that never navigates never
+// loads the engine. Without the module every navigation is an error.
 //
 // What a panel does and does not do:
 // - Only http and https addresses are loaded. Any other address is not
@@ -30,13 +32,14 @@
 
 #include "platform/Controls.h"
 
-#include <QPointer>
-
 #include <functional>
-
-class QWebEngineView;
+#include <memory>
 
 namespace mj {
+
+namespace web {
+class PanelView;
+}
 
 class WebBrowser : public Control {
 public:
@@ -49,21 +52,21 @@ public:
     // The address last navigated to.
     QString LocationURL() const { return url_; }
 
-    // The engine's view; null until the first navigation that loads a page.
-    QWebEngineView* View() const;
+    // The engine's view (a QWebEngineView); null until the first navigation
+    // that loads a page.
+    QWidget* View() const;
 
     std::function<void()> OnDocumentComplete;
     std::function<void()> OnDownloadComplete;
     std::function<void()> OnNavigateError;
 
 private:
-    friend class WebEngineHost;
     bool MakeView();
     void FailLater();
     void Fire(const std::function<void()>& event);
 
     QString url_;
-    QPointer<QWebEngineView> view_;
+    std::unique_ptr<web::PanelView> view_;
 };
 
 } // namespace mj

@@ -7,6 +7,8 @@
 #include "client/Data.h"
 #include "client/MainForm.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace mj;
@@ -89,6 +91,23 @@ TEST_F(Banner, ShowsOverBirdOnceItsPageHasLoaded)
     };
     EXPECT_TRUE(PumpUntil(bannerDrawn));
     w->SaveImage(mjtest::ArtifactDir() + QStringLiteral("/banner-over-bird.png"));
+}
+
+// The browser engine is a module of its own: the program does not load it
+// (nor the OpenGL it sets up) until a panel is sent to a page.
+TEST_F(Banner, TheEngineLoadsOnlyAtTheFirstNavigation)
+{
+    const auto engineLoaded = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+    };
+    ASSERT_FALSE(engineLoaded());
+    w->WebBrowser2.Navigate(QStringLiteral("ftp://127.0.0.1/ad")); // refused: no engine needed
+    ASSERT_TRUE(PumpUntil([&] { return ended2 == 1; }));
+    EXPECT_FALSE(engineLoaded());
+    NavigateBanner(server.Url("/banner"));
+    EXPECT_TRUE(engineLoaded());
+    EXPECT_EQ(documents1, 1);
 }
 
 TEST_F(Banner, AFailedBannerStaysHiddenForTheRest)

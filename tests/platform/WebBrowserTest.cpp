@@ -131,7 +131,7 @@ TEST_F(WebPanel, ReportsLoadedAndFailedPagesInTheirOrder)
     EXPECT_EQ(server.requested.count("/missing"), 1);
 
     // The engine's view fills the panel, and the page is drawn.
-    QWebEngineView* view = f->Panel.View();
+    auto* view = qobject_cast<QWebEngineView*>(f->Panel.View());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->parentWidget(), f->Panel.Widget());
     EXPECT_TRUE(PumpUntil([&] { return view->geometry() == QRect(0, 0, 200, 150); }));
@@ -146,7 +146,7 @@ TEST_F(WebPanel, ShowsNoContextMenu)
     ASSERT_EQ(NavigateAndWait(server.Url("/page")), Loaded);
     // The engine routes input to a page only once it has drawn it.
     ASSERT_TRUE(PumpUntil([&] { return f->Grab().pixelColor(110, 95) == QColor(0, 255, 0); }));
-    QWebEngineView* view = f->Panel.View();
+    auto* view = qobject_cast<QWebEngineView*>(f->Panel.View());
     QWidget* target = view->focusProxy();
     ASSERT_NE(target, nullptr);
 
@@ -164,7 +164,7 @@ TEST_F(WebPanel, OpensNoWindowAndStartsNoDownload)
 {
     server.pages["/file"] = {"200 OK", "not a page", "Content-Disposition: attachment; filename=x.bin\r\n"};
     ASSERT_EQ(NavigateAndWait(server.Url("/page")), Loaded);
-    QWebEnginePage* page = f->Panel.View()->page();
+    QWebEnginePage* page = qobject_cast<QWebEngineView*>(f->Panel.View())->page();
     std::vector<QPointer<QWebEngineDownloadRequest>> downloads;
     QObject::connect(page->profile(), &QWebEngineProfile::downloadRequested,
                      [&](QWebEngineDownloadRequest* d) { downloads.emplace_back(d); });
