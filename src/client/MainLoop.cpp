@@ -54,9 +54,16 @@ void runSlot(bool on, int16_t& ticks, int16_t period, Work work)
 // slot that was off counts its first second from the tick that sees it on.
 bool clockSecondDue(bool on, bool& wasOn, double& last)
 {
+    // The clock is read only while the slot runs: reading the time of day
+    // looks at the time zone, which an idle table need not do twenty times
+    // a second.
+    if (!on) {
+        wasOn = false;
+        return false;
+    }
     const double now = Clock::Timer();
-    if (!on || !wasOn) {
-        wasOn = on;
+    if (!wasOn) {
+        wasOn = true;
         last = now;
         return false;
     }
