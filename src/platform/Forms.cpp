@@ -7,6 +7,7 @@
 #include <QMoveEvent>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -322,11 +323,17 @@ void Form::ChangeWindowFlag(Qt::WindowType flag, bool on)
 {
     if (!widget_ || widget_->windowFlags().testFlag(flag) == on)
         return;
-    const bool wasVisible = widget_->isVisible();
-    // Changing a window's flags hides it.
+    if (QWindow* window = widget_->windowHandle()) {
+        // A window that exists takes the new flags as it stands: setting
+        // them on the widget would destroy it and map a new one, and the
+        // player would see the window flash (the table window is brought to
+        // the front this way each time it is restored).
+        const Qt::WindowFlags flags = widget_->windowFlags().setFlag(flag, on);
+        widget_->overrideWindowFlags(flags);
+        window->setFlags(flags);
+        return;
+    }
     widget_->setWindowFlag(flag, on);
-    if (wasVisible)
-        widget_->show();
 }
 
 void Form::SetBorderless(bool value)

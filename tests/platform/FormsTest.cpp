@@ -11,6 +11,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -199,12 +201,19 @@ TEST_F(Forms, WindowStylesKeepTheWindowShown)
 {
     frmExit& f = form<frmExit>();
     f.Show();
+    // A shown window is restyled as it stands: no new window is mapped (the
+    // player would see it flash), and the one on screen takes the flags.
+    const QWindow* shown = f.Widget()->windowHandle();
+    ASSERT_NE(shown, nullptr);
     f.SetTopMost(true);
     EXPECT_TRUE(f.TopMost());
     EXPECT_TRUE(f.Visible());
     EXPECT_TRUE(f.Widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.Widget()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     f.SetTopMost(false);
     EXPECT_FALSE(f.Widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(f.Widget()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(f.Widget()->windowHandle(), shown);
     f.SetBorderless(true);
     EXPECT_TRUE(f.Visible());
     EXPECT_TRUE(f.Widget()->windowFlags().testFlag(Qt::FramelessWindowHint));
