@@ -105,6 +105,11 @@ WebBrowser::~WebBrowser()
     delete view_.data();
 }
 
+bool WebBrowser::IsWebAddress(const QString& url)
+{
+    return isWebAddress(QUrl(url));
+}
+
 QWebEngineView* WebBrowser::View() const
 {
     return view_;
