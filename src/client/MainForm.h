@@ -163,6 +163,10 @@ public:
     // Gives toolbar button `index` the picture of ButtonPicture entry
     // `pictureEntry`.
     void LoadButtonPicture(int index, int pictureEntry);
+    // Starts the seat-change show: the notice in front with its first text,
+    // its animation timer, and the advertisement page (only an address the
+    // panel would load opens it and shows the panel).
+    void ShowSeatShuffle();
 
     // Avatars: a click picks the private-chat target, hovering shows the player card.
     void Tou_Click(int16_t& index);

@@ -26,12 +26,3 @@ void HandleOtherCoins(MsgHeader&) {}
 void HandlePlayersGone(MsgHeader&) {}
 
 } // namespace mj::Total
-
-namespace mj::Total {
-
-void HandleTableStatus(MsgHeader&) {}
-void HandleBanker(MsgHeader&) {}
-void HandleContinuePrompt(MsgHeader&) {}
-void ShowWealthRate() {}
-
-} // namespace mj::Total
