@@ -65,11 +65,11 @@ fi
 
 shots="$here/screenshots"
 mkdir -p "$shots"
-export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_DELAY_MS=3000
+export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_DELAY_MS=25000
 for size in 1024x768 800x600; do
   rm -f "$shots/table-$size.png"
   run_once "$size"
-  for _ in $(seq 1 200); do
+  for _ in $(seq 1 600); do
     [ -f "$shots/table-$size.png" ] && break
     sleep 0.1
   done

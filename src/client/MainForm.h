@@ -160,6 +160,14 @@ public:
     void WebBrowser1_NavigateError();
     void WebBrowser2_DownloadComplete();
     void WebBrowser2_NavigateError();
+    // Gives toolbar button `index` the picture of ButtonPicture entry
+    // `pictureEntry`.
+    void LoadButtonPicture(int index, int pictureEntry);
+    // Starts the seat-change show: the notice in front with its first text,
+    // its animation timer, and the advertisement page (only an address the
+    // panel would load opens it and shows the panel).
+    void ShowSeatShuffle();
+
     // Avatars: a click picks the private-chat target, hovering shows the player card.
     void Tou_Click(int16_t& index);
     void Tou_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
@@ -189,7 +197,6 @@ private:
     void LocalVideoPoll();
     void ShowCountdown();
     void Settle();
-    void LoadButtonPicture(int index, int pictureEntry);
 };
 
 } // namespace mj

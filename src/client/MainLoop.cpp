@@ -377,21 +377,28 @@ void MainForm::NextRoundSlot()
     if (SeatShuffleShown && SeatShuffleAllowed) {
         for (int i = 0; i <= 3; ++i)
             custom[i].SeatMask = 0;
-        ImgShuffle.SetVisible(true);
-        ImgShuffle.ZOrder(0);
-        LblShuffle.SetVisible(true);
-        LblShuffle.ZOrder(0);
-        TimerShuffle.SetInterval(300);
-        TimerShuffle.SetEnabled(true);
-        LblShuffle.SetCaption(SeatShuffleTexts[0]);
+        ShowSeatShuffle();
+        SeatShuffleShown = false;
+    }
+    NextRoundCountdownOn = false;
+}
+
+void MainForm::ShowSeatShuffle()
+{
+    ImgShuffle.SetVisible(true);
+    ImgShuffle.ZOrder(0);
+    LblShuffle.SetVisible(true);
+    LblShuffle.ZOrder(0);
+    TimerShuffle.SetInterval(300);
+    TimerShuffle.SetEnabled(true);
+    LblShuffle.SetCaption(SeatShuffleTexts[0]);
+    SeatShuffleRunning = true;
+    SeatShuffleStep = 0;
+    if (WebBrowser::IsWebAddress(AdPageUrl)) {
         WebBrowser2.Navigate(AdPageUrl);
         WebBrowser2.ZOrder(0);
         WebBrowser2.SetVisible(true);
-        SeatShuffleStep = 0;
-        SeatShuffleShown = false;
-        SeatShuffleRunning = true;
     }
-    NextRoundCountdownOn = false;
 }
 
 void MainForm::ConnectionMonitorSlot()

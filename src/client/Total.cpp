@@ -8,6 +8,7 @@
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
 #include "client/SoftTimer.h"
+#include "dispatch/FrameRules.h"
 #include "platform/Gbk.h"
 
 namespace mj {
@@ -184,12 +185,21 @@ void ReadServerFrame()
     }
 
     if (info.Code == MsgSeatName) {
-        QString& name = SeatNames[General::MaskToIndex(info.Seat)];
-        for (int i = 16; i <= 31 && Msg[i] != 0; ++i)
-            name.append(Gbk::Decode(reinterpret_cast<const char*>(&Msg[i]), 1));
+        // A seat value that is not one seat names nobody: its name would be
+        // joined to another seat's.
+        if (IsOneSeat(info.Seat))
+            SeatNames[General::MaskToIndex(info.Seat)] += SingleByteText(16, 31);
     } else if (info.Code == MsgChat) {
         ReadChatFrame();
     }
+}
+
+QString SingleByteText(int first, int last)
+{
+    QString text;
+    for (int i = first; i <= last && Msg[i] != 0; ++i)
+        text.append(Gbk::Decode(reinterpret_cast<const char*>(&Msg[i]), 1));
+    return text;
 }
 
 bool QueueMessage(MsgHeader& header)

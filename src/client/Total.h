@@ -74,6 +74,11 @@ void FillFromBacklog();
 // sure a whole frame waits.
 void ReadServerFrame();
 
+// The text of Msg bytes first..last, one character a byte (a byte of 0x80 or
+// more is no character of its own and reads '?'), up to the first zero byte;
+// a field without one ends at its last byte.
+QString SingleByteText(int first, int last);
+
 // Builds a frame from a header (and ChatOut for a chat line) and appends it to
 // the send ring. Returns false when nothing was queued (an empty chat line, or
 // no room in the ring).

@@ -2,128 +2,104 @@
 
 #include "client/Api.h"
 #include "client/MainForm.h"
-#include "client/SoftTimer.h"
+#include "client/Mod_Resource.h"
+#include "client/Mod_Sound.h"
 #include "client/Total.h"
+#include "dispatch/FrameRules.h"
 #include "platform/Program.h"
 #include "social/Mod_Prop.h"
-
-#include <QFile>
 
 namespace mj::Total {
 
 namespace {
 
-constexpr int16_t MsgLoginResult = 18;
-// Shown after the welcome text of an accepted login.
-const char PlatformWebAddress[] = "www.jcgz.example";
-
-void refuseLogin(const QString& text)
+bool pluginReady()
 {
-    Api::PostToHall(HallMsgConnecting);
-    MainForm& table = form<MainForm>();
-    table.Sysmsg(0).Clear();
-    table.Sysmsg(1).Clear();
-    table.Sysmsg(0).AddItem(text);
-    Operate::RestoreHallWindow();
-    EndProgram();
+    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
+}
+
+// A frame that belongs to the props plug-in: handed on whole while the
+// plug-in is ready, dropped otherwise.
+void handToPlugin()
+{
+    if (pluginReady())
+        Mod_Prop::PropObj->Rec_MSG(Msg);
+}
+
+void route(MsgHeader& header)
+{
+    switch (header.Code) {
+    case 1: HandleDeal(header); break;
+    case 2: HandleDiscard(header); break;
+    case 3: HandleSeatName(header); break;
+    case 4: HandleRoundStart(header); break;
+    case 5: HandleDraw(header); break;
+    case 6: HandleClaimOffer(header); break;
+    case 7: HandlePlayerOperation(header); break;
+    case 8: HandleRevealWallTail(header); break;
+    case 9: HandleHandScore(header); break;
+    case 14: HandleWildTile(header); break;
+    case 15: HandleRevealHands(header); break;
+    case 16: HandleTableStatus(header); break;
+    case 17: HandleScoreRow(header); break;
+    case 18: HandleLoginResult(header); break;
+    case 19: break; // the frame reader has shown the chat line already
+    case 20: HandleUserInfo(header); break;
+    case 21: HandleMemberLeft(header); break;
+    case 22: HandleServerNotice(header); break;
+    case 23: HandlePlayerReady(header); break;
+    case 29: HandleReconnectResult(header); break;
+    case 40: HandleTableSnapshot(header); break;
+    case 41: HandleBankerDice(header); break;
+    case 46:
+        // The main loop's settlement poll asks the plug-in for the hand's
+        // award data once it has seen this frame.
+        if (pluginReady())
+            Mod_Prop::PropMsg46Seen = true;
+        handToPlugin();
+        break;
+    case 91: HandleOwnCoins(header); break;
+    case 92: HandleOtherCoins(header); break;
+    default: handToPlugin(); break; // 44, 45 and every code without a branch
+    }
 }
 
 } // namespace
 
+int16_t SideOf(uint8_t seat)
+{
+    return SideOfMask(custom[0].SeatMask, seat & 15);
+}
+
+void PlayEffect(int16_t sound, bool fullVolume)
+{
+    if (!Mod_Sound::FunctionSoundOn)
+        return;
+    Mod_Sound::PlayWave(Mod_Resource::SoundFile[sound], false);
+    if (fullVolume)
+        Mod_Sound::SetWaveVolume(3000);
+}
+
 void HandleServerMessage(MsgHeader& header)
 {
-    if (header.Code != MsgReconnectResult) {
+    // Every frame but the reconnect answer carries the session token that
+    // the next frames sent must carry, whatever happens to the frame.
+    if (Msg[3] != MsgReconnectResult) {
         SessionToken[0] = Msg[260];
         SessionToken[1] = Msg[261];
     }
     try {
-        switch (header.Code) {
-        case MsgLoginResult:
-            HandleLoginResult(header);
-            break;
-        case MsgReconnectResult:
-            HandleReconnectResult(header);
-            break;
-        default:
-            break; // the other codes come with the rest of the dispatcher
-        }
-    } catch (const RuntimeError&) {
+        if (FrameFits(header))
+            route(header);
+    } catch (const ProgramEnded&) {
+        throw; // a branch that ends the program has done its own steps
+    } catch (...) {
+        // Whatever went wrong, the table can no longer be trusted: back to
+        // the hall, and end.
         form<MainForm>().TimerBong.SetEnabled(false);
         Operate::RestoreHallWindow();
         EndProgram();
     }
-}
-
-void HandleLoginResult(MsgHeader& header)
-{
-    MainForm& table = form<MainForm>();
-    StopFirstLoginWatch();
-    HoldPropFrameA = HoldPropFrameB = false;
-    PluginResetPending = false;
-    HeldPropFrameA.Fill(0);
-    HeldPropFrameB.Fill(0);
-    LoginDone = 0;
-    SessionTotals.Fill(0);
-    table.TimerKeepAlive.SetEnabled(true);
-    RoundNo = 0;
-    FirstGame = true;
-    const QString history = ProgramFolder() + QStringLiteral("/info.qv");
-    if (QFile::exists(history))
-        QFile::remove(history);
-    LoginPending = false;
-
-    const int answer = header.value[3] & 0xFF;
-    if (answer == 2)
-        refuseLogin(QStringLiteral("启动游戏失败，请重新在大厅就座后进入游戏！"));
-    if (answer != 1)
-        refuseLogin(QStringLiteral("验证错误，请重新登陆游戏！"));
-
-    LoggedIn = true;
-    table.Sysmsg(0).Clear();
-    table.Sysmsg(1).Clear();
-    table.Sysmsg(0).AddItem(QStringLiteral("连接服务器成功！"));
-    table.Sysmsg(1).AddItem(QStringLiteral("欢迎进入霁川杠兹 ") + QString::fromLatin1(PlatformWebAddress));
-    Api::PostToHall(HallMsgConnected);
-    TurnSeconds = AutoPlay ? 1 : static_cast<int16_t>(header.value[1] & 15);
-    TimeoutLimit = Msg[9];
-    ReconnectAllowed = true;
-    QString banner;
-    for (int i = 16; i <= 115 && Msg[i] != 0; ++i)
-        banner.append(QChar(static_cast<char16_t>(Msg[i])));
-    BannerUrl = banner;
-    // Opening the banner page may fail; that is not the login's concern.
-    try {
-        if (!BannerUrl.isEmpty()) {
-            AdPageUrl = BannerUrl + QStringLiteral(".gamead");
-            table.WebBrowser1.Navigate(BannerUrl);
-            table.WebBrowser1.ZOrder(0);
-            table.WebBrowser1.SetVisible(true);
-        }
-    } catch (const RuntimeError&) {
-    }
-}
-
-void HandleReconnectResult(MsgHeader&)
-{
-    MainForm& table = form<MainForm>();
-    if (Msg[15] == 1) {
-        table.Sysmsg(0).Clear();
-        table.Sysmsg(1).Clear();
-        table.Sysmsg(0).AddItem(QStringLiteral("正在重连服务器，请等待...！"));
-        LoggedIn = true;
-        Reconnecting = true;
-        SendOn = true;
-        if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-            Mod_Prop::PropObj->rec_state(3, true);
-        return;
-    }
-    if (Mod_Prop::Prop_GameDllState > 0) {
-        int16_t mode = 0;
-        Mod_Prop::ExitPropPlugin(mode);
-    }
-    MsgBox(QStringLiteral("重连服务器失败，退出后请重新入座！"), vbOKOnly);
-    Operate::RestoreHallWindow();
-    EndProgram();
 }
 
 } // namespace mj::Total

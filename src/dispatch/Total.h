@@ -1,4 +1,10 @@
 // The server message dispatcher: one branch per server code.
+//
+// Every received frame comes through HandleServerMessage. It takes the
+// session token, checks the frame's header against the frame rules (one
+// table by code, FrameRules.h) and runs the one branch of the frame's code
+// inside the error trap. Codes the client has no branch for belong to the
+// props plug-in.
 #pragma once
 
 #include "client/Data.h"
@@ -9,12 +15,59 @@ namespace mj::Total {
 inline bool PluginResetPending = false;
 
 // Handles the frame in Msg, whose header is `header` (info). Takes the
-// session token from every frame but the reconnect answer first. A run-time
-// error inside restores the hall window and ends the program.
+// session token from every frame but the reconnect answer first. Any error
+// inside restores the hall window and ends the program.
 void HandleServerMessage(MsgHeader& header);
+
+// ---- Branches, by code ------------------------------------------------------
+// Each reads `header` and Msg; `header.Seat` is a seat mask when it comes in.
 
 // The login answer (code 18) and the reconnect answer (code 29).
 void HandleLoginResult(MsgHeader& header);
 void HandleReconnectResult(MsgHeader& header);
+// A seat's name (code 3; the frame reader stored the name) and a player's
+// ready mark (code 23).
+void HandleSeatName(MsgHeader& header);
+void HandlePlayerReady(MsgHeader& header);
+// The table between hands (code 16): the banker, the continue prompt, and
+// the players who quit or ran out of coins.
+void HandleTableStatus(MsgHeader& header);
+void HandleBanker(MsgHeader& header);
+void HandleContinuePrompt(MsgHeader& header);
+void HandlePlayersGone(MsgHeader& header);
+
+// Branches whose work is done by the seated table: the deal (1), a discard
+// (2), a draw (5), a claim (7), the tiles turned up at the wall's tail (8)
+// and the hands shown at the end of a hand (15).
+void HandleDeal(MsgHeader& header);
+void HandleDiscard(MsgHeader& header);
+void HandleDraw(MsgHeader& header);
+void HandlePlayerOperation(MsgHeader& header);
+void HandleRevealWallTail(MsgHeader& header);
+void HandleRevealHands(MsgHeader& header);
+// The other branches.
+void HandleRoundStart(MsgHeader& header);   // 4
+void HandleClaimOffer(MsgHeader& header);   // 6
+void HandleHandScore(MsgHeader& header);    // 9
+void HandleWildTile(MsgHeader& header);     // 14
+void HandleScoreRow(MsgHeader& header);     // 17
+void HandleUserInfo(MsgHeader& header);     // 20
+void HandleMemberLeft(MsgHeader& header);   // 21
+void HandleServerNotice(MsgHeader& header); // 22
+void HandleTableSnapshot(MsgHeader& header); // 40
+void HandleBankerDice(MsgHeader& header);   // 41
+void HandleOwnCoins(MsgHeader& header);     // 91
+void HandleOtherCoins(MsgHeader& header);   // 92
+
+// ---- Shared by the branches --------------------------------------------------
+
+// The side of a frame's seat mask (its low four bits) as seen from the own seat.
+int16_t SideOf(uint8_t seat);
+// The wealth plate: the multiplier WealthRate in lbwealth, its font size by
+// the layout and the number's size; both hidden while the room has none.
+void ShowWealthRate();
+// Plays sound effect `sound` (an entry of SoundFile) once, at full volume
+// when asked; nothing while sound effects are off.
+void PlayEffect(int16_t sound, bool fullVolume = false);
 
 } // namespace mj::Total

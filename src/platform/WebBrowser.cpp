@@ -68,6 +68,11 @@ WebBrowser::WebBrowser(Container& parent, const QString& name) : Control(parent,
 
 WebBrowser::~WebBrowser() = default;
 
+bool WebBrowser::IsWebAddress(const QString& url)
+{
+    return isWebAddress(QUrl(url));
+}
+
 QWidget* WebBrowser::View() const
 {
     return view_ ? view_->Widget() : nullptr;

@@ -49,6 +49,8 @@ public:
     // Starts loading the page at `url` (see the header comment for what is
     // refused). Never raises.
     void Navigate(const QString& url);
+    // True for an address a panel would load (http or https with a host).
+    static bool IsWebAddress(const QString& url);
     // The address last navigated to.
     QString LocationURL() const { return url_; }
 

@@ -149,6 +149,128 @@ TEST_F(ClientRun, TheHallsQuestionsBetweenHandsAreAnswered)
     EXPECT_GE(hall.WaitForLine(QStringLiteral("recv 0x400"), 10000, answered), 0);
 }
 
+// The frame a "recv" line of the game server carries.
+QByteArray frameOf(const QString& recvLine)
+{
+    return QByteArray::fromHex(recvLine.section(u' ', 7).toLatin1());
+}
+
+// The keep-alive: code 24 and the session token, all else 0.
+QByteArray keepAlive(uint16_t token)
+{
+    QByteArray f(272, '\0');
+    f[3] = 24;
+    f[260] = static_cast<char>(token >> 8);
+    f[261] = static_cast<char>(token & 0xFF);
+    return f;
+}
+
+// The demonstration's session, as far as the continue prompt: the hand that
+// may follow it is left out.
+QString demoSession()
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString script = QString::fromUtf8(file.readAll());
+    const qsizetype hand = script.indexOf(QStringLiteral("# ---- the hand ----"));
+    return (hand < 0 ? script : script.left(hand)) + QStringLiteral("wait-close timeout 60\n");
+}
+
+// A stay at the table, the real client against the demonstration's game
+// server: the login, the keep-alive, the tokens through a lost link and the
+// reconnection, the seating, and leaving at the hall's order. Every frame
+// the client sends is checked byte by byte.
+TEST_F(ClientRun, TheDemoSessionKeepsItsTokensThroughAReconnection)
+{
+    const QString script = demoSession();
+    ASSERT_TRUE(script.contains(QStringLiteral("connection 2")));
+    ServerProcess server(script);
+    ASSERT_GT(server.Port(), 0) << qPrintable(server.Errors());
+    ASSERT_TRUE(startHall(lineFor(server.Port())));
+
+    const int second = server.WaitForLine(QStringLiteral("connected 2"), 40000);
+    ASSERT_GE(second, 0) << qPrintable(hall.Errors());
+    // The first keep-alive after the reconnection answer; the seat names follow it.
+    const int resumed = server.WaitForLine(QStringLiteral("recv 24 "), 20000, server.WaitForLine(QStringLiteral("recv 28 "), 10000, second));
+    ASSERT_GE(resumed, 0) << qPrintable(hall.Errors());
+    // The seat names, right behind, stop the keep-alive: once what waited
+    // for the link is out, none comes within two of its periods.
+    const auto keepAlives = [&] { return server.Received().filter(QStringLiteral("recv 24 ")).size(); };
+    mjtest::PumpUntil([] { return false; }, 2000);
+    const qsizetype seated = keepAlives();
+    mjtest::PumpUntil([] { return false; }, 11000);
+    EXPECT_EQ(keepAlives(), seated);
+    // The reconnection went through the login's road, so a login counts as
+    // pending: the hall's leave request is answered so. Its order to leave
+    // now takes the player off seat 4.
+    const int asked = hall.Lines().size();
+    hall.Send(QStringLiteral("post 0x303"));
+    EXPECT_GE(hall.WaitForLine(QStringLiteral("recv 0x466"), 10000, asked), 0);
+    hall.Send(QStringLiteral("post 0x400"));
+    ASSERT_GE(server.WaitForLine(QStringLiteral("recv 16 "), 10000, resumed), 0) << qPrintable(hall.Errors());
+    ASSERT_GE(server.WaitForLine(QStringLiteral("closed 2"), 10000), 0);
+
+    QByteArray reconnect(272, '\0');
+    reconnect[3] = 28;
+    reconnect[14] = 1;
+    reconnect.replace(16, 7, "player1");
+    reconnect.replace(32, 6, "secret");
+    reconnect.replace(260, 2, QByteArray::fromHex("5678"));
+    reconnect.replace(268, 4, QByteArray::fromHex("56341280")); // the user id's bytes as sent
+    QByteArray leave(272, '\0');
+    leave[3] = 16;
+    leave[6] = 4;
+
+    // What the client sent, in order, and on which connection.
+    QStringList sent;
+    int connection = 0;
+    int keepAlivesA = 0, keepAlivesB = 0;
+    for (const QString& line : server.Lines()) {
+        if (line.startsWith(QStringLiteral("connected ")))
+            connection = line.section(u' ', 1).toInt();
+        if (!line.startsWith(QStringLiteral("recv ")))
+            continue;
+        const QByteArray f = frameOf(line);
+        ASSERT_EQ(f.size(), 272) << qPrintable(line);
+        SCOPED_TRACE(qPrintable(line.left(40)));
+        switch (f[3]) {
+        case 18:
+            EXPECT_EQ(connection, 1);
+            EXPECT_EQ(line.section(u' ', 7).toLower(), expectedLoginHex());
+            break;
+        case 24:
+            // Token A until the props frame brought B; B ever after.
+            if (keepAlivesB == 0 && f == keepAlive(0x1234)) {
+                EXPECT_EQ(connection, 1);
+                ++keepAlivesA;
+            } else {
+                EXPECT_EQ(f, keepAlive(0x5678));
+                ++keepAlivesB;
+            }
+            break;
+        case 28:
+            EXPECT_EQ(connection, 2);
+            EXPECT_EQ(f, reconnect);
+            break;
+        case 16:
+            EXPECT_EQ(connection, 2);
+            EXPECT_EQ(f, leave);
+            break;
+        default:
+            ADD_FAILURE() << "unexpected frame";
+        }
+        sent << QString::number(f[3]);
+    }
+    EXPECT_EQ(keepAlivesA, 1);
+    EXPECT_GE(keepAlivesB, 2);
+    EXPECT_EQ(sent.first(), QStringLiteral("18"));
+    EXPECT_EQ(sent.count(QStringLiteral("28")), 1);
+    EXPECT_EQ(sent.last(), QStringLiteral("16"));
+    EXPECT_EQ(sent.count(QStringLiteral("16")), 1);
+    EXPECT_EQ(hall.Lines().count(QStringLiteral("recv 0x303")), 1);
+}
+
 TEST_F(ClientRun, WithoutItsHallTheClientEnds)
 {
     ToolProcess alone;

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -48,6 +49,9 @@ struct State {
     Answer baoinfo = Answer::False;
     bool userinfo = true;
     bool qvvideo = false;
+    // Rec_MSG: 0 takes the frame; 1 raises run-time error 5; 2 throws an
+    // exception that is not a run-time error.
+    int recmsgFails = 0;
     std::deque<Item> items;
     std::deque<ScoreAnswer> scores;
     QByteArray log;
@@ -180,6 +184,14 @@ bool directive(State& s, const QString& line)
             s.userinfo = *a == Answer::True;
         else
             s.qvvideo = *a == Answer::True;
+        return true;
+    }
+    if (name == u"recmsg") {
+        if (!words(line, 2, w, rest))
+            return false;
+        if (w[1] != u"ok" && w[1] != u"raise" && w[1] != u"throw")
+            return false;
+        s.recmsgFails = w[1] == u"ok" ? 0 : w[1] == u"raise" ? 1 : 2;
         return true;
     }
     if (name == u"notice") {
@@ -378,6 +390,10 @@ public:
     {
         const QByteArray bytes(reinterpret_cast<const char*>(frame.data()), PropFrame::Count);
         logCall(QStringLiteral("Rec_MSG(%1)").arg(QString::fromLatin1(bytes.toHex())));
+        if (state().recmsgFails == 1)
+            Raise(ErrInvalidCall, QStringLiteral("test plug-in"));
+        if (state().recmsgFails == 2)
+            throw std::runtime_error("test plug-in");
     }
 
     int32_t CheckSendBuff() override

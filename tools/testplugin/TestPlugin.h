@@ -15,6 +15,8 @@
 //                                  closed box 40x30 picture and size, opened box 50x40
 //   userinfo 1|0                 SetUserinfo's answer (default 1)
 //   qvvideo 1|0                  ShowQvVideo's answer (default 0)
+//   recmsg ok|raise|throw        Rec_MSG takes the frame (default) / raises error 5 /
+//                                  throws an exception that is not a run-time error
 //   notice <text>                queues an item of kind 0
 //   label <rect> <params> <text> queues kind 1; rect and params are comma-separated
 //                                  numbers ("300,40,100,200" "500,6,12,255,2"), "-" for empty

@@ -1,0 +1,28 @@
+// Branches that the dispatcher routes to and that are not built yet: each
+// does nothing for now. The seated table's drawing and the later branches
+// fill them in.
+#include "dispatch/Total.h"
+
+namespace mj::Total {
+
+void HandleDeal(MsgHeader&) {}
+void HandleDiscard(MsgHeader&) {}
+void HandleDraw(MsgHeader&) {}
+void HandlePlayerOperation(MsgHeader&) {}
+void HandleRevealWallTail(MsgHeader&) {}
+void HandleRevealHands(MsgHeader&) {}
+void HandleRoundStart(MsgHeader&) {}
+void HandleClaimOffer(MsgHeader&) {}
+void HandleHandScore(MsgHeader&) {}
+void HandleWildTile(MsgHeader&) {}
+void HandleScoreRow(MsgHeader&) {}
+void HandleUserInfo(MsgHeader&) {}
+void HandleMemberLeft(MsgHeader&) {}
+void HandleServerNotice(MsgHeader&) {}
+void HandleTableSnapshot(MsgHeader&) {}
+void HandleBankerDice(MsgHeader&) {}
+void HandleOwnCoins(MsgHeader&) {}
+void HandleOtherCoins(MsgHeader&) {}
+void HandlePlayersGone(MsgHeader&) {}
+
+} // namespace mj::Total

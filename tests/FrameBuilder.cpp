@@ -1,0 +1,184 @@
+#include "FrameBuilder.h"
+
+#include "client/Data.h"
+#include "client/Total.h"
+#include "dispatch/Total.h"
+#include "platform/Gbk.h"
+
+#include <QStringList>
+
+#include <stdexcept>
+
+namespace mjtest {
+
+ServerFrame::ServerFrame(int code)
+    : bytes_(272, '\0')
+{
+    bytes_[2] = static_cast<char>((code >> 8) & 0xFF);
+    bytes_[3] = static_cast<char>(code & 0xFF);
+}
+
+ServerFrame& ServerFrame::Seat(uint8_t seat)
+{
+    return Byte(6, seat);
+}
+
+ServerFrame& ServerFrame::Value(int k, uint16_t word)
+{
+    return U16be(8 + 2 * k, word);
+}
+
+ServerFrame& ServerFrame::Byte(int offset, uint8_t value)
+{
+    return Bytes(offset, QByteArray(1, static_cast<char>(value)));
+}
+
+ServerFrame& ServerFrame::Bytes(int offset, const QByteArray& bytes)
+{
+    if (offset < 0 || offset + bytes.size() > bytes_.size())
+        throw std::out_of_range("bytes past the frame's end");
+    bytes_.replace(offset, bytes.size(), bytes);
+    return *this;
+}
+
+ServerFrame& ServerFrame::Text(int offset, const QString& text)
+{
+    return Bytes(offset, mj::Gbk::Encode(text));
+}
+
+ServerFrame& ServerFrame::U16le(int offset, uint16_t value)
+{
+    return Byte(offset, value & 0xFF).Byte(offset + 1, value >> 8);
+}
+
+ServerFrame& ServerFrame::U16be(int offset, uint16_t value)
+{
+    return Byte(offset, value >> 8).Byte(offset + 1, value & 0xFF);
+}
+
+ServerFrame& ServerFrame::U32le(int offset, uint32_t value)
+{
+    return U16le(offset, value & 0xFFFF).U16le(offset + 2, value >> 16);
+}
+
+ServerFrame& ServerFrame::U32be(int offset, uint32_t value)
+{
+    return U16be(offset, value >> 16).U16be(offset + 2, value & 0xFFFF);
+}
+
+ServerFrame& ServerFrame::Token(uint16_t token)
+{
+    return U16be(260, token);
+}
+
+QString ServerFrame::ScriptLine() const
+{
+    const auto byte = [this](int i) { return static_cast<uint8_t>(bytes_[i]); };
+    QStringList parts{QStringLiteral("send"), QString::number(byte(2) * 256 + byte(3)), QString::number(byte(6))};
+    for (int k = 0; k < 4; ++k)
+        parts << QString::number(byte(8 + 2 * k) * 256 + byte(9 + 2 * k));
+    parts << QStringLiteral("@0") << QStringLiteral("hex:") + QString::fromLatin1(bytes_.toHex());
+    return parts.join(u' ');
+}
+
+namespace frames {
+
+LoginResult::LoginResult()
+    : ServerFrame(18)
+{
+    Answer(1).Turn(8);
+}
+
+LoginResult& LoginResult::Answer(uint16_t answer)
+{
+    Value(3, answer);
+    return *this;
+}
+
+LoginResult& LoginResult::Turn(uint8_t turn)
+{
+    Value(1, turn);
+    return *this;
+}
+
+LoginResult& LoginResult::TimeoutLimit(uint8_t limit)
+{
+    Byte(9, limit);
+    return *this;
+}
+
+LoginResult& LoginResult::Banner(const QByteArray& address)
+{
+    Bytes(16, QByteArray(100, '\0'));
+    Bytes(16, address.left(100));
+    return *this;
+}
+
+ServerFrame ReconnectResult(uint8_t result)
+{
+    return ServerFrame(29).Value(3, result);
+}
+
+ServerFrame SeatName(uint8_t seat, const QByteArray& name)
+{
+    return ServerFrame(3).Seat(seat).Bytes(16, name.left(16));
+}
+
+ServerFrame PlayerReady(const QByteArray& name, uint8_t ready)
+{
+    return ServerFrame(23).Value(3, ready).Bytes(16, name.left(16));
+}
+
+Banker::Banker(uint8_t seat)
+    : ServerFrame(16)
+{
+    Seat(seat).Value(3, 2);
+}
+
+Banker& Banker::UserId(uint32_t id)
+{
+    U32le(268, id);
+    return *this;
+}
+
+ContinuePrompt::ContinuePrompt()
+    : ServerFrame(16)
+{
+}
+
+ContinuePrompt& ContinuePrompt::ShuffleNext(uint8_t value)
+{
+    Byte(11, value);
+    return *this;
+}
+
+ContinuePrompt& ContinuePrompt::ShowNow(uint8_t value)
+{
+    Value(2, value);
+    return *this;
+}
+
+ContinuePrompt& ContinuePrompt::WealthRate(uint32_t rate)
+{
+    U32le(16, rate);
+    return *this;
+}
+
+ServerFrame Numbered(int code)
+{
+    ServerFrame frame(code);
+    for (int i = 16; i < 260; ++i)
+        frame.Byte(i, static_cast<uint8_t>(i));
+    return frame;
+}
+
+} // namespace frames
+
+void Dispatch(const ServerFrame& frame)
+{
+    mj::Total::AppendReceived(frame.Data());
+    mj::Total::ReadServerFrame();
+    mj::Total::HandleServerMessage(mj::info);
+}
+
+} // namespace mjtest
