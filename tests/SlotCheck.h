@@ -10,10 +10,11 @@ namespace mjtest {
 // - each seat's sum is 0 or more and its live slots (the melds made and the
 //   concealed run) lie within slots 0..20 and show tile images 0..135;
 // - each tile image is in one place only: one live slot, the wall (InWall),
-//   the right pool's order list, or the table's centre;
-// - a tile in the wall or in a live slot is shown;
-// - at most one loose tile (in no live slot and not in the wall) stands on
-//   the table's centre, and it is the parked discard.
+//   the right pool's order list, or the table's centre (the parked discard
+//   while it covers the centre);
+// - a tile in the wall or in a live slot is shown.
+// The other pools are not recorded anywhere, so their tiles are known only
+// as tiles in none of these places.
 QStringList CheckSlots();
 
 } // namespace mjtest
