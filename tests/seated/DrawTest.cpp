@@ -260,6 +260,19 @@ TEST_P(DrawTiles, TheOwnDiscardMovesOnlyWhenTheRightHandSeatDraws)
     EXPECT_FALSE(SkipDiscardMove);
 }
 
+TEST_P(DrawTiles, ASecondDrawWithoutADiscardKeepsTheRightPoolsOneEntry)
+{
+    for (int side = 0; side <= 3; ++side)
+        Deal(side, Twelve);
+    Operate::ShowDiscard(MaskOf(3), 0x41);
+    const int16_t image = ClaimedDiscardImage;
+    Draw(2);
+    Draw(2); // no discard between: the same tile is met again
+    EXPECT_EQ(RightPoolCount, 1);
+    EXPECT_EQ(RightPoolOrder[0], image);
+    ExpectConsistent();
+}
+
 TEST_P(DrawTiles, TheReplacementDrawComesFromTheTailWithoutAPause)
 {
     NewHand(2); // the deals take 42 to 89
