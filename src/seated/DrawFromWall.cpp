@@ -25,9 +25,9 @@ int16_t WallDistance(int16_t from, int16_t to)
     return static_cast<int16_t>((to - from + 136) % 136);
 }
 
-// After a draw from the head: when the tail is the lower tile of the very
-// next stack, its upper tile has gone from the tail already, so the head
-// skips it.
+// After a draw from the head: when the head now stands on the upper tile of
+// the tail's stack (the tail, one ahead, is its lower tile), the tail has
+// taken that upper tile already, so the head skips it.
 void AdvanceHeadPastTakenTile()
 {
     MoveWallEnd(WallEnd::Head);
