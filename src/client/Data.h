@@ -144,10 +144,11 @@ struct MsgHeader {
     X(TailTiles, VbArray<int16_t, 0, 4>)                                          \
     X(TailSlots, VbArray<int16_t, 0, 4>)                                          \
     X(TailTileCount, uint8_t)                                                     \
-    X(RightPoolOrder, VbArray<int16_t, 0, 31>)                                    \
+    X(RightPoolOrder, VbArray<int16_t, 0, 135>)  /* side 3's pool, placing order */ \
     X(RightPoolCount, int16_t)                                                    \
     /* tile and table state */                                                    \
     X(WallHead, int16_t)                                                          \
+    X(InWall, VbArray<bool, 0, 135>)  /* the tile image still lies in the wall */ \
     X(WallTail, int16_t)                                                          \
     X(WildTile, int16_t)                                                          \
     X(FlippedWallTile, int16_t)                                                   \

@@ -33,6 +33,11 @@ bool IsTileCode(int16_t code)
     }
 }
 
+bool IsOneSeat(uint8_t mask)
+{
+    return mask == 1 || mask == 2 || mask == 4 || mask == 8;
+}
+
 int16_t TilePictureOf(int16_t view, int16_t code)
 {
     if (view < 0 || view > 4)

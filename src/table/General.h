@@ -19,6 +19,9 @@ void ShowTileImage(int16_t imageIndex, int16_t pictureIndex);
 // 0x81..0x89 (no flag bits).
 bool IsTileCode(int16_t code);
 
+// True for a seat mask that names one seat: 1, 2, 4 or 8.
+bool IsOneSeat(uint8_t mask);
+
 // The TilePicture entry that shows `code` in `view` (0..3 the face-up views of
 // sides 0..3, 4 the own standing hand): 36 x view + 9 x SuitIndex + rank - 1.
 // A code that names no tile shows the back of the view, 36 x view + 7, never

@@ -6,24 +6,18 @@
 #include "client/MainForm.h"
 #include "social/Mod_Prop.h"
 #include "social/Talk.h"
+#include "table/TileSizes.h"
 
 namespace mj::NewGame {
 
 namespace {
 
-// Tile sizes of the four sides' discard pools at scale 1: 36 x 50, 48 x 35,
-// 30 x 36, 48 x 35. The walls use them too.
-constexpr int PoolTileWidth[] = {36, 48, 30, 48};
-constexpr int PoolTileHeight[] = {50, 35, 36, 35};
-
-// TileW/TileH of every side := its pool tile size at the screen's scale,
-// rounded half to even (48 x 0.78125 = 37.5 gives 38).
+// TileW/TileH of every side := its pool tile size at the screen's scale
+// (48 x 0.78125 = 37.5 gives 38). The walls use these sizes too.
 void SetPoolTileSizes()
 {
-    for (int side = 0; side <= 3; ++side) {
-        TileW[side] = CInt(PoolTileWidth[side] * static_cast<double>(ScaleX));
-        TileH[side] = CInt(PoolTileHeight[side] * static_cast<double>(ScaleY));
-    }
+    for (int side = 0; side <= 3; ++side)
+        SetTileSize(side, PoolTileSize[side]);
 }
 
 // How one wall is laid: where its first stack's upper tile lies (design
@@ -99,8 +93,7 @@ void ResetRoundData()
     MayDiscard = false;
     FrameGroupCount = 0;
     HiddenTiles.Fill(0);
-    for (int i = 0; i <= 23; ++i)
-        RightPoolOrder[i] = 0;
+    RightPoolOrder.Fill(0);
     RightPoolCount = 0;
     SpecialTileImages.Fill(0);
     WinnerSide = -1;

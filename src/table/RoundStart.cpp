@@ -121,7 +121,9 @@ void BuildWalls(MainForm& f)
     // The hall learns that a hand has started; without a hall nothing is sent.
     Api::PostToHall(HallMsgRoundStarted);
 
-    // The hand's gang and wall-tail records start empty.
+    // Every tile is in the wall; the hand's gang and wall-tail records start
+    // empty.
+    InWall.Fill(true);
     GangImages.Fill(0);
     GangTiles.Fill(0);
     GangSeats.Fill(0);

@@ -60,6 +60,7 @@ protected:
         HiddenTiles(2, 5) = 0x11;
         RightPoolOrder[23] = 4;
         RightPoolOrder[24] = 4;
+        RightPoolOrder[135] = 4;
         RightPoolCount = 4;
         SpecialTileImages(3, 7) = 9;
         WinnerSide = 2;
@@ -146,7 +147,10 @@ TEST_P(RoundReset, TheFullSequenceEmptiesEverySeatForTheNextHand)
         EXPECT_FALSE(MayDiscard);
         EXPECT_EQ(FrameGroupCount, 0);
         EXPECT_EQ(HiddenTiles(2, 5), 0);
+        // The whole order list, as long as there are tiles.
         EXPECT_EQ(RightPoolOrder[23], 0);
+        EXPECT_EQ(RightPoolOrder[24], 0);
+        EXPECT_EQ(RightPoolOrder[135], 0);
         EXPECT_EQ(RightPoolCount, 0);
         EXPECT_EQ(SpecialTileImages(3, 7), 0);
         EXPECT_EQ(Fen_Num, 0);

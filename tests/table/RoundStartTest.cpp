@@ -282,6 +282,7 @@ TEST_F(RoundStart, TheWallBuildingTellsTheHallOnceAndClearsTheHandsRecords)
         TailSlots[4] = 1;
         TailTiles[0] = 0x11;
         TailTileCount = 5;
+        InWall.Fill(false);
         NewGame::ClearTableAndPlaceWalls();
         NewGame::AnimateWallBuilding();
 
@@ -301,6 +302,8 @@ TEST_F(RoundStart, TheWallBuildingTellsTheHallOnceAndClearsTheHandsRecords)
         EXPECT_EQ(TailSlots[4], 0);
         EXPECT_EQ(TailTiles[0], 0);
         EXPECT_EQ(TailTileCount, 0);
+        for (int i = 0; i <= 135; ++i)
+            EXPECT_TRUE(InWall[i]) << i;
     }
 }
 

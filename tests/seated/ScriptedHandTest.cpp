@@ -1,0 +1,164 @@
+// The demonstration server's hand (scripts/demo-server.txt) played frame by
+// frame through the client's own frame reader into the seated procedures, as
+// the server message dispatcher calls them, with the own discards parked as
+// the player's click parks them. The table's bookkeeping is checked after
+// every frame; screenshots are taken mid-hand and after the hands are shown.
+#include "SeatedTable.h"
+
+#include "client/Total.h"
+#include "mjserver/Script.h"
+
+#include <QFile>
+#include <QImage>
+
+using namespace mj;
+using mjtest::SeatedTable;
+
+namespace {
+
+// Server codes this hand uses.
+constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodeRevealWallTail = 8,
+                  CodeWildTile = 14, CodeSeatTiles = 15;
+
+QList<QByteArray> HandFrames()
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const mjserver::Script script = mjserver::ParseScript(QString::fromUtf8(file.readAll()));
+    // The hand is played on the script's last connection, after the table
+    // was seated; the frames before it are passed over below.
+    const int last = script.sections.empty() ? 1 : script.sections.rbegin()->first;
+    QList<QByteArray> frames;
+    for (const mjserver::Command& c : script.ForConnection(last))
+        if (c.kind == mjserver::Command::Send)
+            for (qsizetype at = 0; at + mjserver::FrameSize <= c.bytes.size(); at += mjserver::FrameSize)
+                frames << c.bytes.mid(at, mjserver::FrameSize);
+    return frames;
+}
+
+class ScriptedHand : public SeatedTable {
+protected:
+    // What the dispatcher does with the frame in info and Msg, for the codes
+    // this hand uses; other frames are passed over.
+    void Handle()
+    {
+        switch (info.Code) {
+        case CodeRoundStart: {
+            NewGame::ClearTableAndPlaceWalls();
+            NewGame::AnimateWallBuilding();
+            for (int s = 0; s <= 3; ++s) {
+                if (custom[s].SeatMask != info.Seat)
+                    continue;
+                custom[s].IsBanker = true;
+                NewGame::ThrowDice(static_cast<int16_t>(s), info.value);
+                const int d0 = info.value[0], d1 = info.value[1];
+                WallHead = static_cast<int16_t>(
+                    (((((s + 13 - d0 - d1) % 4 + 4) % 4) * 17 + d0 + d1 + info.value[2] + info.value[3]) * 2) % 136);
+                WallTail = static_cast<int16_t>((WallHead + 134) % 136);
+            }
+            break;
+        }
+        case CodeDeal: {
+            SkipDiscardMove = false;
+            VbArray<int16_t, 0, 11> tiles;
+            for (int i = 0; i <= 11; ++i)
+                tiles[i] = Msg[16 + i];
+            Operate::DrawFromWall(info.Seat, 12, tiles);
+            break;
+        }
+        case CodeDraw:
+            Operate::DrawFromWall(info.Seat, 1, info.value);
+            break;
+        case CodeDiscard:
+            if ((info.Seat & 15) == custom[0].SeatMask)
+                ParkOwnTile(info.value[3]);
+            Operate::ShowDiscard(info.Seat & 15, info.value[3]);
+            break;
+        case CodeWildTile:
+            WildTile = info.value[2] & 0xFF;
+            break;
+        case CodeRevealWallTail: {
+            VbArray<uint8_t, 0, 100> block;
+            for (int i = 0; i <= 100; ++i)
+                block[i] = Msg[16 + i];
+            Operate::RevealWallTail(block);
+            break;
+        }
+        case CodeSeatTiles:
+            Operate::RevealHands(info.Seat & 15, info.value);
+            break;
+        default:
+            break;
+        }
+    }
+    // The player's click on the own tile the server then reports.
+    void ParkOwnTile(int16_t code)
+    {
+        const SeatRecord& own = custom[0];
+        for (int i = own.FirstConcealed + own.sum - 1; i >= own.FirstConcealed; --i)
+            if (own.Slots[i].Code == code) {
+                ParkOwnDiscard(i);
+                return;
+            }
+        ADD_FAILURE() << "no own tile " << code;
+    }
+    bool Screenshot(const char* when)
+    {
+        const QString path = mjtest::ArtifactDir()
+            + QStringLiteral("/hand-%1-%2.png").arg(QLatin1String(when)).arg(small() ? "800x600" : "1024x768");
+        return f->SaveImage(path) && QImage(path).size() == (small() ? QSize(800, 600) : QSize(1024, 768));
+    }
+};
+
+TEST_P(ScriptedHand, TheDemonstrationHandKeepsTheTableConsistentFrameByFrame)
+{
+    const QList<QByteArray> frames = HandFrames();
+    ASSERT_GT(frames.size(), 100);
+    const bool shots = ownMask() == 1;
+    if (shots)
+        mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+    Clock::SetIdleStep([] { Clock::Advance(0.25); });
+
+    int discards = 0;
+    bool midHandShot = false;
+    for (int n = 0; n < frames.size(); ++n) {
+        ASSERT_EQ(Total::AppendReceived(frames[n]), mjserver::FrameSize);
+        Total::ReadServerFrame();
+        if (info.Code == CodeRevealWallTail && shots) {
+            // Mid-hand: the last discard parked, pools of two rows, the walls shorter.
+            midHandShot = Screenshot("mid");
+        }
+        Handle();
+        discards += info.Code == CodeDiscard ? 1 : 0;
+        ExpectConsistent(qPrintable(QStringLiteral("frame %1, code %2").arg(n).arg(info.Code)));
+    }
+    EXPECT_EQ(discards, 36);
+    if (shots) {
+        EXPECT_TRUE(midHandShot);
+        EXPECT_TRUE(Screenshot("end"));
+    }
+
+    // The wall gave 48 dealt tiles, 40 draws and 3 turned up.
+    EXPECT_EQ(Operate::WallTilesLeft(), 136 - 48 - 40 - 3);
+    // Every other hand is in, sorted and face up.
+    for (int side = 1; side <= 3; ++side) {
+        SCOPED_TRACE(side);
+        const SeatRecord& seat = custom[side];
+        EXPECT_EQ(seat.sum, 0);
+        for (int p = 0; p < 13; ++p) {
+            const TileSlot& slot = seat.Slots[seat.FirstConcealed + p];
+            EXPECT_NE(HiddenTiles(side, p), 0) << p;
+            EXPECT_EQ(Picture(slot.Image), Resource(General::TilePictureOf(static_cast<int16_t>(side), slot.Code)))
+                << p;
+        }
+    }
+    EXPECT_EQ(custom[0].sum, 13);
+    // The right pool took the right-hand seat's discards that a draw followed
+    // and one tile from the wall's end.
+    EXPECT_EQ(RightPoolCount, ownMask() == 1 ? 10 : 9);
+}
+
+MJ_SEATED_CASES(ScriptedHand);
+
+} // namespace
