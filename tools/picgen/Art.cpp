@@ -754,13 +754,8 @@ QImage ShufflePlate()
     QImage image = NewImage(size);
     QPainter p(&image);
     Prepare(p);
+    // A plain plate: the notice's text is written over its middle.
     Panel(p, QRectF(0, 0, 185, 35), 10, QColor(0x50, 0x90, 0xE0), QColor(0x18, 0x40, 0x90), kGold, 1.5);
-    // Two arrows chasing each other: the seats change places.
-    p.setPen(QPen(kGold, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(QPointF(60, 13), QPointF(125, 13));
-    p.drawPolyline(QPolygonF() << QPointF(118, 8) << QPointF(125, 13) << QPointF(118, 18));
-    p.drawLine(QPointF(60, 23), QPointF(125, 23));
-    p.drawPolyline(QPolygonF() << QPointF(67, 18) << QPointF(60, 23) << QPointF(67, 28));
     return image;
 }
 
