@@ -509,10 +509,11 @@ private:
                 break;
             }
         }
-        if (side_ != 2)
-            SpecialTileImages(side_, (red ? 0 : 4) + k) = image;
-        if (count < SetAsideLimit)
+        if (count < SetAsideLimit) {
+            if (side_ != 2)
+                SpecialTileImages(side_, (red ? 0 : 4) + k) = image;
             ++count;
+        }
         General::ShowTileImage(image, General::TilePictureOf(side_, code));
         if (side_ == 1)
             sprite.ZOrder(1);

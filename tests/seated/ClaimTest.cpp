@@ -495,6 +495,291 @@ TEST_P(Claim, AnOwnConfirmationThatDoesNotMatchTheStagingIsLeftAlone)
     ExpectConsistent();
 }
 
+// ---- Gangs -----------------------------------------------------------------
+
+TEST_P(Claim, AnotherSeatsGangLaysItsFourthTileAcrossTheMiddle)
+{
+    const int markers[] = {0, 245, 281, 317};
+    const int backs[] = {0, 180, 80, 181};
+    for (int side = 1; side <= 3; ++side)
+        for (int16_t op : {OpExposedGang, OpConcealedGang})
+            for (int actor = 0; actor <= 2; ++actor)
+                for (bool mark : {false, true}) {
+                    if (op == OpConcealedGang && actor != 0)
+                        continue; // no discarder
+                    SCOPED_TRACE(QStringLiteral("side %1 op %2 actor %3 mark %4")
+                                     .arg(side).arg(op).arg(actor).arg(mark).toStdString());
+                    Fresh();
+                    MarkClaimedTile = mark;
+                    const int discarder = DiscarderOf(side, actor);
+                    if (discarder != side)
+                        Discard(discarder, 0x29);
+                    SeatRecord& seat = custom[side];
+                    const bool concealed = op == OpConcealedGang;
+                    const int16_t fourth = concealed ? seat.Slots[4 + seat.sum - 1].Image : ClaimedDiscardImage;
+                    const int16_t fromHand[] = {seat.Slots[6].Image, seat.Slots[5].Image, seat.Slots[4].Image};
+                    const int sumBefore = seat.sum;
+                    const uint8_t gangs = GangCount;
+                    ActorSeat = static_cast<int16_t>(actor);
+                    NormalDraw = true;
+                    Claim3(side, op, 0x29, 0x29, 0x29);
+
+                    EXPECT_EQ(seat.sum, sumBefore - (concealed ? 4 : 3));
+                    EXPECT_EQ(seat.FirstConcealed, 7);
+                    EXPECT_EQ(seat.MeldEnd, 7);
+                    EXPECT_FALSE(NormalDraw);
+                    EXPECT_TRUE(SkipDiscardMove);
+                    EXPECT_EQ(ClaimedDiscardImage, fourth);
+                    for (int p = 0; p <= 2; ++p) {
+                        const int s = 4 - p;
+                        const int16_t image = seat.Slots[s].Image;
+                        EXPECT_EQ(image, fromHand[2 - p]) << s;
+                        const int expected = concealed ? Resource(backs[side])
+                            : p == actor                ? markers[side]
+                                                        : Resource(General::TilePictureOf(side, 0x29));
+                        EXPECT_EQ(Picture(image), expected) << "slot " << s;
+                        EXPECT_EQ(Rect(image).topLeft(), MeldPlace(side, s)) << s;
+                    }
+                    const QRectF middle = Rect(seat.Slots[3].Image), across = Rect(fourth);
+                    if (side == 2) {
+                        EXPECT_EQ(across.topLeft(), QPointF(seat.HandX - TileW[2] * 3.0f, seat.HandY - 16 * ScaleY));
+                    } else {
+                        EXPECT_EQ(across.topLeft(), QPointF(middle.left(), middle.top() - 18 * ScaleY));
+                        EXPECT_GT(At(fourth), At(seat.Slots[3].Image));
+                    }
+                    EXPECT_EQ(across.size(), middle.size());
+                    EXPECT_EQ(Picture(fourth), Resource(General::TilePictureOf(side, 0x29)));
+                    EXPECT_EQ(GangCount, gangs + (concealed ? 1 : 0));
+                    if (concealed) {
+                        EXPECT_EQ(GangImages[gangs], fourth);
+                        EXPECT_EQ(GangTiles[gangs], 0x29);
+                        EXPECT_EQ(GangSeats[gangs], side);
+                    }
+                    ExpectConsistent();
+                }
+}
+
+TEST_P(Claim, GangRecordsStopAtSixteen)
+{
+    GangCount = 16;
+    Claim3(2, OpConcealedGang, 0x29, 0x29, 0x29);
+    EXPECT_EQ(GangCount, 16);
+    EXPECT_EQ(custom[2].sum, 8);
+    ExpectConsistent();
+}
+
+TEST_P(Claim, AGangOnARunTooShortMovesNothing)
+{
+    for (int16_t op : {OpExposedGang, OpConcealedGang, OpAddedGang}) {
+        SCOPED_TRACE(op);
+        Fresh();
+        Discard(1, 0x29);
+        SeatRecord& seat = custom[3];
+        seat.sum = op == OpExposedGang ? 2 : op == OpConcealedGang ? 3 : 0;
+        const SeatRecord before = seat;
+        const int16_t parked = ClaimedDiscardImage;
+        Claim3(3, op, 0x29, 0x29, 0x29);
+        EXPECT_EQ(seat.sum, before.sum);
+        EXPECT_EQ(seat.MeldEnd, before.MeldEnd);
+        for (int s = 0; s <= 20; ++s)
+            EXPECT_EQ(seat.Slots[s], before.Slots[s]) << s;
+        EXPECT_EQ(ClaimedDiscardImage, parked);
+        EXPECT_EQ(GangCount, 0);
+        EXPECT_TRUE(f->Speak(2).Visible());
+    }
+}
+
+TEST_P(Claim, TheOwnExposedGangTakesTheDiscardAcrossItsMeld)
+{
+    Discard(2, 0x29);
+    SeatRecord& own = custom[0];
+    std::vector<int16_t> expected;
+    std::map<int16_t, double> lefts;
+    for (int s : {4, 5, 6, 7, 11, 12, 13, 14, 15, 16}) {
+        expected.push_back(own.Slots[s].Image);
+        lefts[own.Slots[s].Image] = Rect(own.Slots[s].Image).left();
+    }
+    const int16_t claimed = ClaimedDiscardImage;
+    StageOwn({8, 9, 10}, SlotExposedGang, false);
+    GangChoices[0] = 8;
+    ActorSeat = 1;
+    Claim3(0, OpExposedGang, 0x29, 0x29, 0x29);
+    EXPECT_EQ(own.sum, 10);
+    EXPECT_EQ(own.FirstConcealed, 7);
+    EXPECT_EQ(own.MeldEnd, 6);
+    EXPECT_EQ(RunImages(), expected);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(Rect(expected[k]).left(), lefts[expected[k]] + 3 * CInt(48 * S())) << k;
+    for (int k = 4; k < 10; ++k)
+        EXPECT_EQ(Rect(expected[k]).left(), lefts[expected[k]]) << k;
+    for (int s = 1; s <= 3; ++s)
+        EXPECT_EQ(Rect(own.Slots[s].Image), QRectF(OwnMeldPlace(s), QSizeF(CInt(45 * S()), CInt(60 * S()))));
+    EXPECT_EQ(Picture(own.Slots[2].Image), 353);
+    EXPECT_EQ(Rect(claimed), QRectF(Rect(own.Slots[2].Image).left() + 1, own.HandY + 11 * ScaleY,
+                                     CInt(45 * S()) - 2, CInt(60 * S())));
+    EXPECT_EQ(Picture(claimed), Resource(General::TilePictureOf(0, 0x29)));
+    EXPECT_TRUE(OnTopOfTiles(claimed));
+    EXPECT_FALSE(NormalDraw);
+    EXPECT_EQ(GangCount, 0);
+    EXPECT_EQ(TileW[0], CInt(48 * S()));
+    ExpectConsistent();
+    // The replacement draw comes from the wall's tail and leaves the gang.
+    const int16_t tail = WallTail;
+    Draw(0, 0x31);
+    EXPECT_EQ(own.Slots[own.FirstConcealed + own.sum - 1].Image, tail);
+    EXPECT_EQ(Rect(claimed).top(), own.HandY + 11 * ScaleY);
+    ExpectConsistent();
+}
+
+TEST_P(Claim, TheOwnConcealedGangShowsThreeBacksAndOneFace)
+{
+    Draw(0, 0x27);
+    SeatRecord& own = custom[0];
+    ASSERT_EQ(own.sum, 14);
+    std::vector<int16_t> expected;
+    for (int s = 8; s <= 17; ++s)
+        expected.push_back(own.Slots[s].Image);
+    const int16_t fourth = own.Slots[7].Image;
+    StageOwn({4, 5, 6}, SlotConcealedGang, false);
+    GangChoices[0] = 4;
+    MarkClaimedTile = true;
+    ActorSeat = 2;
+    Claim3(0, OpConcealedGang, 0x11, 0x11, 0x11);
+    EXPECT_EQ(own.sum, 10);
+    EXPECT_EQ(RunImages(), expected);
+    for (int s = 7; s <= 16; ++s)
+        EXPECT_EQ(Rect(own.Slots[s].Image), QRectF(own.HandX + s * CInt(48 * S()), own.HandY, CInt(48 * S()),
+                                                   CInt(78 * S()))) << s;
+    for (int s = 1; s <= 3; ++s)
+        EXPECT_EQ(Picture(own.Slots[s].Image), Resource(8)) << s;
+    EXPECT_EQ(ClaimedDiscardImage, fourth);
+    EXPECT_EQ(Picture(fourth), Resource(General::TilePictureOf(0, 0x11)));
+    EXPECT_EQ(Rect(fourth).topLeft(), QPointF(Rect(own.Slots[2].Image).left() + 1, own.HandY + 11 * ScaleY));
+    EXPECT_EQ(GangCount, 0);
+    ExpectConsistent();
+}
+
+// ---- Added gangs and tiles set aside ---------------------------------------
+
+TEST_P(Claim, TheOwnAddedTileLiesOnItsPeng)
+{
+    for (int at : {17, 12}) { // the last of the run, and one in the middle
+        SCOPED_TRACE(at);
+        Fresh();
+        Discard(1, 0x11);
+        SeatRecord& own = custom[0];
+        StageOwn({4, 5}, SlotPeng, true);
+        ActorSeat = 2;
+        Claim3(0, OpPeng, 0x11, 0x11, 0x11);
+        ASSERT_EQ(own.MeldEnd, 6);
+        own.Slots[at].Code = 0x11;
+        const int16_t added = own.Slots[at].Image;
+        std::vector<int16_t> expected;
+        std::map<int16_t, double> lefts;
+        for (int s = 7; s <= 17; ++s)
+            if (s != at) {
+                expected.push_back(own.Slots[s].Image);
+                lefts[own.Slots[s].Image] = Rect(own.Slots[s].Image).left() - (s > at ? CInt(48 * S()) : 0);
+            }
+        StageOwn({at}, SlotAddedGang, false);
+        GangChoices[0] = static_cast<int16_t>(at);
+        Claim3(0, OpAddedGang, 0, 0, 0x11);
+        EXPECT_EQ(own.sum, 10);
+        EXPECT_EQ(own.MeldEnd, 6);
+        EXPECT_EQ(own.FirstConcealed, 7);
+        EXPECT_EQ(RunImages(), expected);
+        for (int16_t image : expected)
+            EXPECT_EQ(Rect(image).left(), lefts[image]);
+        EXPECT_EQ(ClaimedDiscardImage, added);
+        EXPECT_EQ(ClaimedDiscard, 0x11);
+        EXPECT_EQ(Rect(added).topLeft(), QPointF(Rect(own.Slots[2].Image).left(), own.HandY - 18 * ScaleY + 29 * ScaleY));
+        EXPECT_EQ(Picture(added), Resource(General::TilePictureOf(0, 0x11)));
+        EXPECT_TRUE(OnTopOfTiles(added));
+        EXPECT_TRUE(SkipDiscardMove);
+        ExpectConsistent();
+    }
+}
+
+TEST_P(Claim, TheLeftSeatsAddedTileLiesOverTheMiddleOfItsSecondMeld)
+{
+    Discard(2, 0x29);
+    ActorSeat = 2;
+    Claim3(1, OpChi, 0x27, 0x28, 0x29);
+    Discard(3, 0x46);
+    ActorSeat = 1;
+    Claim3(1, OpPeng, 0x46, 0x46, 0x46);
+    SeatRecord& seat = custom[1];
+    ASSERT_EQ(seat.MeldEnd, 10);
+    const int sum = seat.sum;
+    const int16_t added = seat.Slots[seat.FirstConcealed + sum - 1].Image;
+    audio->ClearLog();
+    Claim3(1, OpAddedGang, 0, 0, 0x46);
+    EXPECT_EQ(seat.sum, sum - 1);
+    EXPECT_EQ(seat.MeldEnd, 10);
+    EXPECT_EQ(ClaimedDiscardImage, added);
+    EXPECT_EQ(ClaimedDiscard, 0x46);
+    EXPECT_EQ(Rect(added).topLeft(),
+              QPointF(seat.HandX - 30 * ScaleX, seat.HandY + 6 * (TileH[1] - 17 * ScaleY) - 17 * ScaleY));
+    EXPECT_EQ(Picture(added), Resource(General::TilePictureOf(1, 0x46)));
+    EXPECT_TRUE(f->MJ_Image(added).Visible());
+    EXPECT_EQ(f->Words.Picture().ResourceId(), CInt(Image_Resource::WordPicture[6]));
+    EXPECT_EQ(seat.RedCount + seat.WildCount, 0);
+    ExpectConsistent();
+}
+
+TEST_P(Claim, ATileWithNoPengIsSetAsideBesideTheHand)
+{
+    const struct {
+        int side;
+        int16_t code;
+        bool red;
+    } cases[] = {{3, 0x15, true}, {1, 0x15, true}, {1, 0x22, false}, {0, 0x15, true}, {2, 0x22, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.side * 1000 + c.code);
+        Fresh();
+        SeatRecord& seat = custom[c.side];
+        std::vector<int16_t> images;
+        for (int n = 0; n < 5; ++n) {
+            const int slot = c.side == 0 ? seat.FirstConcealed + seat.sum - 1 : 0;
+            if (c.side == 0) {
+                seat.Slots[slot].Code = c.code;
+                StageOwn({slot}, SlotAddedGang, false);
+                GangChoices[0] = static_cast<int16_t>(slot);
+            }
+            const int16_t image = c.side == 0 ? seat.Slots[slot].Image : seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
+            images.push_back(image);
+            Claim3(c.side, OpAddedGang, 0, 0, c.code);
+            ExpectConsistent();
+            const int k = std::min(n, 3);
+            const float x = seat.HandX, y = seat.HandY, sx = ScaleX, sy = ScaleY;
+            QPointF place;
+            if (c.red)
+                place = {c.side == 3 ? x - 10 * sx : x, y - k * 18 * sy};
+            else if (c.side == 1)
+                place = {x - 5 * sx, y + (TileH[1] - 17 * sy) - k * 18 * sy};
+            else
+                place = {static_cast<double>(seat.HandX - TileW[2]), y - k * 18 * sy};
+            EXPECT_EQ(Rect(image).topLeft(), place) << n;
+            EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(static_cast<int16_t>(c.side), c.code))) << n;
+            EXPECT_TRUE(f->MJ_Image(image).Visible());
+        }
+        EXPECT_EQ(c.red ? seat.RedCount : seat.WildCount, 4);
+        EXPECT_EQ(c.red ? seat.WildCount : seat.RedCount, 0);
+        if (c.red) {
+            EXPECT_EQ(seat.Slots[0].Image, images[0]);
+        }
+        if (c.side != 2) {
+            for (int k = 0; k < 4; ++k)
+                EXPECT_EQ(SpecialTileImages(c.side, (c.red ? 0 : 4) + k), images[k]) << k;
+        }
+        if (c.side == 3) {
+            // In front of the right hand, which the closing steps re-stack.
+            for (int k = 0; k < 4; ++k)
+                EXPECT_GT(At(images[k]), At(seat.Slots[seat.FirstConcealed].Image)) << k;
+        }
+    }
+}
+
 MJ_SEATED_CASES(Claim);
 
 } // namespace
