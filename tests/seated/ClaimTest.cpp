@@ -243,6 +243,33 @@ TEST_P(Claim, AClaimTileThatNamesNoTileIsLaidFaceDown)
     ExpectConsistent();
 }
 
+TEST_P(Claim, AFailingStepIsSkippedForAnotherSeatButRaisesForTheOwn)
+{
+    // A run reaching slot 20: the tile taken to its end has no slot 21.
+    Discard(1, 0x29);
+    SeatRecord& seat = custom[2];
+    for (int s = 16; s <= 20; ++s)
+        seat.Slots[s] = seat.Slots[4];
+    seat.sum = 17;
+    ActorSeat = 0;
+    EXPECT_NO_THROW(Claim3(2, OpPeng, 0x29, 0x29, 0x29));
+    // The steps after the failing one still ran.
+    EXPECT_EQ(seat.MeldEnd, 7);
+    EXPECT_EQ(Picture(seat.Slots[2].Image), Resource(General::TilePictureOf(2, 0x29)));
+    EXPECT_TRUE(f->Speak(1).Visible());
+
+    // The own chi whose closing-up reaches past slot 20 raises to the caller.
+    Fresh();
+    Discard(1, 0x29);
+    SeatRecord& own = custom[0];
+    for (int s = 17; s <= 20; ++s)
+        own.Slots[s] = own.Slots[16];
+    own.sum = 17;
+    StageOwn({6, 9}, SlotChi, true);
+    ChiChoices[0] = 6, ChiChoices[1] = 9;
+    EXPECT_THROW(Claim3(0, OpChi, 0x27, 0x28, 0x29), RuntimeError);
+}
+
 // ---- The announcement ------------------------------------------------------
 
 TEST_P(Claim, AnotherSeatsClaimShowsItsBubbleWordAndVoice)
