@@ -804,6 +804,21 @@ TEST_P(Claim, ATileWithNoPengIsSetAsideBesideTheHand)
             for (int k = 0; k < 4; ++k)
                 EXPECT_GT(At(images[k]), At(seat.Slots[seat.FirstConcealed].Image)) << k;
         }
+        if (c.side == 1) {
+            // The left seat's red dragons end in front, each over the one
+            // below it; its wild tiles lie behind the hand.
+            const int hand = At(seat.Slots[seat.FirstConcealed].Image);
+            for (int k = 0; k < 4; ++k) {
+                if (c.red) {
+                    EXPECT_GT(At(images[k]), hand) << k;
+                    if (k > 0) {
+                        EXPECT_GT(At(images[k]), At(images[k - 1])) << k;
+                    }
+                } else {
+                    EXPECT_LT(At(images[k]), hand) << k;
+                }
+            }
+        }
     }
 }
 
