@@ -50,4 +50,26 @@ void DrawFromWall(uint8_t seatMask, uint8_t count, const VbArray<int16_t, Lo, Hi
 // holds no tile to turn up.
 void RevealWallTail(const VbArray<uint8_t, 0, 100>& block);
 
+// The three tile codes of a claim, in meld order.
+using ClaimTiles = VbArray<int16_t, 0, 2>;
+
+// A claim the server reports: `op` (OpPass .. OpHu) by the seat `seatMask`
+// (low four bits; anything but one seat changes nothing) with `tiles`.
+// Another seat's claim is announced (bubble, word, voice, the bubble's hide
+// armed) and its tiles go from the hand into its meld row; from the word on,
+// a failing step is skipped. The own claim was staged into the meld slots by
+// the claim sender; it is laid out only when the staging matches, and a
+// failing step raises. The first hu of a hand marks the winner on the score
+// sheet, and an own win on a discard brings the tile beside the hand.
+void ApplyPlayerOperation(int16_t op, uint8_t seatMask, const ClaimTiles& tiles);
+
+// The own meld layouts, called once the claim is confirmed: the staged meld
+// slots are drawn in the meld row and the concealed run closes up. The caller
+// updates the counters.
+void LayOwnChi(int16_t slotA, int16_t slotB, const ClaimTiles& tiles);
+void LayOwnPeng(const ClaimTiles& tiles);
+void LayOwnExposedGang(int16_t slot, const ClaimTiles& tiles);
+void LayOwnConcealedGang(int16_t slot, const ClaimTiles& tiles);
+void LayOwnAddedGang(int16_t slot);
+
 } // namespace mj::Operate

@@ -17,8 +17,8 @@ using mjtest::SeatedTable;
 namespace {
 
 // Server codes this hand uses.
-constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodeRevealWallTail = 8,
-                  CodeWildTile = 14, CodeSeatTiles = 15;
+constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
+                  CodeRevealWallTail = 8, CodeWildTile = 14, CodeSeatTiles = 15;
 
 QList<QByteArray> HandFrames()
 {
@@ -71,10 +71,25 @@ protected:
             Operate::DrawFromWall(info.Seat, 1, info.value);
             break;
         case CodeDiscard:
+            lastDiscarder = info.Seat & 15;
             if ((info.Seat & 15) == custom[0].SeatMask)
                 ParkOwnTile(info.value[3]);
             Operate::ShowDiscard(info.Seat & 15, info.value[3]);
             break;
+        case CodePlayerOperation: {
+            Operate::ClaimTiles tiles;
+            for (int k = 0; k <= 2; ++k)
+                tiles[k] = info.value[k + 1] & 0xFF;
+            // The claimer's place after the discarder: where the claimed
+            // tile goes in the meld.
+            const int d = (General::MaskToIndex(info.Seat & 15) + 4 - General::MaskToIndex(lastDiscarder)) & 3;
+            ActorSeat = static_cast<int16_t>(d == 1 ? 2 : d == 2 ? 1 : 0);
+            if ((info.Seat & 15) == custom[0].SeatMask)
+                StageOwnClaim(info.value[0] & 0xFF, tiles);
+            Operate::ApplyPlayerOperation(info.value[0] & 0xFF, info.Seat & 15, tiles);
+            ++claims;
+            break;
+        }
         case CodeWildTile:
             WildTile = info.value[2] & 0xFF;
             break;
@@ -92,6 +107,71 @@ protected:
             break;
         }
     }
+    // The own claim as the claim senders stage it before the request goes
+    // out: the hand tiles (and the parked discard) copied into the next
+    // meld's slots, the chosen slots in ChiChoices or GangChoices.
+    void StageOwnClaim(int16_t op, const Operate::ClaimTiles& tiles)
+    {
+        SeatRecord& own = custom[0];
+        const int me = own.MeldEnd, first = own.FirstConcealed;
+        // The first slot of `count` equal tiles of `code` in the run.
+        auto find = [&](int16_t code, int count) {
+            for (int j = first; j + count - 1 < first + own.sum; ++j) {
+                bool all = true;
+                for (int k = 0; k < count; ++k)
+                    all = all && own.Slots[j + k].Code == code;
+                if (all)
+                    return j;
+            }
+            ADD_FAILURE() << "no " << count << " own tiles " << code;
+            return first;
+        };
+        auto copy = [&](int to, int from, int16_t state) {
+            own.Slots[to] = own.Slots[from];
+            own.Slots[to].State = state;
+        };
+        switch (op) {
+        case OpChi: {
+            // The two hand tiles are the claim's tiles other than the discard.
+            std::vector<int16_t> hand;
+            bool skipped = false;
+            for (int k = 0; k <= 2; ++k) {
+                if (!skipped && tiles[k] == ClaimedDiscard)
+                    skipped = true;
+                else
+                    hand.push_back(tiles[k]);
+            }
+            ChiChoices[0] = static_cast<int16_t>(find(hand[0], 1));
+            ChiChoices[1] = static_cast<int16_t>(find(hand[1], 1));
+            copy(me - 2, ChiChoices[0], SlotChi);
+            copy(me - 1, ChiChoices[1], SlotChi);
+            own.Slots[me] = TileSlot{SlotChi, ClaimedDiscard, ClaimedDiscardImage};
+            break;
+        }
+        case OpPeng: {
+            const int j = find(tiles[0], 2);
+            copy(me - 2, j, SlotPeng);
+            copy(me - 1, j + 1, SlotPeng);
+            own.Slots[me] = TileSlot{SlotPeng, tiles[0], ClaimedDiscardImage};
+            break;
+        }
+        case OpExposedGang:
+        case OpConcealedGang: {
+            // The hand is in display order, equal tiles side by side.
+            Operate::SortHand(0, own.sum);
+            GangChoices[0] = static_cast<int16_t>(find(tiles[0], op == OpExposedGang ? 3 : 4));
+            for (int k = 0; k <= 2; ++k)
+                copy(me - 2 + k, GangChoices[0] + k, op == OpExposedGang ? SlotExposedGang : SlotConcealedGang);
+            break;
+        }
+        case OpAddedGang:
+            GangChoices[0] = static_cast<int16_t>(find(tiles[2], 1));
+            copy(me - 2, GangChoices[0], SlotAddedGang);
+            break;
+        default:
+            break;
+        }
+    }
     // The player's click on the own tile the server then reports.
     void ParkOwnTile(int16_t code)
     {
@@ -103,6 +183,8 @@ protected:
             }
         ADD_FAILURE() << "no own tile " << code;
     }
+    uint8_t lastDiscarder = 0;
+    int claims = 0;
     bool Screenshot(const char* when)
     {
         const QString path = mjtest::ArtifactDir()
@@ -133,30 +215,41 @@ TEST_P(ScriptedHand, TheDemonstrationHandKeepsTheTableConsistentFrameByFrame)
         discards += info.Code == CodeDiscard ? 1 : 0;
         ExpectConsistent(qPrintable(QStringLiteral("frame %1, code %2").arg(n).arg(info.Code)));
     }
-    EXPECT_EQ(discards, 36);
+    EXPECT_EQ(discards, 45);
+    EXPECT_EQ(claims, 7);
     if (shots) {
         EXPECT_TRUE(midHandShot);
         EXPECT_TRUE(Screenshot("end"));
     }
 
-    // The wall gave 48 dealt tiles, 40 draws and 3 turned up.
-    EXPECT_EQ(Operate::WallTilesLeft(), 136 - 48 - 40 - 3);
-    // Every other hand is in, sorted and face up.
+    // The wall gave 48 dealt tiles, 50 draws (4 of them replacements from
+    // its end) and 3 turned up.
+    EXPECT_EQ(Operate::WallTilesLeft(), 136 - 48 - 50 - 3);
+    // Every seat made one meld and kept ten concealed tiles; every other
+    // hand is in, sorted and face up.
+    EXPECT_EQ(custom[0].MeldEnd, 6);
+    EXPECT_EQ(custom[0].sum, 10);
     for (int side = 1; side <= 3; ++side) {
         SCOPED_TRACE(side);
         const SeatRecord& seat = custom[side];
+        EXPECT_EQ(seat.MeldEnd, 7);
         EXPECT_EQ(seat.sum, 0);
-        for (int p = 0; p < 13; ++p) {
+        for (int p = 0; p < 10; ++p) {
             const TileSlot& slot = seat.Slots[seat.FirstConcealed + p];
             EXPECT_NE(HiddenTiles(side, p), 0) << p;
             EXPECT_EQ(Picture(slot.Image), Resource(General::TilePictureOf(static_cast<int16_t>(side), slot.Code)))
                 << p;
         }
     }
-    EXPECT_EQ(custom[0].sum, 13);
+    // Seat 8 set a red dragon aside; seat 4's concealed gang is recorded
+    // unless it is the own; seat 2 won.
+    const int seat8 = SideOfMask(ownMask(), 8), seat4 = SideOfMask(ownMask(), 4);
+    EXPECT_EQ(custom[seat8].RedCount, 1);
+    EXPECT_EQ(GangCount, seat4 == 0 ? 0 : 1);
+    EXPECT_EQ(WinnerSide, SideOfMask(ownMask(), 2));
     // The right pool took the right-hand seat's discards that a draw followed
-    // and one tile from the wall's end.
-    EXPECT_EQ(RightPoolCount, ownMask() == 1 ? 10 : 9);
+    // (not those claimed) and one tile from the wall's end.
+    EXPECT_EQ(RightPoolCount, ownMask() == 1 ? 12 : 11);
 }
 
 MJ_SEATED_CASES(ScriptedHand);
