@@ -247,7 +247,10 @@ struct MsgHeader {
     X(RoundResult, VbArray2<int16_t, 0, 3, 0, 102>)   /* by Side, row */          \
     X(RoundScores, VbArray<double, 0, 3>)                                         \
     X(SessionTotals, VbArray<double, 0, 3>)                                       \
-    X(SeatNameAvatar, VbArray<NameAvatar, 0, 3>)
+    X(SeatNameAvatar, VbArray<NameAvatar, 0, 3>)                                  \
+    X(VoicePackUsedFemale, VbArray<bool, 0, 5>) /* pack slots given at this table */ \
+    X(VoicePackUsedMale, VbArray<bool, 0, 5>)                                     \
+    X(SeatVoicePack, VbArray<QString, 0, 3>)    /* by Side */
 
 #define MJ_DECLARE_DATA_VARIABLE(name, ...) inline __VA_ARGS__ name{};
 MJ_DATA_VARIABLES(MJ_DECLARE_DATA_VARIABLE)
