@@ -6,7 +6,8 @@
 
 namespace mj {
 
-// Puts the window in the middle of the table picture of the table window.
+// Puts the window in the middle of the table picture of the table window;
+// without a table window it stays where it is.
 void CentreOverTable(Form& window);
 
 } // namespace mj

@@ -90,6 +90,13 @@ TEST_F(ResultForms, ScoreAndHeroLoadCentredOverTheTablePictureAndSemiTransparent
     }
 }
 
+TEST(ResultFormsAlone, LoadingWithoutATableWindowDoesNotBringOneUp)
+{
+    form<Score>();
+    form<Hero>();
+    EXPECT_FALSE(isLoaded<MainForm>());
+}
+
 TEST_F(ResultForms, APressOfEitherButtonDragsTheWindowFromItsDraggableParts)
 {
     Score& board = form<Score>();
