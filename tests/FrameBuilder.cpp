@@ -61,6 +61,11 @@ ServerFrame& ServerFrame::U32le(int offset, uint32_t value)
     return U16le(offset, value & 0xFFFF).U16le(offset + 2, value >> 16);
 }
 
+ServerFrame& ServerFrame::U64le(int offset, uint64_t value)
+{
+    return U32le(offset, static_cast<uint32_t>(value)).U32le(offset + 4, static_cast<uint32_t>(value >> 32));
+}
+
 ServerFrame& ServerFrame::U32be(int offset, uint32_t value)
 {
     return U16be(offset, value >> 16).U16be(offset + 2, value & 0xFFFF);
@@ -163,6 +168,33 @@ ContinuePrompt& ContinuePrompt::WealthRate(uint32_t rate)
     U32le(16, rate);
     return *this;
 }
+
+UserInfo::UserInfo(uint8_t seat)
+    : ServerFrame(20)
+{
+    ServerFrame::Seat(seat);
+}
+
+UserInfo& UserInfo::Name(const QString& name) { Text(16, name); return *this; }
+UserInfo& UserInfo::Face(const QByteArray& face) { Bytes(48, face.left(16)); return *this; }
+UserInfo& UserInfo::Sex(uint8_t sex) { Byte(64, sex); return *this; }
+UserInfo& UserInfo::Location(const QString& place) { Text(72, place); return *this; }
+UserInfo& UserInfo::Points(uint64_t points) { U64le(80, points); return *this; }
+UserInfo& UserInfo::Credit(uint64_t credit) { U64le(88, credit); return *this; }
+UserInfo& UserInfo::Coins(uint64_t coins) { U64le(96, coins); return *this; }
+UserInfo& UserInfo::Level(const QString& level) { Text(112, level); return *this; }
+UserInfo& UserInfo::Counts(int32_t logins, int32_t drops, int32_t wins, int32_t losses)
+{
+    U32le(152, static_cast<uint32_t>(logins)).U32le(156, static_cast<uint32_t>(drops));
+    U32le(160, static_cast<uint32_t>(wins)).U32le(164, static_cast<uint32_t>(losses));
+    return *this;
+}
+UserInfo& UserInfo::Account(const QByteArray& account) { Bytes(168, account.left(16)); return *this; }
+UserInfo& UserInfo::Tag(const QString& tag) { Text(184, tag); return *this; }
+UserInfo& UserInfo::Ready(uint8_t ready) { Byte(208, ready); return *this; }
+UserInfo& UserInfo::UserId(uint64_t id) { U64le(226, id); return *this; }
+UserInfo& UserInfo::WealthRate(uint32_t rate) { U32le(234, rate); return *this; }
+UserInfo& UserInfo::PropsSwitch(uint8_t value) { Byte(255, value); return *this; }
 
 ServerFrame Numbered(int code)
 {

@@ -27,6 +27,7 @@ public:
     ServerFrame& U16be(int offset, uint16_t value);
     ServerFrame& U32le(int offset, uint32_t value);
     ServerFrame& U32be(int offset, uint32_t value);
+    ServerFrame& U64le(int offset, uint64_t value);
     // The session token: bytes 260 (high byte) and 261.
     ServerFrame& Token(uint16_t token);
 
@@ -86,6 +87,29 @@ public:
     ContinuePrompt& ShowNow(uint8_t value = 1);
     // Bytes 16..19, little-endian: the room's wealth multiplier.
     ContinuePrompt& WealthRate(uint32_t rate);
+};
+
+// Code 20: one member's user information; the header seat is 15 (the own
+// player), 0 (another member without a seat mask) or a seat mask.
+class UserInfo : public ServerFrame {
+public:
+    explicit UserInfo(uint8_t seat);
+    UserInfo& Name(const QString& name);        // bytes 16..47, GBK
+    UserInfo& Face(const QByteArray& face);     // bytes 48..63
+    UserInfo& Sex(uint8_t sex);                 // byte 64
+    UserInfo& Location(const QString& place);   // bytes 72..79, GBK
+    UserInfo& Points(uint64_t points);          // bytes 80..87
+    UserInfo& Credit(uint64_t credit);          // bytes 88..95
+    UserInfo& Coins(uint64_t coins);            // bytes 96..103
+    UserInfo& Level(const QString& level);      // bytes 112..127, GBK
+    // Bytes 152..167: logins, drops, wins, losses, 32-bit little-endian.
+    UserInfo& Counts(int32_t logins, int32_t drops, int32_t wins, int32_t losses);
+    UserInfo& Account(const QByteArray& account); // bytes 168..183
+    UserInfo& Tag(const QString& tag);          // bytes 184..207, GBK
+    UserInfo& Ready(uint8_t ready = 1);         // byte 208
+    UserInfo& UserId(uint64_t id);              // bytes 226..233
+    UserInfo& WealthRate(uint32_t rate);        // bytes 234..237
+    UserInfo& PropsSwitch(uint8_t value);       // byte 255: 0 props allowed
 };
 
 // A frame of any code with only its code set and the body numbered 16, 17,

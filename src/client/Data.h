@@ -84,6 +84,13 @@ struct SeatRecord {
     int16_t WildCount = 0;      // wild tiles set aside
 };
 
+// The name and avatar of one seat as the score board and the hand history
+// show them (SeatNameAvatar, by Side).
+struct NameAvatar {
+    QString Name;
+    QString PicIndex; // index into AvatarPicture, as text
+};
+
 // The user information of one table member (Players, by Side).
 struct PlayerInfo {
     QString Name;
@@ -239,7 +246,11 @@ struct MsgHeader {
     X(AltKeyFlags, VbArray<int16_t, 0, 1>)                                        \
     X(RoundResult, VbArray2<int16_t, 0, 3, 0, 102>)   /* by Side, row */          \
     X(RoundScores, VbArray<double, 0, 3>)                                         \
-    X(SessionTotals, VbArray<double, 0, 3>)
+    X(SessionTotals, VbArray<double, 0, 3>)                                       \
+    X(SeatNameAvatar, VbArray<NameAvatar, 0, 3>)                                  \
+    X(VoicePackUsedFemale, VbArray<bool, 0, 5>) /* pack slots given at this table */ \
+    X(VoicePackUsedMale, VbArray<bool, 0, 5>)                                     \
+    X(SeatVoicePack, VbArray<QString, 0, 3>)    /* by Side */
 
 #define MJ_DECLARE_DATA_VARIABLE(name, ...) inline __VA_ARGS__ name{};
 MJ_DATA_VARIABLES(MJ_DECLARE_DATA_VARIABLE)

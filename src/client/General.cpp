@@ -93,11 +93,14 @@ QString TileName(int16_t rank, int16_t suitBit)
 
 int32_t MinWealthRate()
 {
-    int32_t best = 0;
-    for (int32_t rate : SeatWealthRates)
+    // A multiplier is a count: all 32 bits read as an unsigned number.
+    uint32_t best = 0;
+    for (int32_t entry : SeatWealthRates) {
+        const auto rate = static_cast<uint32_t>(entry);
         if (rate > 0 && (best == 0 || rate < best))
             best = rate;
-    return best;
+    }
+    return static_cast<int32_t>(best);
 }
 
 } // namespace mj::General

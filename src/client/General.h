@@ -42,7 +42,8 @@ void AddWrappedText(Box& box, const QString& text, int16_t width);
 QString PadRight(const QString& text, int16_t width);
 // The name of a tile from its rank and suit bit; "" for an unknown suit.
 QString TileName(int16_t rank, int16_t suitBit);
-// The smallest positive entry of SeatWealthRates; 0 when none is positive.
+// The smallest entry of SeatWealthRates above 0, each read as an unsigned
+// 32-bit count; 0 when all are 0.
 int32_t MinWealthRate();
 
 // ---------------------------------------------------------------------------

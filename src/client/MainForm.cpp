@@ -311,6 +311,7 @@ MainForm::MainForm()
     WebBrowser2.OnNavigateError = [this] { WebBrowser2_NavigateError(); };
     WireShellEvents();
     WireKeyEvents();
+    WireSeatEvents();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);

@@ -171,12 +171,21 @@ public:
     // Avatars: a click picks the private-chat target, hovering shows the player card.
     void Tou_Click(int16_t& index);
     void Tou_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void Nid_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void Cash_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void Level_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    // The wealth plate's tooltip spells the multiplier out.
+    void Imgwealth_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void lbwealth_MouseMove(int16_t button, int16_t shift, float x, float y);
+    // The pointer over the bare table puts the player card away.
+    void Pic1_MouseMove(int16_t button, int16_t shift, float x, float y);
 
 private:
     // Connect the title-bar controls and the key-holding controls to their
     // event procedures; the constructor calls them.
     void WireShellEvents();
     void WireKeyEvents();
+    void WireSeatEvents();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

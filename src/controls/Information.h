@@ -1,4 +1,5 @@
-// The player card. Its controls come with the subsystem that owns it.
+// The player card: nine labelled values of one player, shown beside a seat
+// while the pointer rests on it.
 #pragma once
 
 #include "platform/Forms.h"
@@ -8,6 +9,11 @@ namespace mj {
 class Information : public Form {
 public:
     Information();
+
+    Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9;
+    ControlArray<Label> Inf; // the value beside Label(index + 1)
+
+    void Form_Load() override;
 };
 
 } // namespace mj

@@ -13,6 +13,11 @@ public:
     ControlArray<ListBox> State; // 0..3 the columns, 4..7 the final lines, by side
     ControlArray<Image> Tou;     // avatars by side
     ControlArray<Label> ID;      // names by side
+    ControlArray<Image> Image1;  // the close buttons of the background
+
+    void Form_Load() override;
+    void Form_MouseDown(int16_t button, int16_t shift, float x, float y) override;
+    void Image1_Click(int16_t index);
 };
 
 } // namespace mj

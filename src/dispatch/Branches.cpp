@@ -16,7 +16,6 @@ void HandleClaimOffer(MsgHeader&) {}
 void HandleHandScore(MsgHeader&) {}
 void HandleWildTile(MsgHeader&) {}
 void HandleScoreRow(MsgHeader&) {}
-void HandleUserInfo(MsgHeader&) {}
 void HandleMemberLeft(MsgHeader&) {}
 void HandleServerNotice(MsgHeader&) {}
 void HandleTableSnapshot(MsgHeader&) {}

@@ -70,7 +70,12 @@ void HandlePlayerReady(MsgHeader& header)
             }
         }
     }
-    // The other three are ready after a hand: the table is set up afresh.
+    CheckAllReady();
+}
+
+void CheckAllReady()
+{
+    MainForm& table = form<MainForm>();
     if (table.OK(1).Visible() && table.OK(2).Visible() && table.OK(3).Visible() && LoginDone > 0) {
         table.LoadButtonPicture(2, ContinuePicture);
         NewGame::ResetTableForRound();

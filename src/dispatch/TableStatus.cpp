@@ -17,16 +17,6 @@ enum TableStatusKind : int16_t {
     TableStatusBanker = 2,
 };
 
-// Four little-endian bytes of Msg from `first`, as the unsigned number they
-// write.
-uint32_t u32le(int first)
-{
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | Msg[first + i];
-    return v;
-}
-
 } // namespace
 
 void HandleTableStatus(MsgHeader& header)
@@ -60,7 +50,7 @@ void HandleBanker(MsgHeader& header)
     }
     // All four bytes are kept, so the reconnect frame carries back what the
     // server sent, whatever the top bit.
-    UserId = static_cast<int32_t>(u32le(268));
+    UserId = static_cast<int32_t>(MsgU32le(268));
     table.ImgShuffle.SetVisible(false);
     table.LblShuffle.SetVisible(false);
     table.WebBrowser2.SetVisible(false);
@@ -89,7 +79,7 @@ void HandleContinuePrompt(MsgHeader& header)
     }
     // Every prompt brings the room's multiplier; a room without one has none.
     if (WealthRate != 0)
-        WealthRate = static_cast<int32_t>(u32le(16));
+        WealthRate = static_cast<int32_t>(MsgU32le(16));
     ShowWealthRate();
 }
 
@@ -104,13 +94,18 @@ void ShowWealthRate()
     // The multiplier is a count: all 32 bits read as an unsigned number.
     const uint32_t rate = static_cast<uint32_t>(WealthRate);
     table.lbwealth.SetCaption(QString::number(rate));
-    const bool large = rate >= 100;
-    if (ScaleX < 1.0f)
-        table.lbwealth.SetFontSize(large ? 11 : 15);
-    else
-        table.lbwealth.SetFontSize(large ? 12 : 16);
+    SetWealthFontSize(rate);
     table.Imgwealth.SetVisible(true);
     table.lbwealth.SetVisible(true);
+}
+
+void SetWealthFontSize(uint32_t shown)
+{
+    const bool large = shown >= 100;
+    if (ScaleX < 1.0f)
+        form<MainForm>().lbwealth.SetFontSize(large ? 11 : 15);
+    else
+        form<MainForm>().lbwealth.SetFontSize(large ? 12 : 16);
 }
 
 } // namespace mj::Total

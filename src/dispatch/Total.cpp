@@ -66,6 +66,14 @@ void route(MsgHeader& header)
 
 } // namespace
 
+uint32_t MsgU32le(int first)
+{
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | Msg[first + i];
+    return v;
+}
+
 int16_t SideOf(uint8_t seat)
 {
     return SideOfMask(custom[0].SeatMask, seat & 15);

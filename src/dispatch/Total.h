@@ -9,6 +9,8 @@
 
 #include "client/Data.h"
 
+#include <functional>
+
 namespace mj::Total {
 
 // A member leaving resets the plug-in when a round has started since.
@@ -61,11 +63,25 @@ void HandleOtherCoins(MsgHeader& header);   // 92
 
 // ---- Shared by the branches --------------------------------------------------
 
+// Four little-endian bytes of Msg from `first`, as the unsigned number they
+// write.
+uint32_t MsgU32le(int first);
+// When the other three are ready after a hand, the table is set up afresh.
+void CheckAllReady();
+// The table is complete (four user informations after the seat names): the
+// seat-wind draw, the compass and the players' voice packs.
+void CompleteTable();
+// The random numbers of the voice-pack draw, from 0 up to but not including
+// 1. Empty: a generator seeded from the clock at each completion. Tests fix
+// the draws here.
+inline std::function<double()> VoicePackDraw;
 // The side of a frame's seat mask (its low four bits) as seen from the own seat.
 int16_t SideOf(uint8_t seat);
 // The wealth plate: the multiplier WealthRate in lbwealth, its font size by
 // the layout and the number's size; both hidden while the room has none.
 void ShowWealthRate();
+// The wealth plate's font size for the number it shows, by the layout.
+void SetWealthFontSize(uint32_t shown);
 // Plays sound effect `sound` (an entry of SoundFile) once, at full volume
 // when asked; nothing while sound effects are off.
 void PlayEffect(int16_t sound, bool fullVolume = false);

@@ -371,6 +371,15 @@ void Form::ZOrder(int16_t position)
         widget_->lower();
 }
 
+void Form::StartDrag()
+{
+    ++dragsStarted_;
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    if (widget_ && widget_->windowHandle())
+        widget_->windowHandle()->startSystemMove();
+}
+
 void Form::SetPicture(const mj::Picture& picture)
 {
     picture_ = picture;

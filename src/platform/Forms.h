@@ -82,6 +82,11 @@ public:
     void SetTopMost(bool value);
     // 0: in front of the other windows; 1: behind them.
     void ZOrder(int16_t position = 0);
+    // Lets the window system move the window with the mouse until the
+    // button is released (a press on a borderless window's own surface).
+    // Counted, since a window system may refuse: DragsStarted().
+    void StartDrag();
+    int DragsStarted() const { return dragsStarted_; }
 
     // Background picture, at its natural size in the top-left corner.
     const mj::Picture& Picture() const { return picture_; }
@@ -162,6 +167,7 @@ private:
     bool keyPreview_ = false;
     bool unloading_ = false;
     bool dismantled_ = false;
+    int dragsStarted_ = 0;
     std::vector<Timer*> timers_;
 };
 

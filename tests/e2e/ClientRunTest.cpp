@@ -269,6 +269,9 @@ TEST_F(ClientRun, TheDemoSessionKeepsItsTokensThroughAReconnection)
     EXPECT_EQ(sent.last(), QStringLiteral("16"));
     EXPECT_EQ(sent.count(QStringLiteral("16")), 1);
     EXPECT_EQ(hall.Lines().count(QStringLiteral("recv 0x303")), 1);
+    // The hall is minimised at start-up, and once more when the third member
+    // without a seat mask brought the table window up over it.
+    EXPECT_EQ(hall.Lines().count(QStringLiteral("minimize")), 2);
 }
 
 TEST_F(ClientRun, WithoutItsHallTheClientEnds)

@@ -80,7 +80,8 @@ TEST(MjServer, FramesAreByteExact)
     ServerProcess run(QStringLiteral(
         "# header and body items\n"
         "send 15 4 -2 300 0x7fff -32768 @20 u8:255 u16le:0x1234 u16be:0x1234 u32le:0x01020304"
-        " u32be:0x01020304 hex:00FFa5 gbk:\"中\\\"文\" @236 u32be:272 token:0A0B\n"
+        " u32be:0x01020304 hex:00FFa5 gbk:\"中\\\"文\" @236 u32be:272 token:0A0B @96 u64le:18446744073709551615"
+        " u64le:0x0102030405060708\n"
         "send 19 1 0 0 0 65535 text:系统提示 a \"b\" # c\n"
         "end\n"));
     Client client(run.Port());
@@ -93,6 +94,7 @@ TEST(MjServer, FramesAreByteExact)
         + Gbk::Encode(QStringLiteral("中\"文"));
     first.replace(20, body.size(), body);
     first.replace(236, 4, QByteArray::fromHex("00000110"));
+    first.replace(96, 16, QByteArray::fromHex("ffffffffffffffff" "0807060504030201"));
     first[260] = char(0x0A);
     first[261] = char(0x0B);
     EXPECT_EQ(client.received.left(FrameSize).toHex(), first.toHex());
@@ -271,6 +273,8 @@ TEST(MjServer, ScriptErrorsNameTheLineBeforeListening)
         {"send 1 1 0 0 0 0 hex:123\n", "line 1: hex: needs an even number"},
         {"send 1 1 0 0 0 0 gbk:\"open\n", "line 1: unterminated quoted text"},
         {"send 1 1 0 0 0 0 token:12\n", "line 1: token: needs four hex digits"},
+        {"send 1 1 0 0 0 0 u64le:18446744073709551616\n", "line 1: u64le: \"18446744073709551616\" is not a number"},
+        {"send 1 1 0 0 0 0 u64le:-1\n", "line 1: u64le: \"-1\" is not a number"},
         {"split 10\npause 5\n", "line 1: split must be followed"},
         {"split 272\nsend 1 1 0 0 0 0\n", "line 1: split: offset 272"},
         {"send 1 1 0 0 0 0\nrepeat 3\nsend 1 1 {i} 0 0 0\n", "line 2: repeat without endrepeat"},

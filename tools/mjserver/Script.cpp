@@ -133,6 +133,21 @@ QByteArray hexBytes(const QString& digits, int lineNo)
     return QByteArray::fromHex(digits.toLatin1());
 }
 
+// An unsigned 64-bit number, decimal or hexadecimal with 0x: the whole
+// range, so it is read apart from the signed numbers.
+unsigned long long unsigned64(const QString& text, const QString& what, int lineNo)
+{
+    bool ok = false;
+    unsigned long long v = 0;
+    if (text.startsWith(u"0x", Qt::CaseInsensitive))
+        v = text.mid(2).toULongLong(&ok, 16);
+    else if (!text.isEmpty() && text[0].isDigit())
+        v = text.toULongLong(&ok, 10);
+    if (!ok)
+        fail(lineNo, QStringLiteral("%1: \"%2\" is not a number from 0 to 2^64-1").arg(what, text));
+    return v;
+}
+
 QByteArray littleEndian(unsigned long long v, int size)
 {
     QByteArray b;
@@ -198,6 +213,8 @@ QByteArray parseSend(const QList<Word>& words, int lineNo)
             put(bigEndian(number(arg, 0, 0xFFFF, QStringLiteral("u16be"), lineNo), 2), QStringLiteral("u16be:"));
         } else if (head.startsWith(u"u32le:")) {
             put(littleEndian(number(arg, 0, 0xFFFFFFFFLL, QStringLiteral("u32le"), lineNo), 4), QStringLiteral("u32le:"));
+        } else if (head.startsWith(u"u64le:")) {
+            put(littleEndian(unsigned64(arg, QStringLiteral("u64le"), lineNo), 8), QStringLiteral("u64le:"));
         } else if (head.startsWith(u"u32be:")) {
             put(bigEndian(number(arg, 0, 0xFFFFFFFFLL, QStringLiteral("u32be"), lineNo), 4), QStringLiteral("u32be:"));
         } else if (head.startsWith(u"token:")) {

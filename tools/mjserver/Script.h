@@ -15,7 +15,7 @@
 //         text:"..."     the quoted form, which other items may follow;
 //         gbk:"..."      the same as the quoted text form.
 //                        Inside quotes \" is a quote and \\ a backslash.
-//         u8:N u16le:N u16be:N u32le:N u32be:N   unsigned numbers
+//         u8:N u16le:N u16be:N u32le:N u32be:N u64le:N   unsigned numbers
 //         token:HHHH     bytes 260 and 261 (four hex digits, 260 first)
 //       Writing past byte 271 is an error.
 //   split OFF[,OFF...] [gap MS]
