@@ -196,6 +196,13 @@ UserInfo& UserInfo::UserId(uint64_t id) { U64le(226, id); return *this; }
 UserInfo& UserInfo::WealthRate(uint32_t rate) { U32le(234, rate); return *this; }
 UserInfo& UserInfo::PropsSwitch(uint8_t value) { Byte(255, value); return *this; }
 
+ServerFrame WithHeader(int code, uint8_t seat, uint16_t v0, uint16_t v1, uint16_t v2, uint16_t v3)
+{
+    ServerFrame frame(code);
+    frame.Seat(seat).Value(0, v0).Value(1, v1).Value(2, v2).Value(3, v3);
+    return frame;
+}
+
 ServerFrame Numbered(int code)
 {
     ServerFrame frame(code);

@@ -112,6 +112,10 @@ public:
     UserInfo& PropsSwitch(uint8_t value);       // byte 255: 0 props allowed
 };
 
+// A frame of any code with its header set: the seat (byte 6) and the four
+// values, as the tile events, the round start and the claim offer carry them.
+ServerFrame WithHeader(int code, uint8_t seat, uint16_t v0 = 0, uint16_t v1 = 0, uint16_t v2 = 0, uint16_t v3 = 0);
+
 // A frame of any code with only its code set and the body numbered 16, 17,
 // 18 ... (bytes 16..259), so that a test can see it arrive unchanged.
 ServerFrame Numbered(int code);

@@ -223,6 +223,8 @@ struct MsgHeader {
     X(WallRevealSide, int16_t)                                                    \
     X(BankerMask, uint8_t)                                                        \
     X(Dice, VbArray<int16_t, 0, 1>)                                               \
+    X(DiceDouble, int16_t)      /* the round's dice doubling: 0 off */            \
+    X(WealthText, QString)      /* the wealth plate's caption at the round start */ \
     X(WealthRate, int32_t)                                                        \
     X(SeatWealthRates, VbArray<int32_t, 0, 3>)                                    \
     X(ButtonUsed, VbArray<bool, 0, 8>)                                            \

@@ -11,7 +11,6 @@ void HandleDraw(MsgHeader&) {}
 void HandlePlayerOperation(MsgHeader&) {}
 void HandleRevealWallTail(MsgHeader&) {}
 void HandleRevealHands(MsgHeader&) {}
-void HandleRoundStart(MsgHeader&) {}
 void HandleClaimOffer(MsgHeader&) {}
 void HandleHandScore(MsgHeader&) {}
 void HandleWildTile(MsgHeader&) {}
@@ -19,7 +18,6 @@ void HandleScoreRow(MsgHeader&) {}
 void HandleMemberLeft(MsgHeader&) {}
 void HandleServerNotice(MsgHeader&) {}
 void HandleTableSnapshot(MsgHeader&) {}
-void HandleBankerDice(MsgHeader&) {}
 void HandleOwnCoins(MsgHeader&) {}
 void HandleOtherCoins(MsgHeader&) {}
 void HandlePlayersGone(MsgHeader&) {}

@@ -82,6 +82,12 @@ int16_t SideOf(uint8_t seat);
 void ShowWealthRate();
 // The wealth plate's font size for the number it shows, by the layout.
 void SetWealthFontSize(uint32_t shown);
+// Where the wall breaks for the banker's side (0 to 3) and the four dice:
+// `head` the upper tile of the stack drawing starts at, `tail` the upper
+// tile of the stack before it. Both are wall positions 0 to 135 whatever the
+// dice; legal dice count walls from the banker's side with the first throw
+// and stacks with all four.
+void WallBreak(int16_t bankerSide, const VbArray<int16_t, 0, 3>& dice, int16_t& head, int16_t& tail);
 // Plays sound effect `sound` (an entry of SoundFile) once, at full volume
 // when asked; nothing while sound effects are off.
 void PlayEffect(int16_t sound, bool fullVolume = false);
