@@ -5,15 +5,8 @@
 
 namespace mj::Total {
 
-void HandleDeal(MsgHeader&) {}
-void HandleDiscard(MsgHeader&) {}
-void HandleDraw(MsgHeader&) {}
-void HandlePlayerOperation(MsgHeader&) {}
-void HandleRevealWallTail(MsgHeader&) {}
-void HandleRevealHands(MsgHeader&) {}
 void HandleClaimOffer(MsgHeader&) {}
 void HandleHandScore(MsgHeader&) {}
-void HandleWildTile(MsgHeader&) {}
 void HandleScoreRow(MsgHeader&) {}
 void HandleMemberLeft(MsgHeader&) {}
 void HandleServerNotice(MsgHeader&) {}
