@@ -5,7 +5,6 @@
 
 namespace mj::Total {
 
-void HandleClaimOffer(MsgHeader&) {}
 void HandleHandScore(MsgHeader&) {}
 void HandleScoreRow(MsgHeader&) {}
 void HandleMemberLeft(MsgHeader&) {}
