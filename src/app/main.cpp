@@ -2,6 +2,7 @@
 // table window's load event brings everything up, and from then on the
 // client runs in its event loop until a path ends the program.
 #include "client/Api.h"
+#include "client/Data.h"
 #include "client/MainForm.h"
 #include "platform/Application.h"
 #include "platform/Screen.h"
@@ -10,15 +11,108 @@
 #include <QFile>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 // For demonstrations without a display: with MJ_SCREENSHOT_DIR set, the
 // table window is saved as table-<width>x<height>.png in that folder a few
 // seconds after start-up (MJ_SCREENSHOT_DELAY_MS, default 3000).
+// Saves the table window as <name>.png in `dir`, written aside and then
+// renamed, so a watcher never sees half a file.
+void saveTable(const QString& dir, const QString& name)
+{
+    QDir().mkpath(dir);
+    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    if (mj::form<mj::MainForm>().SaveImage(part)) {
+        QFile::remove(path);
+        QFile::rename(part, path);
+    }
+}
+
+// With MJ_SCREENSHOT_MOMENTS as well (names from the list below, separated
+// by commas), the table is saved as table-<width>x<height>-<name>.png the
+// first time each moment of a hand is seen, looking every 50 ms while the
+// event loop runs, instead of once after the delay.
+struct Moment {
+    const char* name;
+    bool (*seen)();
+};
+const Moment Moments[] = {
+    // Every hand dealt: thirteen tiles or more in each.
+    {"dealt",
+     [] {
+         for (int side = 0; side <= 3; ++side)
+             if (mj::custom[side].sum < 13)
+                 return false;
+         return mj::RoundNo > 0;
+     }},
+    // Claim buttons offered to the player, with the turn clock.
+    {"offer",
+     [] {
+         mj::MainForm& f = mj::form<mj::MainForm>();
+         return f.Time_Img.Visible() && f.Operation(4).Visible() && mj::ClaimButtonState[4] == 2;
+     }},
+    // A follow-the-dealer bubble.
+    {"bubble",
+     [] {
+         mj::MainForm& f = mj::form<mj::MainForm>();
+         for (int i = 0; i <= 2; ++i)
+             if (f.tsSpeak(i).Visible())
+                 return true;
+         return false;
+     }},
+    // Another seat's first claimed meld.
+    {"meld",
+     [] {
+         for (int side = 1; side <= 3; ++side)
+             if (mj::custom[side].MeldEnd > 4)
+                 return true;
+         return false;
+     }},
+    // The hand is over: the hands shown and the next hand's prompt come.
+    {"shown", [] { return mj::RoundNo > 0 && !mj::GameRunning; }},
+};
+
+bool watchMoments(const QString& dir)
+{
+    const QStringList wanted = qEnvironmentVariable("MJ_SCREENSHOT_MOMENTS").split(u',', Qt::SkipEmptyParts);
+    if (wanted.isEmpty())
+        return false;
+    auto* timer = new QTimer(qApp);
+    auto taken = std::make_shared<QStringList>();
+    QObject::connect(timer, &QTimer::timeout, [dir, wanted, taken] {
+        if (!mj::isLoaded<mj::MainForm>())
+            return;
+        for (const Moment& m : Moments) {
+            const QString name = QString::fromLatin1(m.name);
+            if (!wanted.contains(name) || taken->contains(name))
+                continue;
+            try {
+                if (!m.seen())
+                    continue;
+            } catch (const mj::RuntimeError&) {
+                continue; // a control not made yet: not this moment
+            }
+            taken->append(name);
+            saveTable(dir, QStringLiteral("table-%1x%2-%3")
+                               .arg(mj::Screen::WidthPixels())
+                               .arg(mj::Screen::HeightPixels())
+                               .arg(name));
+        }
+    });
+    timer->start(50);
+    return true;
+}
+
 void scheduleScreenshot()
 {
     const QString dir = qEnvironmentVariable("MJ_SCREENSHOT_DIR");
     if (dir.isEmpty())
+        return;
+    if (watchMoments(dir))
         return;
     bool ok = false;
     int delay = qEnvironmentVariableIntValue("MJ_SCREENSHOT_DELAY_MS", &ok);
@@ -27,16 +121,7 @@ void scheduleScreenshot()
     QTimer::singleShot(delay, [dir] {
         if (!mj::isLoaded<mj::MainForm>())
             return;
-        QDir().mkpath(dir);
-        const QString name = QStringLiteral("table-%1x%2.png").arg(mj::Screen::WidthPixels()).arg(mj::Screen::HeightPixels());
-        // Written aside and then renamed, so a watcher never sees half a file.
-        const QString path = QDir(dir).filePath(name);
-        const QString part = path + QStringLiteral(".part");
-        QFile::remove(part);
-        if (mj::form<mj::MainForm>().SaveImage(part)) {
-            QFile::remove(path);
-            QFile::rename(part, path);
-        }
+        saveTable(dir, QStringLiteral("table-%1x%2").arg(mj::Screen::WidthPixels()).arg(mj::Screen::HeightPixels()));
     });
 }
 

@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -272,6 +275,93 @@ TEST_F(ClientRun, TheDemoSessionKeepsItsTokensThroughAReconnection)
     // The hall is minimised at start-up, and once more when the third member
     // without a seat mask brought the table window up over it.
     EXPECT_EQ(hall.Lines().count(QStringLiteral("minimize")), 2);
+}
+
+// The demonstration's whole script, the real client playing its hand at
+// both screen sizes at once: the walls, the dice doubling, the deal, the
+// follow-the-dealer bubble, an offer to the own seat that times out, the
+// claims, the wall's end and the hands shown. The client keeps a screenshot
+// of each of those moments; it sends nothing of its own during the hand.
+TEST_F(ClientRun, TheDemoHandIsPlayedFromTheServersFrames)
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString script = QString::fromUtf8(file.readAll());
+    const QStringList moments = {QStringLiteral("dealt"), QStringLiteral("offer"), QStringLiteral("bubble"),
+                                 QStringLiteral("meld"), QStringLiteral("shown")};
+
+    struct Run {
+        QString size;
+        std::unique_ptr<ServerProcess> server;
+        ToolProcess hall;
+        int started = -1; // the hall's line of the round start
+    };
+    Run runs[2];
+    runs[0].size = QStringLiteral("1024x768");
+    runs[1].size = QStringLiteral("800x600");
+    const QString shots = mjtest::ArtifactDir();
+    for (Run& run : runs) {
+        for (const QString& m : moments)
+            QFile::remove(QStringLiteral("%1/table-%2-%3.png").arg(shots, run.size, m));
+        const QString sock = tmp.filePath(QStringLiteral("sock-") + run.size);
+        ASSERT_TRUE(QDir().mkpath(sock));
+        QProcessEnvironment e = env;
+        e.insert(QStringLiteral("TMPDIR"), sock);
+        e.insert(QStringLiteral("MJ_INSTANCE_LOCK"), tmp.filePath(QStringLiteral("lock-") + run.size));
+        e.insert(QStringLiteral("MJ_SCREEN_SIZE"), run.size);
+        e.insert(QStringLiteral("MJ_SCREENSHOT_DIR"), shots);
+        e.insert(QStringLiteral("MJ_SCREENSHOT_MOMENTS"), moments.join(u','));
+        run.server = std::make_unique<ServerProcess>(script);
+        ASSERT_GT(run.server->Port(), 0) << qPrintable(run.server->Errors());
+        const QString title = QStringLiteral("测试大厅 one");
+        ASSERT_TRUE(run.hall.Start(QStringLiteral("mjhall"),
+                                   {QStringLiteral("--title"), title, QStringLiteral("--exec"), client,
+                                    QStringLiteral("--line"), lineFor(run.server->Port(), title)},
+                                   e));
+        ASSERT_GE(run.hall.WaitForLine(QStringLiteral("listening")), 0);
+    }
+
+    for (Run& run : runs) {
+        SCOPED_TRACE(qPrintable(run.size));
+        run.started = run.hall.WaitForLine(QStringLiteral("recv 0x467"), 120000);
+        ASSERT_GE(run.started, 0) << qPrintable(run.hall.Errors());
+    }
+    // The hall asks whether a hand runs until the client says none does:
+    // the prompt after the hand has been handled, and every frame before it.
+    for (Run& run : runs) {
+        SCOPED_TRACE(qPrintable(run.size));
+        int free = -1;
+        for (int i = 0; i < 240 && free < 0; ++i) {
+            run.hall.Send(QStringLiteral("post 0x465"));
+            free = run.hall.WaitForLine(QStringLiteral("recv 0x400"), 500, run.started);
+        }
+        ASSERT_GE(free, 0) << qPrintable(run.hall.Errors());
+        EXPECT_EQ(run.hall.Lines().count(QStringLiteral("recv 0x467")), 1);
+        EXPECT_LT(run.hall.WaitForLine(QStringLiteral("exit "), 10), 0) << "the client ended";
+        // Every moment was seen, at the window's size.
+        const QStringList wh = run.size.split(u'x');
+        const QSize expected(wh[0].toInt(), wh[1].toInt());
+        for (const QString& m : moments) {
+            const QString path = QStringLiteral("%1/table-%2-%3.png").arg(shots, run.size, m);
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return QFile::exists(path); }, 10000)) << qPrintable(m);
+            EXPECT_EQ(QImage(path).size(), expected) << qPrintable(m);
+        }
+    }
+
+    // Leaving now takes the player off the seat; what the client sent: the
+    // login, keep-alives, the reconnection and the leave, nothing in the hand.
+    for (Run& run : runs) {
+        SCOPED_TRACE(qPrintable(run.size));
+        run.hall.Send(QStringLiteral("post 0x400"));
+        ASSERT_GE(run.server->WaitForLine(QStringLiteral("closed 2"), 20000), 0) << qPrintable(run.hall.Errors());
+        QStringList codes;
+        for (const QString& line : run.server->Received())
+            codes << QString::number(static_cast<uint8_t>(frameOf(line)[3]));
+        codes.removeDuplicates();
+        codes.sort();
+        EXPECT_EQ(codes, (QStringList{QStringLiteral("16"), QStringLiteral("18"), QStringLiteral("24"),
+                                      QStringLiteral("28")}));
+    }
 }
 
 TEST_F(ClientRun, WithoutItsHallTheClientEnds)
