@@ -238,6 +238,22 @@ TEST_P(TileEvents, TheDealAndTheDrawsReachTheHandsAndADrawStopsTheCountdown)
     ExpectConsistent("after the wall's end");
 }
 
+TEST_P(TileEvents, TheDealAndTheDiscardsPlayTheirSoundsWhileSoundsAreOn)
+{
+    const QString deal = Mod_Resource::SoundFile[3], discard = Mod_Resource::SoundFile[2];
+    const qsizetype start = Played().size(); // the wall building's
+    mjtest::Dispatch(frames::WithHeader(CodeDeal, MaskOf(1)).Bytes(16, QByteArray::fromHex("111213141516172122232425")));
+    EXPECT_EQ(Played().mid(start), QStringList{deal});
+    mjtest::Dispatch(frames::WithHeader(CodeDiscard, MaskOf(1), 0, 0, 0, 0x25));
+    ASSERT_EQ(Played().size(), start + 3);
+    EXPECT_EQ(Played()[start + 1], discard); // then the discarder's voice
+    Mod_Sound::FunctionSoundOn = false;
+    const qsizetype before = audio->Log().size();
+    mjtest::Dispatch(frames::WithHeader(CodeDeal, MaskOf(2)).Bytes(16, QByteArray::fromHex("111213141516172122232425")));
+    mjtest::Dispatch(frames::WithHeader(CodeDiscard, MaskOf(2), 0, 0, 0, 0x25));
+    EXPECT_EQ(audio->Log().size(), before);
+}
+
 TEST_P(TileEvents, ATileEventForNoOneSeatIsDroppedWhole)
 {
     mjtest::Dispatch(frames::WithHeader(CodeDiscard, MaskOf(1), 0, 0, 0, 0x11));
