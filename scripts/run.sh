@@ -65,15 +65,18 @@ fi
 
 shots="$here/screenshots"
 mkdir -p "$shots"
-export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_DELAY_MS=25000
+# The client keeps a screenshot of each moment of the demonstration's hand;
+# the hands shown come last.
+moments="dealt offer bubble meld shown"
+export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_MOMENTS="${moments// /,}"
 for size in 1024x768 800x600; do
-  rm -f "$shots/table-$size.png"
+  for m in $moments; do rm -f "$shots/table-$size-$m.png"; done
   run_once "$size"
-  for _ in $(seq 1 600); do
-    [ -f "$shots/table-$size.png" ] && break
+  for _ in $(seq 1 1800); do
+    [ -f "$shots/table-$size-shown.png" ] && break
     sleep 0.1
   done
-  if [ ! -f "$shots/table-$size.png" ]; then
+  if [ ! -f "$shots/table-$size-shown.png" ]; then
     echo "no screenshot at $size; the client said:" >&2
     cat "$work/hall.err" >&2
     exit 1
@@ -82,4 +85,7 @@ for size in 1024x768 800x600; do
   cleanup
   pids=()
 done
-echo "Screenshots of the table window: $shots/table-1024x768.png and $shots/table-800x600.png"
+echo "Screenshots of the table window in $shots:"
+for size in 1024x768 800x600; do
+  for m in $moments; do echo "  table-$size-$m.png"; done
+done
