@@ -175,6 +175,25 @@ TEST_F(RoundStart, AHandBeginsOnACleanTable)
     EXPECT_EQ(hallLog().count(QStringLiteral("0x467")), 2);
 }
 
+// A seated table was reset on the ready path before the hand; an
+// onlooker's is reset here.
+TEST_F(RoundStart, OnlyAnOnlookersTableIsResetByTheRoundStart)
+{
+    for (const bool watch : {false, true}) {
+        SCOPED_TRACE(watch ? "watch mode" : "seated");
+        WatchMode = watch;
+        TableResetDone = false;
+        custom[1].sum = 5;
+        custom[1].Slots[4] = TileSlot{SlotInHand, 0x25, 17};
+        mjtest::Dispatch(Start(4, 3, 4, 2, 5));
+        EXPECT_EQ(TableResetDone, watch);
+        EXPECT_EQ(custom[1].sum, watch ? 0 : 5);
+        EXPECT_EQ(custom[1].Slots[4].State, watch ? SlotEmpty : SlotInHand);
+        EXPECT_TRUE(custom[0].IsBanker);
+    }
+    WatchMode = false;
+}
+
 TEST_F(RoundStart, ABankerWhoIsNotAtTheTableEndsTheGame)
 {
     for (const uint8_t banker : {uint8_t{0}, uint8_t{3}, uint8_t{16}}) {
