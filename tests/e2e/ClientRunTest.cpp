@@ -331,7 +331,7 @@ TEST_F(ClientRun, TheDemoHandIsPlayedFromTheServersFrames)
     for (Run& run : runs) {
         SCOPED_TRACE(qPrintable(run.size));
         int free = -1;
-        for (int i = 0; i < 240 && free < 0; ++i) {
+        for (int i = 0; i < 480 && free < 0; ++i) {
             run.hall.Send(QStringLiteral("post 0x465"));
             free = run.hall.WaitForLine(QStringLiteral("recv 0x400"), 500, run.started);
         }
