@@ -2,32 +2,13 @@
 // spots on the location bar, and the phrases sent to mjserver over loopback
 // as chat frames, checked byte by byte, with the own voice line of a voiced
 // phrase.
-#include "FakeHall.h"
-#include "ServerProcess.h"
-#include "TableSupport.h"
-#include "TestSupport.h"
+#include "LinkedTable.h"
 
-#include "client/Data.h"
-#include "client/MainForm.h"
-#include "client/Mod_Resource.h"
-#include "client/Mod_Proxy.h"
 #include "client/Mod_Sound.h"
-#include "client/SoftTimer.h"
-#include "client/Total.h"
-#include "platform/Audio.h"
-#include "platform/Clock.h"
-#include "platform/Gbk.h"
-#include "platform/Program.h"
-#include "platform/Winsock.h"
 #include "social/Talk.h"
 #include "social/huifu.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace mj;
 using mjtest::PumpUntil;
@@ -63,17 +44,12 @@ void DoubleClickRow(ListBox& list, int row)
     mjtest::SendMouse(viewport, QEvent::MouseButtonRelease, at);
 }
 
-class QuickPhrases : public ::testing::Test {
+class QuickPhrases : public ::testing::Test, protected mjtest::LinkedTable {
 protected:
+    QuickPhrases() : LinkedTable(Title) {}
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        SetProgramFolder(dir.path());
-        w = &mjtest::OpenTableWindow(Title);
-        Mod_Resource::InitSoundFiles();
-        auto owned = std::make_unique<Audio::RecordingBackend>();
-        audio = owned.get();
-        Audio::SetBackend(std::move(owned));
+        OpenTable();
         Players[0].Name = QStringLiteral("甲");
         Players[0].VoiceLang = QStringLiteral("00");
         Players[0].VoicePack = QStringLiteral("10");
@@ -82,17 +58,7 @@ protected:
         custom[0].SeatMask = 4;
     }
 
-    void writeChatIni(const QByteArray& bytes)
-    {
-        QFile file(dir.filePath(QStringLiteral("chat.ini")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QTemporaryDir dir;
-    MainForm* w = nullptr;
-    Audio::RecordingBackend* audio = nullptr;
-    mjtest::FakeHall hall{Title};
+    void writeChatIni(const QByteArray& bytes) { WriteFile(QStringLiteral("chat.ini"), bytes); }
 };
 
 TEST_F(QuickPhrases, ChatIniFillsTheTwoLists)
@@ -224,66 +190,16 @@ TEST_F(QuickPhrases, AFullSendRingLeavesTheBoxAsItWas)
 }
 
 // The table window linked to mjserver: the phrases as the server records them.
-class PhrasesToServer : public QuickPhrases {
-protected:
-    void connectTo(const mjtest::ServerProcess& server)
-    {
-        ASSERT_GT(server.Port(), 0);
-        mjtest::LeaveTimersToTest(*w);
-        Total::BuildLoginFrame(QStringLiteral("player1"), QStringLiteral("pw"));
-        DirectLink = true;
-        w->Winsock1.SetRemoteHost(QStringLiteral("127.0.0.1"));
-        w->Winsock1.SetRemotePort(server.Port());
-        w->Winsock1.Connect();
-        ConnectWatchOn = true;
-        ConnectWatchTicks = 0;
-        for (int t = 0; t < 200 && ConnectWatchOn; ++t) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            tick();
-        }
-        ASSERT_FALSE(ConnectWatchOn) << "the login frame never went out";
-    }
-
-    void tick()
-    {
-        Clock::Advance(0.05);
-        w->TimerBong_Timer();
-    }
-
-    // Sends what is queued and returns the next chat frame the server records.
-    QByteArray nextFrame(mjtest::ServerProcess& server)
-    {
-        const auto chats = [&] { return server.Received().filter(QStringLiteral("recv 19 ")); };
-        const qsizetype before = chats().size();
-        for (int t = 0; t < 10 && Total::SendWaiting() > 0; ++t)
-            tick();
-        if (!PumpUntil([&] { return chats().size() > before; }))
-            return {};
-        return QByteArray::fromHex(chats()[before].section(u' ', 7).toLatin1());
-    }
-
-    static QByteArray chatFrame(uint8_t seat, std::array<uint16_t, 4> values, const QString& text)
-    {
-        QByteArray f(272, '\0');
-        f[3] = 19;
-        f[6] = static_cast<char>(seat);
-        for (int k = 0; k < 4; ++k) {
-            f[8 + 2 * k] = static_cast<char>(values[k] >> 8);
-            f[9 + 2 * k] = static_cast<char>(values[k] & 0xFF);
-        }
-        const QByteArray bytes = Gbk::Encode(text);
-        f.replace(16, bytes.size(), bytes);
-        return f;
-    }
-};
+using PhrasesToServer = QuickPhrases;
 
 TEST_F(PhrasesToServer, PhrasesGoOutDressedAndTheVoicedOneIsHeard)
 {
-    writeChatIni(GbkBytes("[Phrase1]\r\nnum=2\r\n1=你好\r\n2=快点\r\n"
-                          "[Phrase2]\r\nnum=3\r\n1=一\r\n2=二\r\n3=打得好\r\n"));
-    mjtest::ServerProcess server(QStringLiteral("expect 18\nexpect 19\nexpect 19\nexpect 19\nexpect 19\n"
+    writeChatIni(GbkBytes("[Phrase1]\r\nnum=3\r\n1=你好\r\n2=快点\r\n")
+                 + Gbk::Encode(QStringLiteral("3=") + QString(120, QChar(u'长')))
+                 + GbkBytes("\r\n[Phrase2]\r\nnum=3\r\n1=一\r\n2=二\r\n3=打得好\r\n"));
+    mjtest::ServerProcess server(QStringLiteral("expect 18\nexpect 19\nexpect 19\nexpect 19\nexpect 19\nexpect 19\n"
                                                 "wait-close timeout 30\n"));
-    connectTo(server);
+    ConnectTo(server);
     w->Show();
 
     // A text phrase: all values 0.
@@ -292,7 +208,7 @@ TEST_F(PhrasesToServer, PhrasesGoOutDressedAndTheVoicedOneIsHeard)
     ASSERT_TRUE(window.Visible());
     DoubleClickRow(window.List1, 1);
     EXPECT_FALSE(window.Visible());
-    EXPECT_EQ(nextFrame(server).toHex(), chatFrame(4, {0, 0, 0, 0}, QStringLiteral("甲说道: 快点")).toHex());
+    EXPECT_EQ(NextChatFrame(server).toHex(), mjtest::ChatFrame(4, {0, 0, 0, 0}, QStringLiteral("甲说道: 快点")).toHex());
 
     // With the private prefix in the box: to the target, the phrase alone as
     // the body; the box is emptied.
@@ -301,7 +217,7 @@ TEST_F(PhrasesToServer, PhrasesGoOutDressedAndTheVoicedOneIsHeard)
     w->Chat.SetText(WhisperPrefix + QStringLiteral("typed"));
     mjtest::Click(w->imgword1.Widget());
     DoubleClickRow(window.List1, 0);
-    EXPECT_EQ(nextFrame(server).toHex(), chatFrame(4, {0, 2, 0, 0}, QStringLiteral("甲对乙说: 你好")).toHex());
+    EXPECT_EQ(NextChatFrame(server).toHex(), mjtest::ChatFrame(4, {0, 2, 0, 0}, QStringLiteral("甲对乙说: 你好")).toHex());
     EXPECT_EQ(w->Chat.Text(), QString());
     EXPECT_EQ(WhisperPrefix, QString());
 
@@ -310,18 +226,31 @@ TEST_F(PhrasesToServer, PhrasesGoOutDressedAndTheVoicedOneIsHeard)
     mjtest::Click(w->imgword2.Widget());
     ASSERT_TRUE(window.List2.Visible());
     DoubleClickRow(window.List2, 2);
-    EXPECT_EQ(nextFrame(server).toHex(), chatFrame(4, {1, 0, 97, 3}, QStringLiteral("甲说道: 打得好")).toHex());
+    EXPECT_EQ(NextChatFrame(server).toHex(), mjtest::ChatFrame(4, {1, 0, 97, 3}, QStringLiteral("甲说道: 打得好")).toHex());
     const QStringList created = audio->Log().filter(QStringLiteral("create "));
     ASSERT_EQ(created.size(), 1);
     // No voice files here: the attempt names the file.
     EXPECT_TRUE(created[0].startsWith(QStringLiteral("create ") + Mod_Resource::VoiceDir + QStringLiteral("v001013a3.wav")))
         << created[0].toStdString();
 
+    // A long name and a long phrase: the line is cut to 100 characters from
+    // byte 16, and zeros follow up to the token.
+    Players[0].Name = QString(30, QChar(u'名'));
+    mjtest::Click(w->imgword1.Widget());
+    DoubleClickRow(window.List1, 2);
+    const QString line = Players[0].Name + QStringLiteral("说道: ") + QString(120, QChar(u'长'));
+    const QByteArray cut = NextChatFrame(server);
+    EXPECT_EQ(cut.toHex(), mjtest::ChatFrame(4, {0, 0, 0, 0}, line.left(100)).toHex());
+    const qsizetype end = 16 + Gbk::Encode(line.left(100)).size(); // 198 bytes: the blank of "说道: " is one
+    EXPECT_NE(cut.at(end - 1), 0);
+    EXPECT_EQ(cut.mid(end, 272 - end), QByteArray(272 - end, '\0'));
+    Players[0].Name = QStringLiteral("甲");
+
     // In watch mode a phrase still goes out.
     WatchMode = true;
     mjtest::Click(w->imgword1.Widget());
     DoubleClickRow(window.List1, 0);
-    EXPECT_EQ(nextFrame(server).toHex(), chatFrame(4, {0, 0, 0, 0}, QStringLiteral("甲说道: 你好")).toHex());
+    EXPECT_EQ(NextChatFrame(server).toHex(), mjtest::ChatFrame(4, {0, 0, 0, 0}, QStringLiteral("甲说道: 你好")).toHex());
     w->Winsock1.Close();
 }
 
