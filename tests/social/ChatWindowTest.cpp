@@ -75,6 +75,10 @@ TEST_F(WordFilter, TheFixedWordsGoWholeAndCaseSensitive)
 
 TEST_F(WordFilter, NamesComeFromFiltchatIniReadOnce)
 {
+    QFile shipped(QStringLiteral(MJ_SOURCE_DIR "/scripts/filtchat.ini"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray shippedBytes = shipped.readAll();
+    ASSERT_TRUE(shippedBytes.contains("[FiltChat]"));
     const struct {
         const char* name;
         QByteArray file; // empty: no file
@@ -82,6 +86,7 @@ TEST_F(WordFilter, NamesComeFromFiltchatIniReadOnce)
         const char* out;
     } cases[] = {
         {"no file", {}, "张三丰说李四", "张三丰说李四"},
+        {"the shipped file: no names yet", shippedBytes, "张三丰说 = 李四", "张三丰说 = 李四"},
         {"four names",
          GbkBytes("[FiltChat]\r\n1=张三丰\r\n2=李四\r\n3=王五六\r\n4=abc\r\n"),
          "张三丰说李四和王五六abcd", "说和d"},
