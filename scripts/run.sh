@@ -16,6 +16,10 @@ if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_TESTS=OFF
 fi
 cmake --build "$build"
+# Our own quick phrases and rules text beside the client; the chat filter's
+# names are the deployment's, so an existing filtchat.ini stays.
+cp "$here/scripts/chat.ini" "$here/scripts/rule.ini" "$build/"
+[ -f "$build/filtchat.ini" ] || cp "$here/scripts/filtchat.ini" "$build/"
 
 work="$(mktemp -d)"
 export TMPDIR="$work"          # the hall link's sockets live here

@@ -9,6 +9,7 @@
 #include "client/Total.h"
 #include "client/classIniFile.h"
 #include "dispatch/Total.h"
+#include "social/FiltChat.h"
 #include "social/Mod_Prop.h"
 #include "video/VideoState.h"
 
@@ -30,6 +31,7 @@ void ResetSharedState()
     Image_Resource::ResetState();
     Mod_Sound::ResetState();
     Mod_Prop::ResetState();
+    FiltChat::ResetState();
     Mod_Proxy::ResetState();
     ResetVideoState();
     AutoMode = false;

@@ -165,13 +165,7 @@ void MainForm::ShowChatWindow()
     Talk& talk = form<Talk>();
     talk.Show();
     talk.SetTopMost(true);
-    if (ScaleY < 1) {
-        talk.SetTop(Top() + Pic1.Top() + Height() * 0.6);
-        talk.SetLeft(Left() + Pic1.Left() + Width() * 0.22);
-    } else {
-        talk.SetTop(Top() + Pic1.Top() + Pic1.Height() * 0.66);
-        talk.SetLeft(Left() + Pic1.Left() + Pic1.Width() * 0.3);
-    }
+    ChatPopupPlacement(talk);
 }
 
 void MainForm::Sysmsg_KeyDown(int16_t, int16_t& keyCode, int16_t)

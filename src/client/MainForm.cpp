@@ -312,6 +312,7 @@ MainForm::MainForm()
     WireShellEvents();
     WireKeyEvents();
     WireSeatEvents();
+    WireChatWindowEvents();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);

@@ -180,12 +180,19 @@ public:
     // The pointer over the bare table puts the player card away.
     void Pic1_MouseMove(int16_t button, int16_t shift, float x, float y);
 
+    // The chat window's hot spot toggles it; the two phrase hot spots toggle
+    // the phrase window with their list.
+    void Lbchat_Click();
+    void imgword1_Click();
+    void imgword2_Click();
+
 private:
     // Connect the title-bar controls and the key-holding controls to their
     // event procedures; the constructor calls them.
     void WireShellEvents();
     void WireKeyEvents();
     void WireSeatEvents();
+    void WireChatWindowEvents();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

@@ -930,6 +930,40 @@ QImage DialogBackground(QSize size, const QString& title)
     return image;
 }
 
+QImage ChatWindowBackground(QSize size, const QString& title, int stripHeight)
+{
+    QImage image = DialogBackground(size, QString());
+    QPainter p(&image);
+    Prepare(p);
+    // The title strip that closes the window when clicked: the title at the
+    // left, a close mark at the right.
+    QLinearGradient t(0, 0, 0, stripHeight);
+    t.setColorAt(0, QColor(0x4A, 0x90, 0xA8));
+    t.setColorAt(1, QColor(0x1E, 0x50, 0x68));
+    p.fillRect(QRectF(2, 2, size.width() - 4, stripHeight - 2), t);
+    Glyphs(p, QRectF(10, 2, 60, stripHeight - 3), title, kLightYellow, stripHeight - 4, 0.2);
+    const double x = size.width() - 16, y = 4, d = stripHeight - 9;
+    p.setPen(QPen(kLightYellow, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(x, y), QPointF(x + d, y + d));
+    p.drawLine(QPointF(x + d, y), QPointF(x, y + d));
+    return image;
+}
+
+QImage RulesBackground(QSize size)
+{
+    QImage image = DialogBackground(size, QString());
+    QPainter p(&image);
+    Prepare(p);
+    // A band behind the title, a rule under it, and a lighter panel behind
+    // the text.
+    Panel(p, QRectF(40, 26, size.width() - 80, 28), 8, QColor(0x4A, 0x90, 0xA8), QColor(0x1E, 0x50, 0x68),
+        QColor(0x90, 0xD0, 0xE0), 1.0);
+    p.setPen(QPen(QColor(0x90, 0xD0, 0xE0, 160), 1.0));
+    p.drawLine(QPointF(14, 55.5), QPointF(size.width() - 14, 55.5));
+    p.fillRect(QRectF(12, 58, size.width() - 24, size.height() - 70), QColor(0x0C, 0x28, 0x36, 140));
+    return image;
+}
+
 QImage SettingsLabel(const QString& caption)
 {
     const QSize size(91, 35);

@@ -107,6 +107,10 @@ QImage ReopenIcon();
 QImage HandCursor();
 QImage DialogBackground(QSize size, const QString& title);
 QImage SettingsLabel(const QString& caption);
+// The chat and phrase windows: a title strip of `stripHeight` pixels over the list.
+QImage ChatWindowBackground(QSize size, const QString& title, int stripHeight);
+// The rules page: a band for its title label and a panel behind the text.
+QImage RulesBackground(QSize size);
 QImage SheetBackground(QSize size, const QString& title, const QRect& button1, const QRect& button2);
 
 } // namespace picgen

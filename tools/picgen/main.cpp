@@ -252,13 +252,13 @@ void AddDesign(Pack& pack)
     pack.Design(QStringLiteral("frmExit"), DialogBackground(QSize(320, 180), QString()));
     pack.Design(QStringLiteral("frmOtherExit"), DialogBackground(QSize(319, 180), QString()));
     pack.Design(QStringLiteral("frmReconnect"), DialogBackground(QSize(278, 200), QString()));
-    pack.Design(QStringLiteral("Talk"), DialogBackground(QSize(320, 180), QStringLiteral("聊天")));
-    pack.Design(QStringLiteral("huifu"), DialogBackground(QSize(319, 180), QString()));
+    pack.Design(QStringLiteral("Talk"), ChatWindowBackground(QSize(320, 180), QStringLiteral("聊天"), 16));
+    pack.Design(QStringLiteral("huifu"), ChatWindowBackground(QSize(319, 180), QStringLiteral("短语"), 18));
     pack.Design(QStringLiteral("VosSet"), DialogBackground(QSize(220, 363), QStringLiteral("设置")));
     static const char* rows[] = {"背景音乐", "系统声音", "功能声音", "方言选择", "视频功能"};
     for (int i = 0; i < 5; ++i)
         pack.Design(QStringLiteral("VosSet.Image1(%1)").arg(i), SettingsLabel(QString::fromUtf8(rows[i])));
-    pack.Design(QStringLiteral("rule"), DialogBackground(QSize(335, 533), QStringLiteral("规则")));
+    pack.Design(QStringLiteral("rule"), RulesBackground(QSize(335, 533)));
     pack.Design(QStringLiteral("Score"),
         SheetBackground(QSize(640, 480), QStringLiteral("战绩"), QRect(598, 8, 19, 21), QRect(618, 8, 21, 21)));
     pack.Design(QStringLiteral("Hero"),
