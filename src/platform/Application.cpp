@@ -1,5 +1,7 @@
 #include "platform/Application.h"
 
+#include <QStyleHints>
+
 #include <cstdio>
 #include <vector>
 
@@ -23,7 +25,35 @@ std::vector<std::function<void()>>& shutdownRoutines()
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // A blinking caret repaints its text box twice a second. While nobody
+    // types, that is the only thing an idle table would draw, so the caret
+    // rests after a while, as desktop toolkits let it.
+    caretRest_.setSingleShot(true);
+    caretRest_.setInterval(CaretRestMs);
+    QObject::connect(&caretRest_, &QTimer::timeout, this, [this] {
+        blinkTime_ = styleHints()->cursorFlashTime();
+        caretResting_ = true;
+        styleHints()->setCursorFlashTime(0);
+    });
+    caretRest_.start();
+}
+
+void Application::SetCaretRest(int milliseconds)
+{
+    caretRest_.setInterval(milliseconds);
+    wakeCaret();
+}
+
+void Application::wakeCaret()
+{
+    if (caretResting_) {
+        caretResting_ = false;
+        styleHints()->setCursorFlashTime(blinkTime_);
+    }
+    caretRest_.start();
+}
 
 Application::~Application()
 {
@@ -42,6 +72,15 @@ void AddShutdownRoutine(std::function<void()> routine)
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::FocusIn:
+        wakeCaret();
+        break;
+    default:
+        break;
+    }
     try {
         return QApplication::notify(receiver, event);
     } catch (const RuntimeError& error) {

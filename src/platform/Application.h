@@ -9,6 +9,7 @@
 #include "platform/Runtime.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <functional>
 
@@ -20,6 +21,19 @@ public:
     // Runs the shutdown routines, then Qt takes itself down.
     ~Application() override;
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // How long the text caret keeps blinking after the last key, button
+    // press or focus change; then it rests, shown, until the next one.
+    static constexpr int CaretRestMs = 10000;
+    // Sets that time (tests shorten it) and starts it anew.
+    void SetCaretRest(int milliseconds);
+
+private:
+    void wakeCaret();
+
+    QTimer caretRest_;
+    int blinkTime_ = 0;
+    bool caretResting_ = false;
 };
 
 // Registers a routine that runs when the application object is destroyed,

@@ -13,6 +13,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace mj {
@@ -809,6 +810,31 @@ void Label::HostPaint(QPainter& painter)
 
 // ---- ListBox ---------------------------------------------------------------
 
+namespace {
+
+// Runs an action whenever the widget it belongs to is shown. It is the
+// widget's child, so it goes with the widget.
+class ShowWatch : public QObject {
+public:
+    ShowWatch(QWidget* widget, std::function<void()> action) : QObject(widget), action_(std::move(action))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            action_();
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+} // namespace
+
 ListBox::ListBox(Container& parent, const QString& name) : Control(parent, name, Layer::Windowed)
 {
     auto* w = new detail::HostedWidget<QListWidget>(this, parent.ContainerWidget());
@@ -820,6 +846,7 @@ ListBox::ListBox(Container& parent, const QString& name) : Control(parent, name,
     list_->setUniformItemSizes(true);
     SetBackColor(0xFFFFFF);
     Attach(w);
+    new ShowWatch(list_, [this] { scrollToPendingTop(); });
 }
 
 void ListBox::AddItem(const QString& item, std::optional<int> index)
@@ -837,6 +864,7 @@ void ListBox::RemoveItem(int index)
 {
     if (index < 0 || index >= list_->count())
         Raise(ErrInvalidCall);
+    scrollToPendingTop();
     const bool wasSelected = ListIndex() == index;
     delete list_->takeItem(index);
     if (wasSelected)
@@ -845,6 +873,7 @@ void ListBox::RemoveItem(int index)
 
 void ListBox::Clear()
 {
+    pendingTop_ = -1;
     list_->clear();
 }
 
@@ -879,6 +908,7 @@ void ListBox::SetListIndex(int index)
 
 int ListBox::TopIndex() const
 {
+    scrollToPendingTop();
     if (list_->count() == 0)
         return 0;
     const QModelIndex top = list_->indexAt(QPoint(1, 1));
@@ -890,6 +920,19 @@ void ListBox::SetTopIndex(int index)
     if (index < 0 || index >= std::max(1, list_->count()))
         invalidValue();
     if (list_->count() == 0)
+        return;
+    pendingTop_ = index;
+    if (list_->isVisible())
+        scrollToPendingTop();
+}
+
+void ListBox::scrollToPendingTop() const
+{
+    if (pendingTop_ < 0)
+        return;
+    const int index = std::min(pendingTop_, list_->count() - 1);
+    pendingTop_ = -1;
+    if (index < 0)
         return;
     list_->doItemsLayout();
     list_->scrollToItem(list_->item(index), QAbstractItemView::PositionAtTop);

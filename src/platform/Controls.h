@@ -416,7 +416,14 @@ protected:
     void AppearanceChanged() override;
 
 private:
+    // Scrolling lays every line out again, at a cost that grows with the
+    // lines the list holds. A list that is not on screen (the chat history
+    // while its window is closed) keeps the line asked for and scrolls to it
+    // when it is shown or its top line is read.
+    void scrollToPendingTop() const;
+
     QListWidget* list_;
+    mutable int pendingTop_ = -1;
 };
 
 // A one-line text box.

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -443,6 +444,58 @@ TEST_F(Controls, ListBoxScrollsToTopIndexAsFarAsItCan)
     EXPECT_LT(list.TopIndex(), 40);
     EXPECT_EQ(mjtest::ErrorOf([&] { list.SetTopIndex(40); }), ErrInvalidPropertyValue);
     EXPECT_EQ(mjtest::ErrorOf([&] { list.SetTopIndex(-1); }), ErrInvalidPropertyValue);
+}
+
+// A list off screen does not scroll (scrolling lays every line out) until it
+// is shown or its top line is read; then it shows what was asked for.
+TEST_F(Controls, AHiddenListBoxScrollsWhenShownOrRead)
+{
+    struct Case {
+        const char* name;
+        int top;         // asked for while hidden; -1 for the last line
+        bool readFirst;  // TopIndex read while still hidden
+        bool clearAfter; // the list cleared before it shows
+    };
+    const Case cases[] = {
+        {"last line, then shown", -1, false, false},
+        {"line 10, then shown", 10, false, false},
+        {"last line, read while hidden", -1, true, false},
+        {"cleared before shown", -1, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form f(QStringLiteral("Lists"), ScaleMode::Pixels);
+        ListBox list(f, QStringLiteral("list"));
+        list.Move(0, 0, 200, 60);
+        for (int i = 0; i < 40; ++i)
+            list.AddItem(QStringLiteral("line %1").arg(i));
+        auto* view = qobject_cast<QAbstractItemView*>(list.Widget());
+        ASSERT_NE(view, nullptr);
+        list.SetTopIndex(c.top < 0 ? list.ListCount() - 1 : c.top);
+        EXPECT_EQ(view->verticalScrollBar()->value(), 0); // nothing laid out yet
+        if (c.readFirst) {
+            EXPECT_GT(list.TopIndex(), 30);
+            EXPECT_LT(list.TopIndex(), 40);
+        }
+        if (c.clearAfter) {
+            list.Clear();
+            list.AddItem(QStringLiteral("new"));
+        }
+        f.Show();
+        if (c.clearAfter)
+            EXPECT_EQ(list.TopIndex(), 0);
+        else if (c.top >= 0)
+            EXPECT_EQ(list.TopIndex(), c.top);
+        else {
+            EXPECT_GT(list.TopIndex(), 30);
+            EXPECT_LT(list.TopIndex(), 40);
+        }
+        // Shown, it scrolls at once again.
+        list.AddItem(QStringLiteral("more"));
+        list.SetTopIndex(0);
+        EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+        EXPECT_EQ(list.TopIndex(), 0);
+    }
 }
 
 TEST_F(Controls, ListBoxSelectsTheRowBeforeMouseDownAndRaisesDblClick)

@@ -123,3 +123,52 @@ TEST(EventLoop, ByDefaultAnUnhandledErrorEndsTheProgram)
 }
 
 } // namespace
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyleHints>
+
+namespace {
+
+// An idle table draws nothing: the caret stops blinking when nobody types,
+// and blinks again at the next key, button press or focus change.
+TEST(EventLoop, TheCaretRestsWithoutInputAndBlinksAgainOnInput)
+{
+    auto* app = static_cast<Application*>(QCoreApplication::instance());
+    QStyleHints* hints = QGuiApplication::styleHints();
+    app->SetCaretRest(Application::CaretRestMs);
+    const int blink = hints->cursorFlashTime();
+    ASSERT_GT(blink, 0);
+
+    QLineEdit box;
+    struct Input {
+        const char* what;
+        std::function<void()> send;
+    };
+    const Input inputs[] = {
+        {"key", [&] {
+             QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+             QCoreApplication::sendEvent(&box, &key);
+         }},
+        {"button", [&] {
+             QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                               Qt::NoModifier);
+             QCoreApplication::sendEvent(&box, &press);
+         }},
+        {"focus", [&] {
+             QFocusEvent focus(QEvent::FocusIn);
+             QCoreApplication::sendEvent(&box, &focus);
+         }},
+    };
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.what);
+        app->SetCaretRest(30);
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return hints->cursorFlashTime() == 0; }, 5000));
+        input.send();
+        EXPECT_EQ(hints->cursorFlashTime(), blink);
+    }
+    app->SetCaretRest(Application::CaretRestMs);
+    EXPECT_EQ(hints->cursorFlashTime(), blink);
+}
+
+} // namespace
