@@ -186,6 +186,12 @@ bool FrameAcceptable(const QByteArray& frame)
     return width >= 1 && height >= 1 && width <= MaxShownWidth && height <= MaxShownHeight;
 }
 
+bool FrameShowable(const QByteArray& frame)
+{
+    QImage image;
+    return FrameAcceptable(frame) && image.loadFromData(frame, "JPG");
+}
+
 vshow::vshow(Container& parent, const QString& name) : Control(parent, name, Layer::Windowed)
 {
     Attach(new detail::HostedWidget<QWidget>(this, parent.ContainerWidget()));

@@ -68,6 +68,8 @@ bool JpegHeaderSize(const QByteArray& bytes, int& width, int& height);
 // True when a surface would take the frame (size and header; the picture
 // itself may still fail to decode).
 bool FrameAcceptable(const QByteArray& frame);
+// True when a surface would show the frame: acceptable and it decodes.
+bool FrameShowable(const QByteArray& frame);
 
 // A display surface for one peer's video.
 class vshow : public Control {

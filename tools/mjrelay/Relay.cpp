@@ -272,6 +272,8 @@ void Relay::deliver(Member* from, Member* to, Kind kind, const QByteArray& paylo
         if (kind == Frame) {
             const int n = ++to->got[from->name];
             print(QStringLiteral("frame %1 from %2 #%3 %4 bytes").arg(to->name, from->name).arg(n).arg(payload.size()));
+            if (OnPeerFrame)
+                OnPeerFrame(to->name, from->name, payload);
         }
         return;
     }

@@ -69,6 +69,8 @@ public:
     // One line for each event worth printing: a frame a peer got, a login,
     // a link that ends.
     std::function<void(const QString& line)> OnLine;
+    // Each frame a test peer gets, with its bytes.
+    std::function<void(const QString& peer, const QString& from, const QByteArray& frame)> OnPeerFrame;
 
 private:
     struct Member;
