@@ -61,6 +61,7 @@ protected:
     void TearDown() override
     {
         SetCaptureSourceFactory({});
+        SetVideoSource(VideoSource::Camera);
         qunsetenv("MJ_VIDEO_RELAY_PORT");
         f->P2PSocket1.Logout();
         f->vcap1.StopCapture();
@@ -381,4 +382,55 @@ TEST_F(VideoLink, VideoOffMarksStepsOnly)
     EXPECT_EQ(f->P2PSocket1.UserState(1), 0);
     Operate::CloseAllVideo();
     EXPECT_TRUE(VideoSteps[4]);
+}
+
+// A hand as the dispatcher drives it, over the relay with the camera's own
+// pace: the own player information and the round start start the camera and
+// log in, the deal finds both done, the first discard joins the others and
+// later discards find that done; the peers count the frames as the throttle
+// says and the table shows theirs; the first of four hand scores logs out
+// and stops the camera.
+TEST_F(VideoLink, AHandInTheDispatchersOrder)
+{
+    SetCaptureSourceFactory({});
+    SetVideoSource(VideoSource::Pattern);
+    startRelay({{QStringLiteral("wang"), true}, {QStringLiteral("li"), false}, {QStringLiteral("zhao"), false}});
+    custom[0].Name = QStringLiteral("player1");
+    custom[1].Name = QStringLiteral("wang");
+    custom[2].Name = QStringLiteral("li");
+    custom[3].Name = QStringLiteral("zhao");
+    f->P2PSocket1.SetUserCount(3);
+
+    Operate::StartLocalCamera(); // own player information
+    ASSERT_TRUE(CameraOn);
+    // The round start, then two deal frames.
+    for (int code = 0; code < 3; ++code) {
+        Operate::StartLocalCamera();
+        Operate::LoginVideoServer();
+    }
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return f->P2PSocket1.LoggedIn(); }));
+    for (int discard = 0; discard < 3; ++discard)
+        Operate::RequestTableVideo();
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
+        return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(1).FramesShown() > 0
+            && f->vshow1(2).FramesShown() > 0 && f->vshow1(3).FramesShown() > 0;
+    }, 15000));
+    const int every = got.value(QStringLiteral("li")).size();
+    const int sparse = got.value(QStringLiteral("wang")).size();
+    EXPECT_GE(got.value(QStringLiteral("zhao")).size(), every - 2);
+    EXPECT_GE(sparse, 3);
+    EXPECT_LE(sparse, 4 + every / 21);
+    for (int side = 1; side <= 3; ++side) {
+        EXPECT_TRUE(f->vshow1(side).Visible()) << side;
+        EXPECT_TRUE(PeerShown[side]) << side;
+    }
+
+    for (int score = 0; score < 4; ++score)
+        Operate::CloseAllVideo();
+    EXPECT_FALSE(f->vcap1.Capturing());
+    EXPECT_FALSE(CameraOn);
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !relay->Users().contains(QStringLiteral("player1")); }));
+    const int after = got.value(QStringLiteral("li")).size();
+    mjtest::PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(got.value(QStringLiteral("li")).size(), after) << "nothing more goes out";
 }
