@@ -47,6 +47,18 @@ run_once() {
     sleep 0.1
   done
   [ -n "$port" ] || { echo "the game server did not start" >&2; cat "$work/server.err" >&2; exit 1; }
+  # The video relay on a free port, with the other three seats of the demo
+  # as its test peers: one that wants sparse video, two that want every frame.
+  "$build/mjrelay" --port 0 --peer wang:sparse --peer li --peer zhao > "$work/relay.out" 2> "$work/relay.err" &
+  pids+=($!)
+  local relay_port=""
+  for _ in $(seq 1 100); do
+    relay_port="$(sed -n 's/^listening //p' "$work/relay.out" 2>/dev/null || true)"
+    [ -n "$relay_port" ] && break
+    sleep 0.1
+  done
+  [ -n "$relay_port" ] || { echo "the video relay did not start" >&2; cat "$work/relay.err" >&2; exit 1; }
+  export MJ_VIDEO_RELAY_PORT="$relay_port"
   # The hall's fifteen fields: account, credential, server, port, room,
   # proxy type 0 (direct), proxy host and port, user, password, auto mode 0,
   # the hall's title, the caption, props off, plug-in value.
@@ -73,6 +85,8 @@ mkdir -p "$shots"
 # the hands shown come last.
 moments="dealt offer bubble meld shown"
 export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_MOMENTS="${moments// /,}"
+# No camera without a display: the own video shows the moving test pattern.
+export MJ_VIDEO_SOURCE="${MJ_VIDEO_SOURCE:-pattern}"
 for size in 1024x768 800x600; do
   for m in $moments; do rm -f "$shots/table-$size-$m.png"; done
   run_once "$size"

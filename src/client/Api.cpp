@@ -239,6 +239,9 @@ void Api::SendLeaveSeat()
     table.TimerShuffle.SetEnabled(false);
     SeatShuffleShown = false;
     SeatShuffleRunning = false;
+    // The camera stops with the seat, so the next table finds it free.
+    if (CameraOn)
+        table.vcap1.StopCapture();
     CameraOn = false;
     VideoTicks = 0;
     VideoPoll = false;

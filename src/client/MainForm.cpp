@@ -135,6 +135,10 @@ MainForm::MainForm()
     , TimerShuffle(*this, QStringLiteral("TimerShuffle"))
     , TimerChat(*this, QStringLiteral("TimerChat"))
     , TimerProp(*this, QStringLiteral("TimerProp"))
+    , Timer_Zoom(*this, QStringLiteral("Timer_Zoom"))
+    , Timer_Vshow1(*this, QStringLiteral("Timer_Vshow1"))
+    , Timer_Vshow2(*this, QStringLiteral("Timer_Vshow2"))
+    , Timer_Vshow3(*this, QStringLiteral("Timer_Vshow3"))
 {
     const mj::Picture hand = DesignPicture(QStringLiteral("MainForm.MouseIcon"));
 
@@ -313,6 +317,7 @@ MainForm::MainForm()
     WireKeyEvents();
     WireSeatEvents();
     WireChatWindowEvents();
+    WireVideoEvents();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);
@@ -325,6 +330,13 @@ MainForm::MainForm()
     TimerChat.SetInterval(800);
     TimerProp.SetEnabled(false);
     TimerProp.SetInterval(50);
+    Timer_Zoom.SetEnabled(false);
+    Timer_Zoom.SetInterval(100);
+    // Every surface gets the same delayed redraw after it opens.
+    for (Timer* redraw : {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3}) {
+        redraw->SetEnabled(false);
+        redraw->SetInterval(30);
+    }
 }
 
 MainForm::~MainForm() = default;

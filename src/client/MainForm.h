@@ -102,6 +102,10 @@ public:
     Timer TimerShuffle;   // seat-change animation
     Timer TimerChat;      // chat flood guard, 800 ms
     Timer TimerProp;      // props animation, 50 ms
+    Timer Timer_Zoom;     // redraw of a pop-out video window, 100 ms
+    Timer Timer_Vshow1;   // redraws of a newly opened video surface, 30 ms
+    Timer Timer_Vshow2;
+    Timer Timer_Vshow3;
 
     // Puts a line into the two-line system message display: cut to 45
     // characters, into Sysmsg(0) while both are empty, into Sysmsg(1) while
@@ -185,6 +189,19 @@ public:
     void Lbchat_Click();
     void imgword1_Click();
     void imgword2_Click();
+    // Video: the own camera's frames and failure, the video link's events,
+    // the reopen icons, the redraw timers and the hover over a surface.
+    void vcap1_FrameCaptured(const QByteArray& frame);
+    void vcap1_CaptureFailed();
+    void P2PSocket1_LoginResult(int16_t status);
+    void P2PSocket1_UserStateChanged(int16_t peer, int16_t state);
+    void P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame);
+    void ImgShow_Click(int16_t index);
+    void Timer_Vshow1_Timer();
+    void Timer_Vshow2_Timer();
+    void Timer_Vshow3_Timer();
+    void Timer_Zoom_Timer();
+    void vshow1_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
 
 private:
     // Connect the title-bar controls and the key-holding controls to their
@@ -193,6 +210,7 @@ private:
     void WireKeyEvents();
     void WireSeatEvents();
     void WireChatWindowEvents();
+    void WireVideoEvents();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

@@ -564,9 +564,7 @@ void MainForm::LocalVideoPoll()
         return;
     VideoPoll = false;
     VideoTicks = 0;
-    int16_t cameraOn = CameraOn ? -1 : 0;
-    int16_t hide = 0;
-    Operate::ShowLocalVideo(cameraOn, hide);
+    Operate::ShowLocalVideo(CameraOn);
 }
 
 void MainForm::TimerKeepAlive_Timer()

@@ -6,6 +6,7 @@
 #include "controls/Hero.h"
 #include "controls/Information.h"
 #include "social/Mod_Prop.h"
+#include "video/VideoState.h"
 
 namespace mj {
 
@@ -90,6 +91,13 @@ void MainForm::Pic1_MouseMove(int16_t, int16_t, float, float)
     Information& card = form<Information>();
     if (card.Visible())
         card.Hide();
+    // The props plug-in's video pop-up goes with the pointer's visit.
+    PropVideoShown = false;
+    if (PropVideoSide >= 1 && PropVideoSide <= 4) {
+        if (Mod_Prop::PropObj)
+            Mod_Prop::PropObj->ShowQvVideo(static_cast<int16_t>(PropVideoSide - 1), false, 0);
+        PropVideoSide = 0;
+    }
 }
 
 // The toolbar. The history (6) and exit (8) buttons are here; the others

@@ -59,9 +59,6 @@ classIniFile HistoryFile()
 // The settlement screen fills this in.
 void ShowRoundResult() {}
 
-// The video chat fills this in.
-void StartLocalCamera() {}
-
 QString RoundRecordPath()
 {
     return ProgramFolder() + QStringLiteral("/info.qv");

@@ -15,6 +15,25 @@ inline VbArray<bool, 1, 3> PeerClosed;     // by side: the player closed that vi
 inline VbArray<int16_t, 1, 3> PeerThrottle; // by connection slot
 inline QByteArray OwnFrame;
 inline QByteArray PeerFrame1, PeerFrame2, PeerFrame3;
+// The pop-out window whose last frame the zoom redraw draws: 0 the own
+// window, 1..3 a side's.
+inline int16_t ZoomIndex = 0;
+// The props plug-in's video pop-up over a surface, shared with the props
+// host: asked once per visit of the pointer; side + 1 of the pop-up shown,
+// 0 for none.
+inline bool PropVideoShown = false;
+inline int16_t PropVideoSide = 0;
+
+// The frame kept for side 1..3; error 9 for another side.
+inline QByteArray& PeerFrame(int side)
+{
+    switch (side) {
+    case 1: return PeerFrame1;
+    case 2: return PeerFrame2;
+    case 3: return PeerFrame3;
+    default: Raise(ErrSubscript);
+    }
+}
 
 inline void ResetVideoState()
 {
@@ -26,6 +45,9 @@ inline void ResetVideoState()
     PeerFrame1.clear();
     PeerFrame2.clear();
     PeerFrame3.clear();
+    ZoomIndex = 0;
+    PropVideoShown = false;
+    PropVideoSide = 0;
 }
 
 } // namespace mj

@@ -1,0 +1,279 @@
+// The table window's event procedures of the video: the own camera's frames
+// going out through the video link, the peers' frames coming in, the reopen
+// icons, the redraw timers and the hover over a remote surface.
+#include "client/MainForm.h"
+
+#include "client/Data.h"
+#include "controls/Information.h"
+#include "social/Mod_Prop.h"
+#include "video/Operate.h"
+#include "video/VideoState.h"
+#include "video/frm_Local.h"
+#include "video/frm_Remote1.h"
+#include "video/frm_Remote2.h"
+#include "video/frm_Remote3.h"
+
+namespace mj {
+
+namespace {
+
+bool pluginReady()
+{
+    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
+}
+
+// The surface of a pop-out window while that window is open; none
+// otherwise. Looking never loads a window.
+template <class Window>
+vshow* openSurface()
+{
+    if (!isLoaded<Window>())
+        return nullptr;
+    Window& w = form<Window>();
+    return w.Visible() ? &w.vshow1 : nullptr;
+}
+
+vshow* openRemoteSurface(int side)
+{
+    switch (side) {
+    case 1: return openSurface<frm_Remote1>();
+    case 2: return openSurface<frm_Remote2>();
+    case 3: return openSurface<frm_Remote3>();
+    default: return nullptr;
+    }
+}
+
+void drawOn(vshow* surface, const QByteArray& frame)
+{
+    if (!surface)
+        return;
+    surface->ShowFrame(frame);
+    surface->SetVisible(true);
+    surface->ZOrder(0);
+}
+
+} // namespace
+
+void MainForm::WireVideoEvents()
+{
+    vcap1.OnFrameCaptured = [this](const QByteArray& frame) { vcap1_FrameCaptured(frame); };
+    vcap1.OnCaptureFailed = [this] { vcap1_CaptureFailed(); };
+    P2PSocket1.OnLoginResult = [this](int16_t status) { P2PSocket1_LoginResult(status); };
+    P2PSocket1.OnUserStateChanged = [this](int16_t peer, int16_t state) { P2PSocket1_UserStateChanged(peer, state); };
+    P2PSocket1.OnDataReceived = [this](int16_t peer, const QByteArray& frame) { P2PSocket1_DataReceived(peer, frame); };
+    ImgShow.OnClick = [this](int16_t i) { ImgShow_Click(i); };
+    Timer_Vshow1.OnTimer = [this] { Timer_Vshow1_Timer(); };
+    Timer_Vshow2.OnTimer = [this] { Timer_Vshow2_Timer(); };
+    Timer_Vshow3.OnTimer = [this] { Timer_Vshow3_Timer(); };
+    Timer_Zoom.OnTimer = [this] { Timer_Zoom_Timer(); };
+    vshow1.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { vshow1_MouseMove(i, b, s, x, y); };
+}
+
+// ---- Frames out and in ----------------------------------------------------------------
+
+void MainForm::vcap1_FrameCaptured(const QByteArray& frame)
+{
+    OwnFrame = frame;
+    const int16_t slotCount = std::min<int16_t>(P2PSocket1.UserCount(), 3);
+    for (int16_t i = 1; i <= slotCount; ++i) {
+        const int16_t state = P2PSocket1.UserState(i);
+        if (state <= 9)
+            continue;
+        if (state == 15) {
+            P2PSocket1.SendFrame(i, frame);
+            continue;
+        }
+        // A peer that wants sparse video gets the first three frames after
+        // its counter was reset, then one in 21.
+        const int16_t c = PeerThrottle[i];
+        if (c < 3) {
+            P2PSocket1.SendFrame(i, frame);
+            PeerThrottle[i] = static_cast<int16_t>(c + 1);
+        } else if (c <= 22) {
+            PeerThrottle[i] = static_cast<int16_t>(c + 1);
+        } else {
+            PeerThrottle[i] = 3;
+            P2PSocket1.SendFrame(i, frame);
+        }
+    }
+    drawOn(openSurface<frm_Local>(), frame);
+}
+
+void MainForm::vcap1_CaptureFailed()
+{
+    if (CameraOn)
+        Operate::CameraFailed();
+}
+
+void MainForm::P2PSocket1_LoginResult(int16_t)
+{
+    // Nothing waits for the login; a failed one waits for the next hand.
+}
+
+void MainForm::P2PSocket1_UserStateChanged(int16_t peer, int16_t state)
+{
+    if (state != 14 && state != 15)
+        return;
+    P2PSocket1.SendFormat(peer, vcap1.VideoFormat());
+    P2PSocket1.SendMode(peer, vcap1.Setting5());
+    // Before the first own frame there is no picture to send yet.
+    if (!OwnFrame.isEmpty())
+        P2PSocket1.SendFrame(peer, OwnFrame);
+}
+
+void MainForm::P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame)
+{
+    const QString user = P2PSocket1.UserID(peer);
+    if (user.isEmpty())
+        return;
+    int16_t s = 0;
+    for (int16_t k = 1; k <= 3; ++k) {
+        if (custom[k].Name == user) {
+            s = k;
+            break;
+        }
+    }
+    if (s == 0)
+        return; // a user at no side
+    // A frame no surface would show is neither drawn nor kept.
+    if (!FrameShowable(frame))
+        return;
+    const bool accepted = P2PSocket1.UserState(peer) > 9 && !PeerClosed[s];
+    // Sides 2 and 3 keep their player's every frame; side 1 only what it shows.
+    if (accepted || s != 1)
+        PeerFrame(s) = frame;
+    if (!accepted)
+        return;
+    vshow& surface = vshow1(s);
+    if (!surface.Visible() && !PeerShown[s]) {
+        if (pluginReady())
+            Mod_Prop::PropObj->rec_state(2, false, s);
+        ImgKuang(s).SetVisible(true);
+        PicLocal(s).SetVisible(true);
+        Timer* redraw[] = {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3};
+        redraw[s - 1]->SetEnabled(true);
+        surface.SetVisible(true);
+        surface.ZOrder(0);
+        PeerShown[s] = true;
+        surface.ShowFrame(PeerFrame(s));
+    } else {
+        surface.ShowFrame(frame);
+    }
+    drawOn(openRemoteSurface(s), frame);
+}
+
+// ---- Reopen icons, redraws, hover ---------------------------------------------------------
+
+void MainForm::ImgShow_Click(int16_t index)
+{
+    if (index >= 1 && index <= 3) {
+        PeerClosed[index] = false;
+        if (pluginReady())
+            Mod_Prop::PropObj->rec_state(2, false, index);
+        ImgKuang(index).SetVisible(true);
+        PicLocal(index).SetVisible(true);
+        vshow1(index).SetVisible(true);
+        vshow1(index).ZOrder(0);
+        Timer* redraw[] = {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3};
+        redraw[index - 1]->SetEnabled(true);
+        return;
+    }
+    if (index != 0 || !CameraOn)
+        return;
+    // A camera that will not start again takes the failed-start path.
+    if (vcap1.StartCapture() != 0) {
+        Operate::CameraFailed();
+        return;
+    }
+    vcap1.SetVisible(true);
+    PicLocal(0).SetVisible(true);
+    vcap1.ZOrder(0);
+    ImgShow(0).SetVisible(false);
+    PicLocal(0).ZOrder(0);
+    Tou(0).SetVisible(false);
+    Tou(0).SetEnabled(false);
+    if (pluginReady())
+        Mod_Prop::PropObj->rec_state(2, false, 0);
+}
+
+void MainForm::Timer_Vshow1_Timer()
+{
+    Timer_Vshow1.SetEnabled(false);
+    if (PicLocal(1).Visible()) {
+        vshow1(1).ShowFrame(PeerFrame1);
+        vshow1(1).ShowFrame(PeerFrame1);
+    }
+}
+
+void MainForm::Timer_Vshow2_Timer()
+{
+    Timer_Vshow2.SetEnabled(false);
+    if (PicLocal(2).Visible()) {
+        vshow1(2).ShowFrame(PeerFrame2);
+        vshow1(2).ShowFrame(PeerFrame2);
+    }
+}
+
+void MainForm::Timer_Vshow3_Timer()
+{
+    Timer_Vshow3.SetEnabled(false);
+    if (PicLocal(3).Visible()) {
+        vshow1(3).ShowFrame(PeerFrame3);
+        vshow1(3).ShowFrame(PeerFrame3);
+    }
+}
+
+void MainForm::Timer_Zoom_Timer()
+{
+    Timer_Zoom.SetEnabled(false);
+    switch (ZoomIndex) {
+    case 0:
+        if (vshow* s = openSurface<frm_Local>())
+            s->ShowFrame(OwnFrame);
+        break;
+    case 1:
+    case 2:
+    case 3:
+        if (vshow* s = openRemoteSurface(ZoomIndex))
+            s->ShowFrame(PeerFrame(ZoomIndex));
+        break;
+    default:
+        break;
+    }
+}
+
+void MainForm::vshow1_MouseMove(int16_t index, int16_t, int16_t, float x, float y)
+{
+    Information& card = form<Information>();
+    if (card.Visible())
+        return;
+    const PlayerInfo& p = Players[index];
+    if (p.Name.isEmpty())
+        return;
+    const vshow& surface = vshow1(index);
+    const bool inside = x > 0 && y > 0 && x < surface.Width() && y < surface.Height();
+    if (inside && pluginReady() && !PropVideoShown) {
+        PropVideoShown = true;
+        if (Mod_Prop::PropObj->ShowQvVideo(index, true, 0))
+            PropVideoSide = static_cast<int16_t>(index + 1);
+    }
+    card.SetTop(Pic1.Top() + Top() + 0.14 * Height());
+    const auto width = static_cast<int64_t>(RoundHalfEven((index - 1) * Width()));
+    card.SetLeft(Pic1.Left() + Left() + static_cast<double>(width / 3));
+    const QString values[] = {
+        p.Name,
+        p.Sex != 0 ? QStringLiteral("男") : QStringLiteral("女"),
+        p.Location,
+        QString::number(p.Points, 'f', 0),
+        QString::number(p.Credit, 'f', 0),
+        QString::number(p.Logins),
+        QString::number(p.Drops),
+        QString::number(p.Wins),
+        QString::number(p.Losses),
+    };
+    for (int i = 0; i <= 8; ++i)
+        card.Inf(i).SetCaption(values[i]);
+    card.Show();
+}
+
+} // namespace mj

@@ -1,0 +1,345 @@
+// The video component: the surface's guard against bad frames, the capture
+// sources and their frame pacing, the transport's slots, and the wire codec's
+// refusal of malformed messages.
+#include "TableSupport.h"
+#include "TestSupport.h"
+
+#include "platform/Forms.h"
+#include "platform/TestPattern.h"
+#include "platform/Video.h"
+#include "platform/VideoWire.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QCameraDevice>
+#include <QMediaDevices>
+
+#include <gtest/gtest.h>
+
+using namespace mj;
+
+namespace {
+
+class VideoForm : public Form {
+public:
+    VideoForm() : Form(QStringLiteral("VideoForm"), ScaleMode::Pixels), show(*this, QStringLiteral("show")),
+        cap(*this, QStringLiteral("cap"))
+    {
+        show.Move(0, 0, 116, 95);
+        cap.Move(0, 100, 85, 83);
+    }
+    vshow show;
+    vcap cap;
+};
+
+QByteArray jpeg(int width, int height, QColor color = Qt::red)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+
+// A JPEG whose frame header claims another size than its data hold.
+QByteArray claimingSize(QByteArray bytes, int width, int height)
+{
+    for (qsizetype i = 2; i + 9 < bytes.size(); ++i) {
+        if (static_cast<uint8_t>(bytes[i]) == 0xFF && static_cast<uint8_t>(bytes[i + 1]) == 0xC0) {
+            bytes[i + 5] = static_cast<char>(height >> 8);
+            bytes[i + 6] = static_cast<char>(height & 0xFF);
+            bytes[i + 7] = static_cast<char>(width >> 8);
+            bytes[i + 8] = static_cast<char>(width & 0xFF);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
+// A capture source driven by the test.
+class FakeSource : public CaptureSource {
+public:
+    explicit FakeSource(bool starts) : starts_(starts) {}
+    bool Start() override { return starts_; }
+    void Stop() override {}
+    QImage Take() override { return TestPatternImage(++n, QStringLiteral("FAKE")); }
+    int n = 0;
+
+private:
+    bool starts_;
+};
+
+class VideoComponentTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        SetCaptureSourceFactory({});
+        SetVideoSource(VideoSource::Camera);
+    }
+    VideoForm& f = formWithoutLoadEvent<VideoForm>();
+};
+
+} // namespace
+
+// Frames the surface must refuse, whatever they hold, before decoding: the
+// picture shown stays the last good one.
+TEST_F(VideoComponentTest, SurfaceRefusesBrokenAndOversizedFrames)
+{
+    const QByteArray good = jpeg(320, 240, Qt::green);
+    ASSERT_TRUE(f.show.ShowFrame(good));
+    const QRgb kept = f.show.Shown().pixel(10, 10);
+
+    QByteArray padded = jpeg(320, 240, Qt::blue);
+    padded.append(QByteArray(70 * 1024 - padded.size(), '\0'));
+    QByteArray garbage = good;
+    for (qsizetype i = 20; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>(i * 7);
+    const struct {
+        const char* name;
+        QByteArray frame;
+    } refused[] = {
+        {"empty", QByteArray()},
+        {"70 KiB", padded},
+        {"claims 30000 x 30000", claimingSize(jpeg(320, 240, Qt::blue), 30000, 30000)},
+        {"claims 641 x 480", claimingSize(jpeg(320, 240, Qt::blue), 641, 480)},
+        {"claims 0 x 240", claimingSize(jpeg(320, 240, Qt::blue), 0, 240)},
+        {"not a JPEG", QByteArray("GIF89a......")},
+        {"corrupt after the start", garbage},
+        {"header only", good.left(2)},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(f.show.ShowFrame(c.frame)) << c.name;
+        EXPECT_EQ(f.show.Shown().pixel(10, 10), kept) << c.name;
+    }
+    EXPECT_EQ(f.show.FramesShown(), 1);
+
+    EXPECT_TRUE(f.show.ShowFrame(jpeg(640, 480, Qt::blue)));
+    EXPECT_EQ(f.show.FramesShown(), 2);
+}
+
+// The header reader stops at every cut of a real header without reading
+// past the bytes it has.
+TEST_F(VideoComponentTest, HeaderCutAtEveryByteIsRefused)
+{
+    const QByteArray whole = jpeg(320, 240);
+    int width = 0, height = 0;
+    ASSERT_TRUE(JpegHeaderSize(whole, width, height));
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    qsizetype sof = whole.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    for (qsizetype cut = 0; cut < sof + 9; ++cut) {
+        const QByteArray part(whole.constData(), cut); // a copy of exactly `cut` bytes
+        EXPECT_FALSE(JpegHeaderSize(part, width, height)) << cut;
+    }
+}
+
+TEST_F(VideoComponentTest, SurfaceReportsMouseInItsOwnPixels)
+{
+    QPointF seen(-1, -1);
+    f.show.OnMouseMove = [&](int16_t, int16_t, float x, float y) { seen = QPointF(x, y); };
+    mjtest::SendMouse(f.show.Widget(), QEvent::MouseMove, QPointF(30, 40));
+    EXPECT_EQ(seen, QPointF(30, 40));
+}
+
+// The pattern source: 320 x 240 JPEG frames, each raised and kept as the
+// preview; a second start and a second OpenDevice change nothing.
+TEST_F(VideoComponentTest, PatternSourceCapturesJpegFrames)
+{
+    SetVideoSource(VideoSource::Pattern);
+    QList<QByteArray> frames;
+    f.cap.OnFrameCaptured = [&](const QByteArray& frame) { frames.append(frame); };
+    EXPECT_TRUE(f.cap.OpenDevice());
+    EXPECT_TRUE(f.cap.OpenDevice());
+    f.cap.CaptureFrame();
+    EXPECT_TRUE(frames.isEmpty()) << "nothing before the start";
+    EXPECT_EQ(f.cap.StartCapture(), 0);
+    EXPECT_EQ(f.cap.StartCapture(), 0);
+    f.cap.CaptureFrame();
+    f.cap.CaptureFrame();
+    ASSERT_EQ(frames.size(), 2);
+    EXPECT_NE(frames[0], frames[1]) << "the pattern moves";
+    for (const QByteArray& frame : frames) {
+        int width = 0, height = 0;
+        ASSERT_TRUE(JpegHeaderSize(frame, width, height));
+        EXPECT_EQ(QSize(width, height), QSize(320, 240));
+        EXPECT_TRUE(FrameAcceptable(frame));
+    }
+    EXPECT_EQ(f.cap.Preview().size(), QSize(320, 240));
+    f.cap.StopCapture();
+    f.cap.CaptureFrame();
+    EXPECT_EQ(frames.size(), 2);
+}
+
+// The capture timer paces the frames: never more than 10 a second.
+TEST_F(VideoComponentTest, CaptureRunsAtMostTenFramesASecond)
+{
+    SetVideoSource(VideoSource::Pattern);
+    int frames = 0;
+    f.cap.OnFrameCaptured = [&](const QByteArray&) { ++frames; };
+    ASSERT_EQ(f.cap.StartCapture(), 0);
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return frames >= 3; }, 5000));
+    mjtest::PumpUntil([] { return false; }, 300);
+    const double seconds = t.elapsed() / 1000.0;
+    EXPECT_LE(frames, static_cast<int>(seconds * 10) + 1);
+    f.cap.StopCapture();
+}
+
+TEST_F(VideoComponentTest, NoCameraAnswersNotZero)
+{
+    SetVideoSource(VideoSource::None);
+    EXPECT_NE(f.cap.StartCapture(), 0);
+    EXPECT_FALSE(f.cap.Capturing());
+    if (QMediaDevices::videoInputs().isEmpty()) {
+        SetVideoSource(VideoSource::Camera);
+        EXPECT_NE(f.cap.StartCapture(), 0) << "a machine without a camera";
+        EXPECT_FALSE(f.cap.Capturing());
+    }
+}
+
+// A camera that fails while running stops the capture and raises our event
+// once; frames stop.
+TEST_F(VideoComponentTest, FailingCameraRaisesTheEventAndStops)
+{
+    FakeSource* source = nullptr;
+    SetCaptureSourceFactory([&] {
+        auto s = std::make_unique<FakeSource>(true);
+        source = s.get();
+        return s;
+    });
+    int failures = 0, frames = 0;
+    f.cap.OnCaptureFailed = [&] { ++failures; };
+    f.cap.OnFrameCaptured = [&](const QByteArray&) { ++frames; };
+    ASSERT_EQ(f.cap.StartCapture(), 0);
+    f.cap.CaptureFrame();
+    ASSERT_NE(source, nullptr);
+    source->OnFailed();
+    source->OnFailed();
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(f.cap.Capturing());
+    f.cap.CaptureFrame();
+    EXPECT_EQ(frames, 1);
+    // It can be started again.
+    EXPECT_EQ(f.cap.StartCapture(), 0);
+    f.cap.StopCapture();
+}
+
+// Slots without a link: joining, the names that join nobody, and slot
+// numbers out of range.
+TEST_F(VideoComponentTest, SlotsJoinAndFree)
+{
+    P2PSocket p;
+    QList<QPair<int, int>> changes;
+    p.OnUserStateChanged = [&](int16_t slot, int16_t state) { changes.append({slot, state}); };
+    p.ConnectUser(1, QStringLiteral("东风"));
+    EXPECT_EQ(p.UserID(1), QStringLiteral("东风"));
+    EXPECT_EQ(p.UserState(1), 1);
+    p.ConnectUser(2, QString());
+    p.ConnectUser(3, QString(65, QLatin1Char('x')));
+    EXPECT_EQ(p.UserState(2), 0);
+    EXPECT_EQ(p.UserState(3), 0);
+    EXPECT_TRUE(p.UserID(2).isEmpty());
+    EXPECT_FALSE(p.SendFrame(1, jpeg(8, 8))) << "not connected";
+    p.DisconnectUser(1);
+    EXPECT_EQ(p.UserState(1), 0);
+    EXPECT_EQ(changes, (QList<QPair<int, int>>{{1, 1}, {1, 0}}));
+    for (int16_t bad : {0, 4, -1}) {
+        EXPECT_EQ(mjtest::ErrorOf([&] { p.ConnectUser(bad, QStringLiteral("a")); }), ErrSubscript);
+        EXPECT_EQ(mjtest::ErrorOf([&] { (void)p.UserState(bad); }), ErrSubscript);
+    }
+}
+
+// A login with nothing to reach answers 0 as an event.
+TEST_F(VideoComponentTest, LoginWithoutRelayAnswersNoLink)
+{
+    P2PSocket p;
+    p.SetServerHost(QStringLiteral("127.0.0.1"));
+    p.SetServerPort(mjtest::FreePort());
+    QList<int> results;
+    p.OnLoginResult = [&](int16_t status) { results.append(status); };
+    p.Login(QStringLiteral("player1"));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, 5000));
+    EXPECT_EQ(results, QList<int>{0});
+    results.clear();
+    p.Login(QString());
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, 5000));
+    EXPECT_EQ(results, QList<int>{0});
+}
+
+// ---- The wire codec --------------------------------------------------------------
+
+namespace {
+
+QByteArray withLength(uint32_t length, const QByteArray& rest)
+{
+    QByteArray out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.append(static_cast<char>((length >> shift) & 0xFF));
+    return out + rest;
+}
+
+} // namespace
+
+// What a relay must refuse from a client.
+TEST(VideoWireTest, MalformedClientMessages)
+{
+    using namespace VideoWire;
+    const QByteArray name65 = QByteArray(1, 65) + QByteArray(65, 'a');
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"length 0", withLength(0, {})},
+        {"over the limit", withLength(MaxMessageLength + 1, QByteArray(1, Ping))},
+        {"cut short", withLength(3, QByteArray("\x01\x00\x01", 3))},
+        {"unknown type", withLength(1, QByteArray(1, 0x42))},
+        {"a relay type", EncodeByte(Welcome, 0)},
+        {"65-byte name", withLength(1 + 2 + 66, QByteArray("\x01\x00\x01", 3) + name65)},
+        {"empty name", withLength(4, QByteArray("\x01\x00\x01\x00", 4))},
+        {"bad UTF-8", withLength(5, QByteArray("\x01\x00\x01\x01\xFF", 5))},
+        {"flag 2", withLength(4, QByteArray("\x02\x01" "a" "\x02", 4))},
+        {"trailing bytes", withLength(2, QByteArray("\x05\x00", 2))},
+        {"mode of 3 bytes", EncodeSend(QStringLiteral("a"), Mode, QByteArray(3, 0))},
+        {"format of 65 bytes", EncodeSend(QStringLiteral("a"), Format, QByteArray(65, 'f'))},
+        {"frame over 64 KiB", EncodeSend(QStringLiteral("a"), Frame, QByteArray(MaxFrameBytes + 1, 0))},
+        {"kind 4", withLength(4, QByteArray("\x04\x01" "a" "\x04", 4))},
+    };
+    for (const auto& c : cases) {
+        Reader r(From::Client);
+        r.Append(c.bytes);
+        Message m;
+        EXPECT_EQ(r.Next(m), Reader::Result::Malformed) << c.name;
+        EXPECT_EQ(r.Next(m), Reader::Result::Malformed) << c.name << " stays broken";
+    }
+}
+
+// Good messages arrive whole however the stream is cut.
+TEST(VideoWireTest, MessagesSplitAtEveryByte)
+{
+    using namespace VideoWire;
+    const QByteArray stream = EncodeHello(QStringLiteral("玩家一")) + EncodeWant(QStringLiteral("b"), true)
+        + EncodeSend(QStringLiteral("b"), Frame, QByteArray(300, 'x')) + EncodeSimple(Ping);
+    for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+        Reader r(From::Client);
+        QList<Message> got;
+        Message m;
+        for (const QByteArray& part : {stream.left(cut), stream.mid(cut)}) {
+            r.Append(part);
+            Reader::Result result;
+            while ((result = r.Next(m)) == Reader::Result::Ok)
+                got.append(m);
+            ASSERT_EQ(result, Reader::Result::Incomplete) << cut;
+        }
+        ASSERT_EQ(got.size(), 4) << cut;
+        EXPECT_EQ(got[0].name, QStringLiteral("玩家一"));
+        EXPECT_EQ(got[0].version, Version);
+        EXPECT_EQ(got[1].value, 1);
+        EXPECT_EQ(got[2].payload.size(), 300);
+        EXPECT_EQ(got[3].type, Ping);
+    }
+}

@@ -1,0 +1,436 @@
+// The video link of a hand on the laid-out table window: the camera start
+// and its failures, the login and the other players joined over a real relay
+// on loopback (in this process, with its test peers as the other players),
+// the frames out through the throttle and in onto the surfaces, the closing
+// step, leaving the seat and watch mode.
+#include "TableSupport.h"
+#include "TestSupport.h"
+
+#include "client/Api.h"
+#include "client/Data.h"
+#include "client/MainForm.h"
+#include "client/Mod_Proxy.h"
+#include "mjrelay/Relay.h"
+#include "platform/Clock.h"
+#include "platform/TestPattern.h"
+#include "platform/Video.h"
+#include "social/Mod_Prop.h"
+#include "video/Operate.h"
+#include "video/VideoState.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace mj;
+
+namespace {
+
+// A camera the test drives: it starts or refuses, and fails on command.
+class TestCamera : public CaptureSource {
+public:
+    explicit TestCamera(bool starts, int* startsCounter) : starts_(starts), counter_(startsCounter) {}
+    bool Start() override
+    {
+        ++*counter_;
+        return starts_;
+    }
+    void Stop() override {}
+    QImage Take() override { return TestPatternImage(++n_, QStringLiteral("OWN")); }
+
+private:
+    bool starts_;
+    int* counter_;
+    int n_ = 0;
+};
+
+QByteArray frameOf(int n)
+{
+    return EncodeVideoFrame(TestPatternImage(n, QStringLiteral("F")));
+}
+
+class VideoLink : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        f = &mjtest::OpenTableWindow(QStringLiteral("video link test hall"));
+        VideoEnabled = true;
+        custom[0].Name = QStringLiteral("东家");
+        useCamera(true);
+    }
+    void TearDown() override
+    {
+        SetCaptureSourceFactory({});
+        SetVideoSource(VideoSource::Camera);
+        qunsetenv("MJ_VIDEO_RELAY_PORT");
+        f->P2PSocket1.Logout();
+        f->vcap1.StopCapture();
+        Mod_Prop::PropObj.reset();
+    }
+    // The camera the next starts find: one that starts or one that refuses.
+    void useCamera(bool starts)
+    {
+        SetCaptureSourceFactory([this, starts] {
+            auto camera = std::make_unique<TestCamera>(starts, &cameraStarts);
+            camera_ = camera.get();
+            return camera;
+        });
+    }
+    // The relay with test peers under the given names (sparse or not).
+    void startRelay(const QList<QPair<QString, bool>>& peers)
+    {
+        mjrelay::Limits limits;
+        limits.framesPerSecond = 100000;
+        relay = std::make_unique<mjrelay::Relay>(limits);
+        ASSERT_TRUE(relay->Listen(0));
+        relay->OnPeerFrame = [this](const QString& peer, const QString&, const QByteArray& frame) {
+            got[peer].append(frame);
+        };
+        for (const auto& [name, sparse] : peers)
+            relay->AddPeer(name, sparse);
+        qputenv("MJ_VIDEO_RELAY_PORT", QByteArray::number(relay->Port()));
+        GameServer.Host = QStringLiteral("127.0.0.1");
+    }
+    void loginAndRequest()
+    {
+        Operate::LoginVideoServer();
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return f->P2PSocket1.LoggedIn(); }));
+        Operate::RequestTableVideo();
+    }
+    // The hand ends (its login had armed the closing step).
+    void nextHand()
+    {
+        VideoSteps[4] = false;
+        Operate::CloseAllVideo();
+    }
+    // Waits until the link has sent everything it took.
+    void drain()
+    {
+        mjtest::PumpUntil([&] { return f->P2PSocket1.Backlog() == 0; });
+    }
+
+    MainForm* f = nullptr;
+    std::unique_ptr<mjrelay::Relay> relay;
+    QHash<QString, QList<QByteArray>> got;
+    int cameraStarts = 0;
+    CaptureSource* camera_ = nullptr;
+};
+
+} // namespace
+
+// 66 captured frames: a peer that wants sparse video gets frames 1, 2, 3, 24,
+// 45 and 66; one that wants every frame gets all 66; a joined player who is
+// not connected gets none. Both peers were ready before any own frame and
+// got the format and mode only.
+TEST_F(VideoLink, ThrottlePerSlotOverTheRelay)
+{
+    startRelay({{QStringLiteral("西家"), true}, {QStringLiteral("北家"), false}});
+    custom[1].Name = QStringLiteral("西家");
+    custom[2].Name = QStringLiteral("北家");
+    custom[3].Name = QStringLiteral("南家"); // never logs in
+    relay->OnPeerFrame = [this](const QString& peer, const QString& from, const QByteArray& frame) {
+        EXPECT_EQ(from, QStringLiteral("东家"));
+        got[peer].append(frame);
+    };
+    loginAndRequest();
+    P2PSocket& link = f->P2PSocket1;
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 14 && link.UserState(2) == 15; }));
+    EXPECT_EQ(link.UserID(3), QStringLiteral("南家"));
+    EXPECT_EQ(link.UserState(3), 1);
+    drain();
+    EXPECT_TRUE(got.isEmpty()) << "no own frame yet";
+
+    QList<QByteArray> frames;
+    for (int n = 1; n <= 66; ++n) {
+        frames.append(frameOf(n));
+        f->vcap1_FrameCaptured(frames.last());
+        drain();
+    }
+    EXPECT_EQ(OwnFrame, frames.last());
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return got.value(QStringLiteral("北家")).size() == 66; }));
+    mjtest::PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(got.value(QStringLiteral("北家")), frames);
+    QList<QByteArray> sparse;
+    for (int n : {1, 2, 3, 24, 45, 66})
+        sparse.append(frames[n - 1]);
+    EXPECT_EQ(got.value(QStringLiteral("西家")), sparse);
+    EXPECT_FALSE(got.contains(QStringLiteral("南家")));
+}
+
+// The slot of each side: the first slot holding its player, else the first
+// free one; an empty seat is never joined.
+TEST_F(VideoLink, SlotChoiceSkipsEmptySeats)
+{
+    const struct {
+        const char* name;
+        QStringList names;    // sides 1..3
+        QStringList expected; // slots 1..3
+    } cases[] = {
+        {"three players", {"a", "b", "c"}, {"a", "b", "c"}},
+        {"side 2 empty", {"a", "", "c"}, {"a", "c", ""}},
+        {"all empty", {"", "", ""}, {"", "", ""}},
+    };
+    f->P2PSocket1.SetUserCount(3); // as start-up leaves it with video on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int16_t s = 1; s <= 3; ++s) {
+            f->P2PSocket1.DisconnectUser(s);
+            custom[s].Name = c.names[s - 1];
+        }
+        VideoSteps.Fill(false);
+        Operate::RequestTableVideo();
+        for (int16_t s = 1; s <= 3; ++s) {
+            EXPECT_EQ(f->P2PSocket1.UserID(s), c.expected[s - 1]) << s;
+            EXPECT_EQ(f->P2PSocket1.UserState(s), c.expected[s - 1].isEmpty() ? 0 : 1) << s;
+        }
+    }
+    // A player already in a slot keeps it, whatever side it sits at now.
+    custom[1].Name = QStringLiteral("a");
+    custom[3].Name = QStringLiteral("c");
+    VideoSteps.Fill(false);
+    Operate::RequestTableVideo();
+    custom[1].Name = QStringLiteral("c");
+    custom[3].Name = QStringLiteral("a");
+    VideoSteps.Fill(false);
+    Operate::RequestTableVideo();
+    EXPECT_EQ(f->P2PSocket1.UserID(1), QStringLiteral("a"));
+    EXPECT_EQ(f->P2PSocket1.UserID(2), QStringLiteral("c"));
+    EXPECT_TRUE(VideoSteps[3]);
+}
+
+// Frames in: the first accepted frame of a side opens its video and arms its
+// redraw; a blocked side 2 keeps its frame undrawn, a blocked side 1 keeps
+// nothing; a frame no surface would show is neither drawn nor kept.
+TEST_F(VideoLink, FramesInOpenKeepAndRefuse)
+{
+    startRelay({{QStringLiteral("一"), false}, {QStringLiteral("二"), false}, {QStringLiteral("三"), false}});
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    custom[1].Name = QStringLiteral("一");
+    custom[2].Name = QStringLiteral("二");
+    custom[3].Name = QStringLiteral("三");
+    PeerClosed[1] = PeerClosed[2] = true;
+    loginAndRequest();
+    P2PSocket& link = f->P2PSocket1;
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
+        return !PeerFrame2.isEmpty() && f->vshow1(3).FramesShown() >= 3;
+    }));
+    // Side 3 opened once: plug-in told, frame, strip and surface shown, redraw armed.
+    EXPECT_TRUE(PeerShown[3]);
+    EXPECT_TRUE(f->vshow1(3).Visible());
+    EXPECT_TRUE(f->ImgKuang(3).Visible());
+    EXPECT_TRUE(f->PicLocal(3).Visible());
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, False, 3)")), 1);
+    // Blocked sides.
+    EXPECT_FALSE(f->vshow1(2).Visible());
+    EXPECT_EQ(f->vshow1(2).FramesShown(), 0);
+    EXPECT_TRUE(PeerFrame1.isEmpty());
+    EXPECT_EQ(f->vshow1(1).FramesShown(), 0);
+    EXPECT_FALSE(PeerShown[1] || PeerShown[2]);
+
+    // Frames no surface shows, from the slot of side 3.
+    int16_t slot3 = 0;
+    for (int16_t s = 1; s <= 3; ++s)
+        if (link.UserID(s) == QStringLiteral("三"))
+            slot3 = s;
+    ASSERT_NE(slot3, 0);
+    const QByteArray kept = PeerFrame3;
+    const int shown = f->vshow1(3).FramesShown();
+    QByteArray corrupt = frameOf(1);
+    corrupt.truncate(40);
+    for (const QByteArray& bad : {QByteArray(), corrupt, QByteArray(70 * 1024, 'x')}) {
+        f->P2PSocket1_DataReceived(slot3, bad);
+        EXPECT_EQ(PeerFrame3, kept);
+        EXPECT_EQ(f->vshow1(3).FramesShown(), shown);
+    }
+    // A frame from a slot whose user is at no side is dropped.
+    link.DisconnectUser(slot3);
+    f->P2PSocket1_DataReceived(slot3, frameOf(2));
+    EXPECT_EQ(PeerFrame3, kept);
+}
+
+// The closing step: four hand scores close once; every side's video hidden,
+// the slots dropped, the camera stopped, the link logged out.
+TEST_F(VideoLink, FourHandScoresCloseOnce)
+{
+    startRelay({{QStringLiteral("一"), false}});
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    custom[1].Name = QStringLiteral("一");
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(CameraOn);
+    loginAndRequest();
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return f->vshow1(1).Visible(); }));
+    PeerThrottle[1] = 7;
+    for (int i = 0; i < 4; ++i)
+        Operate::CloseAllVideo();
+    EXPECT_FALSE(CameraOn);
+    EXPECT_FALSE(f->vcap1.Capturing());
+    EXPECT_FALSE(f->vcap1.Visible());
+    EXPECT_TRUE(f->Tou(0).Visible());
+    EXPECT_FALSE(f->vshow1(1).Visible());
+    EXPECT_FALSE(PeerShown[1]);
+    EXPECT_TRUE(PeerFrame1.isEmpty());
+    EXPECT_EQ(PeerThrottle[1], 0);
+    EXPECT_EQ(f->P2PSocket1.UserState(1), 0);
+    EXPECT_FALSE(f->P2PSocket1.LoggedIn());
+    EXPECT_FALSE(VideoSteps[1] || VideoSteps[2] || VideoSteps[3]);
+    EXPECT_TRUE(VideoSteps[4]);
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, True, 1)")), 1);
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, True, 0)")), 1);
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !relay->Users().contains(QStringLiteral("东家")); }));
+
+    // The next hand builds it up again.
+    Operate::StartLocalCamera();
+    EXPECT_TRUE(CameraOn);
+    EXPECT_EQ(cameraStarts, 2);
+}
+
+// The camera that does not start, that fails mid-hand and that fails to
+// restart from the reopen icon: the message, CameraOn clear, preview and
+// strip hidden, the avatar back, the plug-in told; the next hand tries again.
+TEST_F(VideoLink, CameraFailuresTakeTheFailedStartPath)
+{
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    const QString message = QStringLiteral("您没有视频设备或您的视频源正在使用。");
+    auto expectFailed = [&](const char* what, int messages) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(CameraOn);
+        EXPECT_FALSE(f->vcap1.Capturing());
+        EXPECT_FALSE(f->vcap1.Visible());
+        EXPECT_FALSE(f->PicLocal(0).Visible());
+        EXPECT_TRUE(f->Tou(0).Visible());
+        EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, True, 0)")), messages);
+        int shown = 0;
+        for (int i = 0; i <= 1; ++i)
+            shown += f->Sysmsg(i).ListCount() > 0 && f->Sysmsg(i).List(0) == message ? 1 : 0;
+        EXPECT_GE(shown, 1);
+    };
+
+    useCamera(false);
+    Operate::StartLocalCamera();
+    expectFailed("no camera", 1);
+    Operate::StartLocalCamera();
+    EXPECT_EQ(cameraStarts, 1) << "the step stays done for the hand";
+
+    nextHand();
+    useCamera(true);
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(CameraOn);
+    EXPECT_TRUE(f->vcap1.Visible());
+    camera_->OnFailed();
+    expectFailed("vanished mid-hand", 2);
+
+    nextHand();
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(CameraOn);
+    f->vcap1.StopCapture(); // the own video switched off
+    useCamera(false);
+    f->ImgShow_Click(0);
+    expectFailed("reopen fails", 3);
+}
+
+// Leaving the seat stops the camera, so the next table starts it again.
+TEST_F(VideoLink, LeavingStopsTheCameraAndTheNextTableStartsIt)
+{
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(f->vcap1.Capturing());
+    Api::SendLeaveSeat();
+    EXPECT_FALSE(CameraOn);
+    EXPECT_FALSE(f->vcap1.Capturing());
+    Operate::StartLocalCamera();
+    EXPECT_TRUE(CameraOn);
+    EXPECT_TRUE(f->vcap1.Capturing());
+    EXPECT_EQ(cameraStarts, 2);
+}
+
+// An onlooker has no video: no camera, no login, no peer.
+TEST_F(VideoLink, WatchModeTouchesNothing)
+{
+    WatchMode = true;
+    custom[1].Name = QStringLiteral("一");
+    Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
+    Operate::RequestTableVideo();
+    EXPECT_EQ(cameraStarts, 0);
+    EXPECT_FALSE(CameraOn);
+    EXPECT_TRUE(f->P2PSocket1.LoginName().isEmpty());
+    EXPECT_EQ(f->P2PSocket1.UserState(1), 0);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_FALSE(VideoSteps[i]) << i;
+}
+
+// With video off the login and request steps mark themselves done and arm
+// the closing step; nothing reaches the component.
+TEST_F(VideoLink, VideoOffMarksStepsOnly)
+{
+    VideoEnabled = false;
+    VideoSteps[4] = true;
+    custom[1].Name = QStringLiteral("一");
+    Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
+    EXPECT_TRUE(VideoSteps[2]);
+    EXPECT_FALSE(VideoSteps[4]);
+    VideoSteps[4] = true;
+    Operate::RequestTableVideo();
+    EXPECT_TRUE(VideoSteps[3]);
+    EXPECT_FALSE(VideoSteps[4]);
+    EXPECT_FALSE(VideoSteps[1]);
+    EXPECT_EQ(cameraStarts, 0);
+    EXPECT_TRUE(f->P2PSocket1.LoginName().isEmpty());
+    EXPECT_EQ(f->P2PSocket1.UserState(1), 0);
+    Operate::CloseAllVideo();
+    EXPECT_TRUE(VideoSteps[4]);
+}
+
+// A hand as the dispatcher drives it, over the relay with the camera's own
+// pace: the own player information and the round start start the camera and
+// log in, the deal finds both done, the first discard joins the others and
+// later discards find that done; the peers count the frames as the throttle
+// says and the table shows theirs; the first of four hand scores logs out
+// and stops the camera.
+TEST_F(VideoLink, AHandInTheDispatchersOrder)
+{
+    SetCaptureSourceFactory({});
+    SetVideoSource(VideoSource::Pattern);
+    startRelay({{QStringLiteral("wang"), true}, {QStringLiteral("li"), false}, {QStringLiteral("zhao"), false}});
+    custom[0].Name = QStringLiteral("player1");
+    custom[1].Name = QStringLiteral("wang");
+    custom[2].Name = QStringLiteral("li");
+    custom[3].Name = QStringLiteral("zhao");
+    f->P2PSocket1.SetUserCount(3);
+
+    Operate::StartLocalCamera(); // own player information
+    ASSERT_TRUE(CameraOn);
+    // The round start, then two deal frames.
+    for (int code = 0; code < 3; ++code) {
+        Operate::StartLocalCamera();
+        Operate::LoginVideoServer();
+    }
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return f->P2PSocket1.LoggedIn(); }));
+    for (int discard = 0; discard < 3; ++discard)
+        Operate::RequestTableVideo();
+    ASSERT_TRUE(mjtest::PumpUntil([&] {
+        return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(1).FramesShown() > 0
+            && f->vshow1(2).FramesShown() > 0 && f->vshow1(3).FramesShown() > 0;
+    }, 15000));
+    const int every = got.value(QStringLiteral("li")).size();
+    const int sparse = got.value(QStringLiteral("wang")).size();
+    EXPECT_GE(got.value(QStringLiteral("zhao")).size(), every - 2);
+    EXPECT_GE(sparse, 3);
+    EXPECT_LE(sparse, 4 + every / 21);
+    for (int side = 1; side <= 3; ++side) {
+        EXPECT_TRUE(f->vshow1(side).Visible()) << side;
+        EXPECT_TRUE(PeerShown[side]) << side;
+    }
+
+    for (int score = 0; score < 4; ++score)
+        Operate::CloseAllVideo();
+    EXPECT_FALSE(f->vcap1.Capturing());
+    EXPECT_FALSE(CameraOn);
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !relay->Users().contains(QStringLiteral("player1")); }));
+    const int after = got.value(QStringLiteral("li")).size();
+    mjtest::PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(got.value(QStringLiteral("li")).size(), after) << "nothing more goes out";
+}
