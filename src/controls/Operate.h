@@ -10,9 +10,6 @@ namespace mj::Operate {
 // Shows the settlement screen of the hand and starts the next-hand countdown.
 void ShowRoundResult();
 
-// Starts the own camera when video is on.
-void StartLocalCamera();
-
 // The hand history file, info.qv beside the program: one section per
 // settled hand, "juNum:" & the hand number.
 QString RoundRecordPath();

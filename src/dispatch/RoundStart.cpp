@@ -10,6 +10,7 @@
 #include "client/Total.h"
 #include "client/frmExit.h"
 #include "controls/Operate.h"
+#include "video/Operate.h"
 #include "table/NewGame.h"
 
 #include <algorithm>
@@ -86,6 +87,7 @@ void HandleRoundStart(MsgHeader& header)
 {
     MainForm& table = form<MainForm>();
     Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
 
     SendHeldFrame(HeldPropFrameA, HoldPropFrameA);
     SendHeldFrame(HeldPropFrameB, HoldPropFrameB);

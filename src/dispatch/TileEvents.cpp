@@ -18,6 +18,7 @@
 #include "seated/Operate.h"
 #include "social/Mod_Prop.h"
 #include "table/Operate.h"
+#include "video/Operate.h"
 #include "watch/Side.h"
 
 namespace mj::Total {
@@ -84,6 +85,7 @@ void ShowFollowBubble(int16_t side)
 void HandleDeal(MsgHeader& header)
 {
     Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
     if (custom[0].sum == 0 && Mod_Prop::Prop_GameDllState >= 1)
         Mod_Prop::HidePropBoxes();
     SkipDiscardMove = false;
@@ -113,6 +115,7 @@ void HandleDiscard(MsgHeader& header)
     const uint8_t seat = header.Seat & 15;
     const int16_t tile = header.value[3];
     ActorSeat = seat;
+    Operate::RequestTableVideo();
     PlayEffect(SoundDiscard);
     if (WatchMode) {
         Side::ShowDiscard(seat, tile, ClaimedDiscardImage);

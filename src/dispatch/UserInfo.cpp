@@ -10,6 +10,7 @@
 #include "client/Total.h"
 #include "controls/Hero.h"
 #include "controls/Operate.h"
+#include "video/Operate.h"
 #include "social/Mod_Prop.h"
 #include "table/NewGame.h"
 #include "video/VideoState.h"
