@@ -250,7 +250,15 @@ struct MsgHeader {
     X(SeatNameAvatar, VbArray<NameAvatar, 0, 3>)                                  \
     X(VoicePackUsedFemale, VbArray<bool, 0, 5>) /* pack slots given at this table */ \
     X(VoicePackUsedMale, VbArray<bool, 0, 5>)                                     \
-    X(SeatVoicePack, VbArray<QString, 0, 3>)    /* by Side */
+    X(SeatVoicePack, VbArray<QString, 0, 3>)    /* by Side */                 \
+    /* the player's controls */                                                   \
+    X(WhisperPrefix, QString)   /* "你对" & name & "说: " while a private line is typed */ \
+    X(WhisperSide, int16_t)     /* the private line's target seat mask */       \
+    X(ClaimChoiceA, int16_t)    /* the hand evaluation's chosen claim */        \
+    X(ClaimChoiceB, int16_t)                                                      \
+    X(BankHover, bool)          /* the props warehouse button shows its hover picture */ \
+    X(PropVideoShown, bool)     /* the props plug-in's video pop-up */          \
+    X(PropVideoSide, int16_t)   /* its side + 1; 0 none */
 
 #define MJ_DECLARE_DATA_VARIABLE(name, ...) inline __VA_ARGS__ name{};
 MJ_DATA_VARIABLES(MJ_DECLARE_DATA_VARIABLE)
