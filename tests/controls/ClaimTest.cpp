@@ -397,6 +397,20 @@ TEST_P(Claims, AnswersThatMustChangeNothing)
     EXPECT_EQ(DecisionState, 0);
 }
 
+// After a member left every seat mask is 0 until the seats are named
+// again: requests built meanwhile carry seat 0.
+TEST_P(Claims, RequestsAfterAMemberLeftCarrySeatZero)
+{
+    OnDiscard({0x47, 0x47}, 0x47);
+    Offer(0x09);
+    for (int side = 0; side <= 3; ++side)
+        custom[side].SeatMask = 0;
+    ClickButton(1);
+    const QList<QByteArray> sent = Sent(1);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].toHex(), RequestFrame(7, 0, {8, W(0x47), W(0x47), W(0x47)}).toHex());
+}
+
 MJ_SEATED_CASES(Claims);
 
 } // namespace

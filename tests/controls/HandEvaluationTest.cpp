@@ -144,6 +144,15 @@ TEST(HandEvaluation, APengClaimsAGainAbove150)
     }
 }
 
+// A chi gaining exactly 150 is not claimed: the 2 of bamboo, three copies
+// seen, is left over both with and without the chi of 2 4 on the 3.
+TEST(HandEvaluation, AChiGainingExactly150IsNoClaim)
+{
+    Hand({0x22, 0x24, 0x25, 0x25, 0x26, 0x26, 0x28});
+    SeenTiles(1, 2) = 3;
+    EXPECT_FALSE(AI::DecideClaim(1, 0x23));
+}
+
 // A peng with fewer than two copies in the hand claims nothing.
 TEST(HandEvaluation, APengWithoutAPairIsNeverClaimed)
 {
