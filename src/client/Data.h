@@ -255,7 +255,10 @@ struct MsgHeader {
     X(SeatVoicePack, VbArray<QString, 0, 3>)    /* by Side */                 \
     /* the player's controls */                                                   \
     X(WhisperPrefix, QString)   /* "你对" & name & "说: " while a private line is typed */ \
-    X(WhisperSide, int16_t)     /* the private line's target seat mask */
+    X(WhisperSide, int16_t)     /* the private line's target seat mask */       \
+    X(ClaimChoiceA, int16_t)    /* the hand evaluation's chosen claim */        \
+    X(ClaimChoiceB, int16_t)                                                      \
+    X(BankHover, bool)          /* the props warehouse button shows its hover picture */
 
 #define MJ_DECLARE_DATA_VARIABLE(name, ...) inline __VA_ARGS__ name{};
 MJ_DATA_VARIABLES(MJ_DECLARE_DATA_VARIABLE)

@@ -112,6 +112,8 @@ MainForm::MainForm()
     , Lbchat(Pic1, QStringLiteral("Lbchat"))
     , Proponeself(Pic1, QStringLiteral("Proponeself"))
     , MJ_Image(Pic1, QStringLiteral("MJ_Image"))
+    , Chi(Pic1, QStringLiteral("Chi"), IndexRange(0, 5))
+    , Gang(Pic1, QStringLiteral("Gang"), IndexRange(0, 4))
     , SZ_Image(Pic1, QStringLiteral("SZ_Image"))
     , Sai_Image(Pic1, QStringLiteral("Sai_Image"), {0, 1})
     , ImgShow(Pic1, QStringLiteral("ImgShow"), IndexRange(0, 5))
@@ -231,6 +233,11 @@ MainForm::MainForm()
 
     // Tiles, dice, video reopen icons, bubbles, the mascot, the props boxes.
     DesignImage(MJ_Image(0), 0, 0, 50, 77, true, false);
+    MJ_Image(0).SetMouseIcon(hand); // the own hand tiles take it under the pointer
+    for (Image& picker : Chi)
+        DesignImage(picker, 0, 0, 0, 0, true, false);
+    for (Image& picker : Gang)
+        DesignImage(picker, 0, 0, 0, 0, true, false);
     DesignImage(SZ_Image(0), 400, 344, 50, 56, false, false, ResourcePicture(161));
     DesignImage(Sai_Image(0), 400, 344, 50, 56, false, false, ResourcePicture(161));
     DesignImage(Sai_Image(1), 560, 344, 50, 56, false, false, ResourcePicture(161));
@@ -318,6 +325,7 @@ MainForm::MainForm()
     WireSeatEvents();
     WireChatWindowEvents();
     WireVideoEvents();
+    WirePlayerControls();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);

@@ -73,6 +73,8 @@ public:
     Label Lbchat;                  // hot spot over the chat button of the table picture
     Label Proponeself;             // the own props frame around the own avatar
     ControlArray<Image> MJ_Image;  // the 136 tile images
+    ControlArray<Image> Chi;       // chi picker: option k in Chi(2k), Chi(2k + 1)
+    ControlArray<Image> Gang;      // gang picker: one candidate each
     ControlArray<Image> SZ_Image;  // the dice picture cache: faces 1..6, tumbling frames
     ControlArray<Image> Sai_Image; // the two thrown dice
     ControlArray<Image> ImgShow;   // reopen icons of the seats' video
@@ -157,6 +159,23 @@ public:
 
     // The toolbar (button number).
     void AnNiu_Click(int16_t& index);
+    void AnNiu_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void TimerShuffle_Timer();
+
+    // The own tiles: hover lift, discard, the right-button pass, the
+    // end-of-hand reveals.
+    void MJ_Image_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void MJ_Image_MouseDown(int16_t index, int16_t button, int16_t shift, float x, float y);
+
+    // The claim buttons, the chi and gang pickers, the right-button pass over
+    // the table and the click on the table that puts the small windows away.
+    void Operation_Click(int16_t index);
+    void Chi_Click(int16_t index);
+    void Gang_Click(int16_t index);
+    void Pic1_MouseUp(int16_t button, int16_t shift, float x, float y);
+    void Pic2_MouseUp(int16_t button, int16_t shift, float x, float y);
+    void Pic1_Click();
+    void Pic2_Click();
 
     // The web panels.
     void WebBrowser1_DownloadComplete();
@@ -211,6 +230,7 @@ private:
     void WireSeatEvents();
     void WireChatWindowEvents();
     void WireVideoEvents();
+    void WirePlayerControls();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

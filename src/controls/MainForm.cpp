@@ -2,11 +2,7 @@
 #include "client/MainForm.h"
 
 #include "client/Data.h"
-#include "client/frmExit.h"
-#include "controls/Hero.h"
 #include "controls/Information.h"
-#include "social/Mod_Prop.h"
-#include "video/VideoState.h"
 
 namespace mj {
 
@@ -84,45 +80,6 @@ void MainForm::Imgwealth_MouseMove(int16_t, int16_t, float, float)
 void MainForm::lbwealth_MouseMove(int16_t button, int16_t shift, float x, float y)
 {
     Imgwealth_MouseMove(button, shift, x, y);
-}
-
-void MainForm::Pic1_MouseMove(int16_t, int16_t, float, float)
-{
-    Information& card = form<Information>();
-    if (card.Visible())
-        card.Hide();
-    // The props plug-in's video pop-up goes with the pointer's visit.
-    PropVideoShown = false;
-    if (PropVideoSide >= 1 && PropVideoSide <= 4) {
-        if (Mod_Prop::PropObj)
-            Mod_Prop::PropObj->ShowQvVideo(static_cast<int16_t>(PropVideoSide - 1), false, 0);
-        PropVideoSide = 0;
-    }
-}
-
-// The toolbar. The history (6) and exit (8) buttons are here; the others
-// come with the player controls.
-void MainForm::AnNiu_Click(int16_t& index)
-{
-    switch (index) {
-    case 6: {
-        Hero& hero = form<Hero>();
-        if (hero.Visible()) {
-            hero.Hide();
-        } else {
-            hero.Move(Left() + Pic1.Left(), Top() + Pic1.Top());
-            hero.Show();
-        }
-        break;
-    }
-    case 8:
-        if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-            Mod_Prop::PropObj->setbankstate(2);
-        ToggleExitDialog();
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace mj

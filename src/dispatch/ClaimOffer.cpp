@@ -39,6 +39,10 @@ void HandleClaimOffer(MsgHeader& header)
 {
     if ((header.Seat & 15) != (custom[0].SeatMask & 15))
         return; // another seat's offer
+    // An onlooker never answers for the watched player: no lit button, no
+    // turn clock whose time-out would play under that player's seat.
+    if (WatchMode)
+        return;
     MainForm& table = form<MainForm>();
     const uint8_t bits = static_cast<uint8_t>(header.value[0] & 0xFF);
 

@@ -128,9 +128,12 @@ void ClearTableAndPlaceWalls()
         f.Words.SetVisible(false);
     }
     f.Speak(2).SetTop(280 * SY);
-    // The chi and gang pickers are hidden here too once the player controls
-    // put them on the table. The floating chat window is made, hidden, when
-    // it is not there.
+    // The chi and gang pickers; the floating chat window is made, hidden,
+    // when it is not there.
+    for (Image& picker : f.Chi)
+        picker.SetVisible(false);
+    for (Image& picker : f.Gang)
+        picker.SetVisible(false);
     form<Talk>().Hide();
 
     // Every tile of wall w takes side w's pool tile size.

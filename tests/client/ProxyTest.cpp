@@ -17,6 +17,7 @@
 #include "client/frmReconnect.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/Gbk.h"
 #include "platform/Program.h"
 #include "platform/Screen.h"
 
@@ -1032,6 +1033,67 @@ INSTANTIATE_TEST_SUITE_P(
 // The game server goes away in the middle of a frame; the reconnection goes
 // through the proxy again, sends the reconnect frame, and the new
 // connection's frames come out whole.
+// A chat line and the ready request made while the link through the proxy
+// is down wait in the send ring and go out once, in order, after the
+// reconnection.
+TEST_F(ThroughMicrosocks, RequestsMadeWhileTheLinkIsDownGoOutOnceAfterTheReconnection)
+{
+    Microsocks socks;
+    ASSERT_GT(socks.Port(), 0);
+    auto first = std::make_unique<ServerProcess>(QStringLiteral("expect 18 timeout 20\n"
+                                                                "send 18 1 0 0 0 1 token:ABCD\n"
+                                                                "wait-close timeout 60\n"));
+    const int port = first->Port();
+    ASSERT_GT(port, 0);
+    ASSERT_TRUE(start(QStringLiteral("127.0.0.1"), port, socks.Port(), {}, {}));
+    ASSERT_EQ(Dispatch(*w, 1).size(), 1u);
+    ASSERT_TRUE(ReconnectAllowed);
+
+    first->Process().kill();
+    first->Process().waitForFinished(5000);
+    ASSERT_TRUE(PumpUntil([&] { return w->Winsock1.State() != sckConnected; }));
+    for (int t = 0; t < 4 && !isLoaded<frmReconnect>(); ++t)
+        w->TimerBong_Timer();
+    ASSERT_TRUE(isLoaded<frmReconnect>());
+    EXPECT_FALSE(LoggedIn);
+    frmReconnect& f = LoadReconnectForm();
+
+    // The player chats and declares ready meanwhile.
+    Players[0].Name = QStringLiteral("甲");
+    custom[0].SeatMask = 2;
+    ButtonUsed[2] = false;
+    TableResetDone = true;
+    w->Chat.SetText(QStringLiteral("在吗"));
+    mjtest::Click(w->AnNiu(0).Widget());
+    mjtest::Click(w->AnNiu(2).Widget());
+    for (int t = 0; t < 4; ++t)
+        w->TimerBong_Timer();
+    ASSERT_EQ(Total::SendWaiting(), 2 * FrameSize);
+
+    ServerProcess second(QStringLiteral("expect 28 timeout 20\n"
+                                        "send 29 1 0 0 0 1\n"
+                                        "wait-close timeout 30\n"),
+                         {QStringLiteral("--port"), QString::number(port)});
+    ASSERT_EQ(second.Port(), port);
+    f.TimerReconnect_Timer();
+    f.TimerCount_Timer();
+    ASSERT_GE(second.WaitForLine(QStringLiteral("recv 28 "), 20000), 0);
+    ASSERT_EQ(Dispatch(*w, 1).size(), 1u);
+    for (int t = 0; t < 20; ++t) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        w->TimerBong_Timer();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return second.Received().size() >= 3; }, 10000)) << second.Received().join(u'\n').toStdString();
+    PumpUntil([] { return false; }, 300); // nothing further may follow
+    QStringList codes;
+    for (const QString& line : second.Received())
+        codes << line.section(u' ', 1, 1);
+    EXPECT_EQ(codes, (QStringList{QStringLiteral("28"), QStringLiteral("19"), QStringLiteral("16")}));
+    const QByteArray chat = FrameOf(second.Received()[1]);
+    EXPECT_EQ(chat.mid(16, 12), Gbk::Encode(QStringLiteral("甲说道: 在吗")));
+    EXPECT_EQ(chat[6], char(2));
+}
+
 TEST_F(ThroughMicrosocks, AReconnectionThroughTheProxyResumesOnAFrameBoundary)
 {
     Microsocks socks;

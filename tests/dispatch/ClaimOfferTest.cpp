@@ -57,6 +57,8 @@ protected:
     }
     int Picture(int button) const { return f->Operation(button).Picture().ResourceId(); }
     static int ButtonPicture(int entry) { return CInt(Image_Resource::ClaimButtonPicture[entry]); }
+    // What Before() left, untouched.
+    void expectNothingChanged();
 };
 
 TEST_P(ClaimOffer, LightsTheOfferedButtonsAndStartsAFreshDecision)
@@ -102,10 +104,26 @@ TEST_P(ClaimOffer, LightsTheOfferedButtonsAndStartsAFreshDecision)
     }
 }
 
-TEST_P(ClaimOffer, AnOfferForAnotherSeatChangesNothing)
+TEST_P(ClaimOffer, AnOfferForAnotherSeatOrToAnOnlookerChangesNothing)
 {
-    custom[0].sum = 14;
-    Offer(MaskOf(2), 0xFF);
+    struct Case {
+        const char* name;
+        int side;
+        bool watching;
+    };
+    for (const Case& c : {Case{"another seat", 2, false}, Case{"the watched seat", 0, true}}) {
+        SCOPED_TRACE(c.name);
+        Before();
+        custom[0].sum = 14;
+        WatchMode = c.watching;
+        Offer(MaskOf(c.side), 0xFF);
+        WatchMode = false;
+        expectNothingChanged();
+    }
+}
+
+void ClaimOffer::expectNothingChanged()
+{
     EXPECT_EQ(DecisionState, 2);
     EXPECT_TRUE(RequestSent);
     EXPECT_FALSE(MayDiscard);

@@ -1,0 +1,205 @@
+// The own turn played when the turn clock runs out, on the linked table: the
+// clock is driven until it acts, and the server records what went out.
+#include "PlayTable.h"
+
+#include "controls/AI.h"
+
+using namespace mj;
+using mjtest::RequestFrame;
+
+namespace {
+
+constexpr uint16_t W(int code) { return static_cast<uint16_t>(0x2000 | code); }
+constexpr uint16_t D(int code) { return static_cast<uint16_t>(0x4000 | code); }
+
+class AutoPlay : public mjtest::PlayTable {
+protected:
+    void OnDiscard(std::vector<int16_t> hand, int16_t discard)
+    {
+        hand.resize(13, 0x17);
+        OwnHand(hand);
+        OtherDiscard(3, discard);
+    }
+    // Runs the main loop until the turn clock has acted.
+    void RunOutTheClock()
+    {
+        for (int t = 0; t < 20 * 20 && DecisionState != 3; ++t) {
+            mj::Clock::Advance(0.05);
+            f->TimerBong_Timer();
+        }
+        ASSERT_EQ(DecisionState, 3);
+    }
+    std::vector<QByteArray> Expected(const std::vector<std::vector<uint16_t>>& frames)
+    {
+        std::vector<QByteArray> v;
+        for (const auto& values : frames)
+            v.push_back(RequestFrame(values[0], Own(), {values[1], values[2], values[3], values[4]}).toHex());
+        return v;
+    }
+    std::vector<QByteArray> Hex(const QList<QByteArray>& frames)
+    {
+        std::vector<QByteArray> v;
+        for (const QByteArray& f : frames)
+            v.push_back(f.toHex());
+        return v;
+    }
+};
+
+// In auto mode the order is hu, gang, peng, chi, pass; one reply per offer,
+// and nothing is discarded after a claim.
+TEST_P(AutoPlay, TheAutomaticPlayTakesTheFirstClaimItFavours)
+{
+    const std::vector<int16_t> gangHand = {0x25, 0x25, 0x25, 0x21, 0x22, 0x23, 0x44, 0x45, 0x46, 0x87, 0x88, 0x89, 0x81};
+    const struct {
+        const char* name;
+        std::vector<int16_t> hand;
+        int16_t discard;
+        int bits;
+        std::vector<uint16_t> frame; // code, then the four values
+    } cases[] = {
+        {"hu before everything", gangHand, 0x25, 0x9D, {7, 0x80, 0, 0, 0}},
+        {"gang before peng and chi", gangHand, 0x25, 0x1D, {7, 0x10, W(0x25), W(0x25), W(0x25)}},
+        {"peng before chi", {0x47, 0x47, 0x45, 0x81, 0x83, 0x11, 0x15}, 0x47, 0x0D, {7, 8, W(0x47), W(0x47), W(0x47)}},
+        {"chi", {0x24, 0x26, 0x81, 0x83, 0x11, 0x15}, 0x25, 0x05, {7, 4, W(0x24), W(0x26), W(0x25)}},
+        {"a peng gaining 150 or less is passed", {0x23, 0x23, 0x24, 0x25, 0x25, 0x28, 0x81, 0x82, 0x83}, 0x23, 0x09,
+         {7, 1, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewHand();
+        mj::AutoPlay = true;
+        SeenTiles.Fill(0);
+        OnDiscard(c.hand, c.discard);
+        const int sum = custom[0].sum;
+        Offer(c.bits, 2);
+        RunOutTheClock();
+        const QList<QByteArray> sent = Sent(1);
+        EXPECT_EQ(Hex(sent), Expected({c.frame}));
+        EXPECT_TRUE(NothingQueued());
+        EXPECT_EQ(custom[0].sum, sum);
+        for (int i = 0; i <= 4; ++i)
+            EXPECT_FALSE(f->Operation(i).Visible());
+        // The next ticks and clicks add nothing.
+        for (int t = 0; t < 40; ++t) {
+            mj::Clock::Advance(0.05);
+            f->TimerBong_Timer();
+        }
+        f->Operation_Click(4);
+        EXPECT_TRUE(NothingQueued());
+    }
+}
+
+// On the own turn with nothing taken the automatic play passes the offer
+// and discards the tile the evaluation chooses; a self-drawn hu discards
+// nothing.
+TEST_P(AutoPlay, OnTheOwnTurnItPassesThenDiscardsItsChoice)
+{
+    mj::AutoPlay = true;
+    OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x29, 0x11, 0x11, 0x11});
+    Offer(0x01, 2);
+    int one = -1;
+    for (int i = custom[0].FirstConcealed; i < custom[0].FirstConcealed + 14; ++i)
+        if (custom[0].Slots[i].Code == 0x21)
+            one = custom[0].Slots[i].Image;
+    RunOutTheClock();
+    QList<QByteArray> sent = Sent(2);
+    EXPECT_EQ(Hex(sent), Expected({{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}));
+    EXPECT_EQ(custom[0].sum, 13);
+    EXPECT_EQ(ClaimedDiscardImage, one);
+    EXPECT_EQ(DiscarderSide, 0);
+    ExpectConsistent("after the automatic discard");
+
+    // A gang the evaluation takes but the hand cannot make: nothing at all
+    // goes out for the offer, not even the pass.
+    NewHand();
+    OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x29, 0x11, 0x11, 0x11});
+    Offer(0x21, 2);
+    RunOutTheClock();
+    for (int t = 0; t < 5; ++t)
+        f->TimerBong_Timer();
+    EXPECT_TRUE(NothingQueued());
+    EXPECT_EQ(custom[0].sum, 14);
+
+    NewHand();
+    OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
+    Offer(0x81, 2);
+    const QRectF lastTile = Rect(HandImage(13));
+    RunOutTheClock();
+    sent = Sent(1);
+    EXPECT_EQ(Hex(sent), Expected({{7, 0x80, 0, 0, 0}}));
+    EXPECT_EQ(custom[0].sum, 14);
+    EXPECT_EQ(Rect(HandImage(13)), lastTile); // no tile moved
+}
+
+// A hu on a discard brings the discard beside the hand; without a parked
+// discard nothing moves and the hu still goes out.
+TEST_P(AutoPlay, AHuOnADiscardWithOrWithoutTheParkedTile)
+{
+    for (bool parked : {true, false}) {
+        SCOPED_TRACE(parked ? "parked" : "no parked discard");
+        NewHand();
+        mj::AutoPlay = true;
+        OnDiscard({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x11, 0x11, 0x11}, 0x24);
+        const int image = ClaimedDiscardImage;
+        if (!parked)
+            ClaimedDiscardImage = -1;
+        Offer(0x81, 2);
+        RunOutTheClock();
+        EXPECT_EQ(Hex(Sent(1)), Expected({{7, 0x80, 0, 0, 0}}));
+        if (parked) {
+            const Image& tile = f->MJ_Image(image);
+            EXPECT_EQ(tile.Top(), custom[0].HandY);
+            EXPECT_EQ(tile.Left(), f->MJ_Image(HandImage(12)).Left() + 48);
+            EXPECT_EQ(tile.Width(), 48);
+            EXPECT_EQ(tile.Height(), 78);
+        }
+    }
+}
+
+// The plain time-out never claims: it passes and, on the own turn,
+// discards exactly the tile in the last concealed slot.
+TEST_P(AutoPlay, ThePlainTimeOutDiscardsTheLastSlot)
+{
+    mj::AutoPlay = false;
+    OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
+    Offer(0x81, 2);
+    const int last = custom[0].FirstConcealed + 13;
+    const int16_t code = custom[0].Slots[last].Code;
+    const int image = custom[0].Slots[last].Image;
+    RunOutTheClock();
+    EXPECT_EQ(Hex(Sent(2)), Expected({{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(code)}}));
+    EXPECT_EQ(custom[0].sum, 13);
+    EXPECT_EQ(ClaimedDiscardImage, image);
+    EXPECT_EQ(Rect(image).size(), QSizeF(CInt(36 * S()), CInt(50 * S())));
+    EXPECT_FALSE(MayDiscard);
+    ExpectConsistent("after the time-out discard");
+
+    // On another seat's discard it only passes.
+    NewHand();
+    OnDiscard({0x47, 0x47, 0x81}, 0x47);
+    Offer(0x09, 2);
+    RunOutTheClock();
+    EXPECT_EQ(Hex(Sent(1)), Expected({{7, 1, 0, 0, 0}}));
+    EXPECT_EQ(custom[0].sum, 13);
+}
+
+// An onlooker's table never plays for the watched player.
+TEST_P(AutoPlay, AnOnlookerNeverPlays)
+{
+    for (bool autoMode : {true, false}) {
+        NewHand();
+        WatchMode = true;
+        mj::AutoPlay = autoMode;
+        OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
+        Offer(0x81, 2);
+        RunOutTheClock();
+        for (int t = 0; t < 5; ++t)
+            f->TimerBong_Timer();
+        EXPECT_TRUE(NothingQueued());
+        EXPECT_EQ(custom[0].sum, 14);
+    }
+}
+
+MJ_SEATED_CASES(AutoPlay);
+
+} // namespace
