@@ -168,7 +168,10 @@ TEST_P(ClaimOffer, TheTurnClockStartsBesideTheWealthPlate)
 
 TEST_P(ClaimOffer, TheClockRunOutTimesTheDecisionOut)
 {
-    custom[0].sum = 14;
+    // A real hand: the time-out play discards from it.
+    Deal(0, {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x21, 0x22, 0x23});
+    Draw(0, 0x24);
+    Draw(0, 0x25);
     Offer(ownMask(), OpPass | OpHu, 3);
     const auto second = [&] {
         Clock::Advance(1.0);
