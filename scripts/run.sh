@@ -60,9 +60,11 @@ run_once() {
   [ -n "$relay_port" ] || { echo "the video relay did not start" >&2; cat "$work/relay.err" >&2; exit 1; }
   export MJ_VIDEO_RELAY_PORT="$relay_port"
   # The hall's fifteen fields: account, credential, server, port, room,
-  # proxy type 0 (direct), proxy host and port, user, password, auto mode 0,
-  # the hall's title, the caption, props off, plug-in value.
-  local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$0\$$title\$霁川杠兹\$0\$0\$"
+  # proxy type 0 (direct), proxy host and port, user, password, auto mode 1
+  # (the client plays its own turns when the turn clock runs out, as the
+  # demonstration's hand expects), the hall's title, the caption, props off,
+  # plug-in value.
+  local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$1\$$title\$霁川杠兹\$0\$0\$"
   if [ -n "$size" ]; then
     MJ_SCREEN_SIZE="$size" "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line" \
       > "$work/hall.out" 2> "$work/hall.err" < /dev/null &

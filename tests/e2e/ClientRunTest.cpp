@@ -277,12 +277,55 @@ TEST_F(ClientRun, TheDemoSessionKeepsItsTokensThroughAReconnection)
     EXPECT_EQ(hall.Lines().count(QStringLiteral("minimize")), 2);
 }
 
-// The demonstration's whole script, the real client playing its hand at
-// both screen sizes at once: the walls, the dice doubling, the deal, the
-// follow-the-dealer bubble, an offer to the own seat that times out, the
-// claims, the wall's end and the hands shown. The client keeps a screenshot
-// of each of those moments; it sends nothing of its own during the hand.
-TEST_F(ClientRun, TheDemoHandIsPlayedFromTheServersFrames)
+// A frame the client sends for seat 4 during the demonstration's hand: code,
+// the four values, and the session token 9abc that the offer it answers
+// brought (the hand's other frames carry none).
+QByteArray handRequest(uint8_t code, uint16_t v0, uint16_t v1, uint16_t v2, uint16_t v3)
+{
+    QByteArray f(272, '\0');
+    f[3] = static_cast<char>(code);
+    f[6] = 4;
+    const uint16_t values[4] = {v0, v1, v2, v3};
+    for (int k = 0; k < 4; ++k) {
+        f[8 + 2 * k] = static_cast<char>(values[k] >> 8);
+        f[9 + 2 * k] = static_cast<char>(values[k] & 0xFF);
+    }
+    f[260] = static_cast<char>(0x9a);
+    f[261] = static_cast<char>(0xbc);
+    return f;
+}
+
+// What the client in auto mode answers to the hand's offers, in order: a
+// pass on each (queued first, none answered twice), then on its own turns
+// the tile the hand evaluation gives up (tile Or 0x4000), and the peng of
+// the 6 of dots (tile Or 0x2000 three times) after which no discard follows
+// until the next offer.
+QList<QByteArray> expectedHandAnswers()
+{
+    const QByteArray pass = handRequest(7, 1, 0, 0, 0);
+    const auto discard = [](uint16_t tile) { return handRequest(2, 0, 0, 0, 0x4000 | tile); };
+    QList<QByteArray> answers;
+    // Rounds 1 to 9; round 2 brings the peng offer on seat 2's discard first.
+    const uint16_t tiles[] = {0x15, 0x16, 0x17, 0x49, 0x81, 0x89, 0x84, 0x43, 0x46};
+    for (int round = 0; round < 9; ++round) {
+        if (round == 1)
+            answers << pass;
+        answers << pass << discard(tiles[round]);
+    }
+    // Round 10: the peng, the discard after it, and the last turn.
+    answers << handRequest(7, 8, 0x2086, 0x2086, 0x2086) << pass << discard(0x42) << pass << discard(0x44);
+    return answers;
+}
+
+// The demonstration's whole script, the real client started through the
+// hall in auto mode and playing its hand by itself at both screen sizes at
+// once: the walls, the dice doubling, the deal, the follow-the-dealer bubble,
+// the offers to the own seat, the claims, the wall's end and the hands shown.
+// The server waits for the client's answer at each offer (and fails when it
+// does not come in time), so every answer comes once, for its offer, with
+// the claims and discards the hand calls for, byte by byte. The client keeps
+// a screenshot of each of those moments.
+TEST_F(ClientRun, TheDemoHandIsPlayedByTheClientInAutoMode)
 {
     QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -349,18 +392,29 @@ TEST_F(ClientRun, TheDemoHandIsPlayedFromTheServersFrames)
     }
 
     // Leaving now takes the player off the seat; what the client sent: the
-    // login, keep-alives, the reconnection and the leave, nothing in the hand.
+    // login, keep-alives, the reconnection and the leave, and in the hand
+    // exactly its answers.
     for (Run& run : runs) {
         SCOPED_TRACE(qPrintable(run.size));
         run.hall.Send(QStringLiteral("post 0x400"));
         ASSERT_GE(run.server->WaitForLine(QStringLiteral("closed 2"), 20000), 0) << qPrintable(run.hall.Errors());
+        EXPECT_EQ(run.server->Errors(), QString()) << "the server's script failed";
         QStringList codes;
-        for (const QString& line : run.server->Received())
-            codes << QString::number(static_cast<uint8_t>(frameOf(line)[3]));
+        QList<QByteArray> answers;
+        for (const QString& line : run.server->Received()) {
+            const QByteArray f = frameOf(line);
+            codes << QString::number(static_cast<uint8_t>(f[3]));
+            if (f[3] == 2 || f[3] == 7)
+                answers << f;
+        }
         codes.removeDuplicates();
         codes.sort();
-        EXPECT_EQ(codes, (QStringList{QStringLiteral("16"), QStringLiteral("18"), QStringLiteral("24"),
-                                      QStringLiteral("28")}));
+        EXPECT_EQ(codes, (QStringList{QStringLiteral("16"), QStringLiteral("18"), QStringLiteral("2"),
+                                      QStringLiteral("24"), QStringLiteral("28"), QStringLiteral("7")}));
+        const QList<QByteArray> expected = expectedHandAnswers();
+        ASSERT_EQ(answers.size(), expected.size());
+        for (qsizetype i = 0; i < answers.size(); ++i)
+            EXPECT_EQ(QString::fromLatin1(answers[i].toHex()), QString::fromLatin1(expected[i].toHex())) << "answer " << i;
     }
 }
 
