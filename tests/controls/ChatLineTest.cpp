@@ -2,6 +2,7 @@
 // dressed with the own name (and the private target picked by a click on an
 // avatar) as the server receives it, the flood guard, a Backspace into the
 // private prefix, watch mode and a full send ring.
+#include "FakeHall.h"
 #include "PlayTable.h"
 
 #include "platform/Gbk.h"
@@ -237,10 +238,19 @@ TEST_P(ChatLine, BackspaceIntoThePrefixTakesTheWholePrefixOut)
 
 TEST_P(ChatLine, OnlyAnotherSeatedPlayersAvatarStartsAPrivateLine)
 {
+    // On the hidden table the box cannot take the keyboard; the line is set all the same.
+    Avatar(1);
+    EXPECT_EQ(f->Chat.Text(), Prefix("乙"));
+    mjtest::FakeHall hall(QStringLiteral("聊天行测试大厅"));
+    HallTitle = QStringLiteral("聊天行测试大厅");
+    f->Show();
+    f->Pic1.SetFocus();
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->ChatHasFocus; }, 2000));
     Avatar(2);
     EXPECT_EQ(f->Chat.Text(), Prefix("丙"));
     EXPECT_EQ(f->Chat.SelStart(), Prefix("丙").size());
     EXPECT_EQ(WhisperSide, MaskOf(2));
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return f->ChatHasFocus; }, 2000));
 
     const struct {
         const char* name;
