@@ -203,6 +203,7 @@ public:
     // its animation timer, and the advertisement page (only an address the
     // panel would load opens it and shows the panel).
     void ShowSeatShuffle();
+    void SendReady();
 
     // Avatars: a click picks the private-chat target, hovering shows the player card.
     void Tou_Click(int16_t& index);

@@ -364,22 +364,8 @@ void MainForm::NextRoundSlot()
     if (!TableResetDone) {
         LoadButtonPicture(2, 6);
         ButtonUsed[2] = true;
-        NewGame::ResetTableForRound();
-        NewGame::ClearTableAndPlaceWalls();
-        NewGame::ResetRoundData();
-        TableResetDone = true;
     }
-    MsgHeader ready;
-    ready.Code = MsgReady;
-    ready.Seat = custom[0].SeatMask;
-    ready.value[3] = 1;
-    Total::QueueMessage(ready);
-    if (SeatShuffleShown && SeatShuffleAllowed) {
-        for (int i = 0; i <= 3; ++i)
-            custom[i].SeatMask = 0;
-        ShowSeatShuffle();
-        SeatShuffleShown = false;
-    }
+    SendReady();
     NextRoundCountdownOn = false;
 }
 

@@ -47,4 +47,22 @@ void Information::Form_Load()
     }
 }
 
+void Information::ShowPlayer(const PlayerInfo& p)
+{
+    const QString values[] = {
+        p.Name,
+        p.Sex == 0 ? QStringLiteral("女") : QStringLiteral("男"),
+        p.Location,
+        QString::number(p.Points, 'f', 0),
+        QString::number(p.Credit, 'f', 0),
+        QString::number(p.Logins),
+        QString::number(p.Drops),
+        QString::number(p.Wins),
+        QString::number(p.Losses),
+    };
+    for (int i = 0; i <= 8; ++i)
+        Inf(i).SetCaption(values[i]);
+    Show();
+}
+
 } // namespace mj

@@ -4,6 +4,8 @@
 
 #include "platform/Forms.h"
 
+#include "client/Data.h"
+
 namespace mj {
 
 class Information : public Form {
@@ -14,6 +16,9 @@ public:
     ControlArray<Label> Inf; // the value beside Label(index + 1)
 
     void Form_Load() override;
+    // Fills the nine values with the player's and shows the card; amounts
+    // as plain digits, however large.
+    void ShowPlayer(const PlayerInfo& p);
 };
 
 } // namespace mj

@@ -36,21 +36,7 @@ void MainForm::Tou_MouseMove(int16_t index, int16_t, int16_t, float, float)
         const auto width = static_cast<int64_t>(RoundHalfEven((index - 1) * Pic1.Width()));
         card.SetLeft(tableLeft + static_cast<double>(width / 3));
     }
-    // Amounts as plain digits, however large.
-    const QString values[] = {
-        p.Name,
-        p.Sex == 0 ? QStringLiteral("女") : QStringLiteral("男"),
-        p.Location,
-        QString::number(p.Points, 'f', 0),
-        QString::number(p.Credit, 'f', 0),
-        QString::number(p.Logins),
-        QString::number(p.Drops),
-        QString::number(p.Wins),
-        QString::number(p.Losses),
-    };
-    for (int i = 0; i <= 8; ++i)
-        card.Inf(i).SetCaption(values[i]);
-    card.Show();
+    card.ShowPlayer(p);
 }
 
 void MainForm::Nid_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y)

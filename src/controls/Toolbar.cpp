@@ -121,23 +121,7 @@ void MainForm::AnNiu_Click(int16_t& index)
         Time_Img.SetVisible(false);
         Number.SetVisible(false);
         ButtonUsed[2] = true;
-        if (!TableResetDone) {
-            NewGame::ResetTableForRound();
-            NewGame::ClearTableAndPlaceWalls();
-            NewGame::ResetRoundData();
-            TableResetDone = true;
-        }
-        MsgHeader ready;
-        ready.Code = MsgReady;
-        ready.Seat = custom[0].SeatMask;
-        ready.value[3] = 1;
-        Total::QueueMessage(ready);
-        if (SeatShuffleShown && SeatShuffleAllowed) {
-            for (int i = 0; i <= 3; ++i)
-                custom[i].SeatMask = 0;
-            ShowSeatShuffle();
-            SeatShuffleShown = false;
-        }
+        SendReady();
         break;
     }
     case 3: { // 设置
@@ -209,6 +193,29 @@ void MainForm::TimerShuffle_Timer()
 {
     LblShuffle.SetCaption(SeatShuffleTexts[SeatShuffleStep]);
     SeatShuffleStep = static_cast<int16_t>(SeatShuffleStep >= 3 ? 0 : SeatShuffleStep + 1);
+}
+
+// Ready for the next hand: the table cleared for it once, the ready request
+// queued, and the seat-change show when the server allows it.
+void MainForm::SendReady()
+{
+    if (!TableResetDone) {
+        NewGame::ResetTableForRound();
+        NewGame::ClearTableAndPlaceWalls();
+        NewGame::ResetRoundData();
+        TableResetDone = true;
+    }
+    MsgHeader ready;
+    ready.Code = MsgReady;
+    ready.Seat = custom[0].SeatMask;
+    ready.value[3] = 1;
+    Total::QueueMessage(ready);
+    if (SeatShuffleShown && SeatShuffleAllowed) {
+        for (int i = 0; i <= 3; ++i)
+            custom[i].SeatMask = 0;
+        ShowSeatShuffle();
+        SeatShuffleShown = false;
+    }
 }
 
 } // namespace mj

@@ -260,20 +260,7 @@ void MainForm::vshow1_MouseMove(int16_t index, int16_t, int16_t, float x, float 
     card.SetTop(Pic1.Top() + Top() + 0.14 * Height());
     const auto width = static_cast<int64_t>(RoundHalfEven((index - 1) * Width()));
     card.SetLeft(Pic1.Left() + Left() + static_cast<double>(width / 3));
-    const QString values[] = {
-        p.Name,
-        p.Sex != 0 ? QStringLiteral("男") : QStringLiteral("女"),
-        p.Location,
-        QString::number(p.Points, 'f', 0),
-        QString::number(p.Credit, 'f', 0),
-        QString::number(p.Logins),
-        QString::number(p.Drops),
-        QString::number(p.Wins),
-        QString::number(p.Losses),
-    };
-    for (int i = 0; i <= 8; ++i)
-        card.Inf(i).SetCaption(values[i]);
-    card.Show();
+    card.ShowPlayer(p);
 }
 
 } // namespace mj
