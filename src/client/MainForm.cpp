@@ -324,6 +324,7 @@ MainForm::MainForm()
     WireKeyEvents();
     WireSeatEvents();
     WireChatWindowEvents();
+    WireChatLineEvents();
     WireVideoEvents();
     WirePlayerControls();
 

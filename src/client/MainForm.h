@@ -157,6 +157,19 @@ public:
     // True between the chat box's got-focus and lost-focus events.
     bool ChatHasFocus = false;
 
+    // The chat line: Enter sends the box's text (one line per TimerChat
+    // period), a Backspace into the private prefix takes the whole prefix and
+    // the target out.
+    void Chat_KeyPress(int16_t& keyAscii);
+    void Chat_Change();
+    void TimerChat_Timer();
+    // The box's text as it stood when a Backspace was pressed while a private
+    // prefix is in force.
+    QString ChatTextBeforeBackspace;
+    // Set by a Backspace that deletes into the private prefix; the next change
+    // of the box takes the whole prefix out instead.
+    bool PrefixErasePending = false;
+
     // The toolbar (button number).
     void AnNiu_Click(int16_t& index);
     void AnNiu_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
@@ -230,6 +243,7 @@ private:
     void WireKeyEvents();
     void WireSeatEvents();
     void WireChatWindowEvents();
+    void WireChatLineEvents();
     void WireVideoEvents();
     void WirePlayerControls();
     void SendSlot();

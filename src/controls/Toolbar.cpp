@@ -79,11 +79,15 @@ void MainForm::AnNiu_Click(int16_t& index)
         MsgHeader request;
         request.Code = MsgChat;
         request.Seat = custom[0].SeatMask;
-        const bool whisper = !WhisperPrefix.isEmpty() && box.contains(WhisperPrefix);
-        const QString body = whisper ? box.mid(WhisperPrefix.size()) : box;
-        ChatOut = ChatLineText(request, box, body);
+        const QString prefix = WhisperPrefix;
+        ChatOut = ChatLineText(request, box, ChatLineBody(box));
         Chat.SetText(QString());
-        Total::QueueMessage(request);
+        if (!Total::QueueMessage(request)) {
+            // The send ring had no room: the line and its target stay.
+            ChatOut.clear();
+            WhisperPrefix = prefix;
+            Chat.SetText(box);
+        }
         break;
     }
     case 1: { // 聊天

@@ -15,6 +15,16 @@ QString ChatLineText(MsgHeader& request, const QString& box, const QString& body
     return line;
 }
 
+QString ChatLineBody(const QString& box)
+{
+    if (WhisperPrefix.isEmpty())
+        return box;
+    const qsizetype at = box.indexOf(WhisperPrefix, 0, Qt::CaseSensitive);
+    if (at < 0)
+        return box;
+    return box.left(at) + box.mid(at + WhisperPrefix.size());
+}
+
 QString TrimBlanks(const QString& text)
 {
     qsizetype first = 0, last = text.size();

@@ -16,6 +16,11 @@ namespace mj {
 // request. WhisperPrefix is empty afterwards; WhisperSide keeps its value.
 QString ChatLineText(MsgHeader& request, const QString& box, const QString& body);
 
+// The body of box text `box`: the box with the private prefix taken out
+// where it first stands (text typed before it is kept); the box unchanged
+// when no prefix is in force or the box does not hold it.
+QString ChatLineBody(const QString& box);
+
 // The text with blanks (spaces only) taken off both ends.
 QString TrimBlanks(const QString& text);
 
