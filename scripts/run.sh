@@ -36,28 +36,31 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The port a tool started as $work/NAME.out prints on its first line; ends
+# the script, with what the tool said, when none comes within 10 s.
+listening_port() {
+  local name="$1" what="$2" port=""
+  for _ in $(seq 1 100); do
+    port="$(sed -n 's/^listening //p' "$work/$name.out" 2>/dev/null || true)"
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  [ -n "$port" ] || { echo "$what did not start" >&2; cat "$work/$name.err" >&2; exit 1; }
+  echo "$port"
+}
+
 run_once() {
   local size="$1"
   "$build/mjserver" "$here/scripts/demo-server.txt" > "$work/server.out" 2> "$work/server.err" &
   pids+=($!)
-  local port=""
-  for _ in $(seq 1 100); do
-    port="$(sed -n 's/^listening //p' "$work/server.out" 2>/dev/null || true)"
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  [ -n "$port" ] || { echo "the game server did not start" >&2; cat "$work/server.err" >&2; exit 1; }
+  local port
+  port="$(listening_port server "the game server")"
   # The video relay on a free port, with the other three seats of the demo
   # as its test peers: one that wants sparse video, two that want every frame.
   "$build/mjrelay" --port 0 --peer wang:sparse --peer li --peer zhao > "$work/relay.out" 2> "$work/relay.err" &
   pids+=($!)
-  local relay_port=""
-  for _ in $(seq 1 100); do
-    relay_port="$(sed -n 's/^listening //p' "$work/relay.out" 2>/dev/null || true)"
-    [ -n "$relay_port" ] && break
-    sleep 0.1
-  done
-  [ -n "$relay_port" ] || { echo "the video relay did not start" >&2; cat "$work/relay.err" >&2; exit 1; }
+  local relay_port
+  relay_port="$(listening_port relay "the video relay")"
   export MJ_VIDEO_RELAY_PORT="$relay_port"
   # The hall's fifteen fields: account, credential, server, port, room,
   # proxy type 0 (direct), proxy host and port, user, password, auto mode 1
