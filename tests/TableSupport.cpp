@@ -14,6 +14,7 @@
 #include <QHostAddress>
 #include <QLibrary>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTcpSocket>
 #include <QWidget>
 
@@ -29,6 +30,18 @@ mj::MainForm& LaidOutTable(float scale)
     mj::NewGame::InitTableLayout();
     mj::NewGame::InitTableLayoutAndCamera();
     return w;
+}
+
+QImage GrabWithWindowsOver(mj::MainForm& table, std::initializer_list<mj::Form*> over)
+{
+    QImage shot = table.Grab();
+    QPainter painter(&shot);
+    for (mj::Form* f : over) {
+        const QPoint at(qRound((f->Left() - table.Left()) / 15), qRound((f->Top() - table.Top()) / 15));
+        painter.setOpacity(f->WindowAlpha() / 255.0);
+        painter.drawImage(at, f->Grab());
+    }
+    return shot;
 }
 
 void FitTableToScreen(mj::MainForm& f, int width, int height)

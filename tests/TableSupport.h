@@ -9,17 +9,20 @@
 
 #include <QByteArray>
 #include <QEvent>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QString>
 #include <QTcpServer>
 
+#include <initializer_list>
 #include <map>
 
 class QTcpSocket;
 class QWidget;
 
 namespace mj {
+class Form;
 class MainForm;
 class frmReconnect;
 } // namespace mj
@@ -36,6 +39,10 @@ mj::MainForm& LaidOutTable(float scale);
 // pixels: the window and table picture sizes, the layout scale, and below
 // 1024 x 768 the 800 x 600 table painted into the table picture.
 void FitTableToScreen(mj::MainForm& f, int width, int height);
+
+// The table window's picture with the small windows `over` drawn where they
+// stand over it, at their transparency.
+QImage GrabWithWindowsOver(mj::MainForm& table, std::initializer_list<mj::Form*> over);
 
 // The table window as start-up leaves it, minus the connection: the clock
 // driven from 10:00, the hall looked for under `hallTitle`, full scale.

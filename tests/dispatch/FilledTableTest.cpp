@@ -13,7 +13,6 @@
 #include "platform/Clock.h"
 
 #include <QImage>
-#include <QPainter>
 
 using namespace mj;
 using mjtest::Dispatch;
@@ -45,14 +44,7 @@ protected:
     // The table window with the floating windows drawn where they stand.
     bool Screenshot(const char* what, std::initializer_list<Form*> over)
     {
-        QImage shot = w->Grab();
-        QPainter painter(&shot);
-        for (Form* f : over) {
-            const QPoint at(qRound((f->Left() - w->Left()) / 15), qRound((f->Top() - w->Top()) / 15));
-            painter.setOpacity(f->WindowAlpha() / 255.0);
-            painter.drawImage(at, f->Grab());
-        }
-        painter.end();
+        const QImage shot = mjtest::GrabWithWindowsOver(*w, over);
         const QString path = mjtest::ArtifactDir()
             + QStringLiteral("/filled-%1-%2.png").arg(QLatin1String(what)).arg(small() ? "800x600" : "1024x768");
         return shot.save(path) && shot.size() == (small() ? QSize(800, 600) : QSize(1024, 768));

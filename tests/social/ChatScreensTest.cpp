@@ -10,7 +10,6 @@
 #include "social/rule.h"
 
 #include <QImage>
-#include <QPainter>
 
 using namespace mj;
 
@@ -52,14 +51,7 @@ protected:
     // The table window with the floating windows drawn where they stand.
     void Screenshot(const char* what, std::initializer_list<Form*> over)
     {
-        QImage shot = w->Grab();
-        QPainter painter(&shot);
-        for (Form* f : over) {
-            const QPoint at(qRound((f->Left() - w->Left()) / 15), qRound((f->Top() - w->Top()) / 15));
-            painter.setOpacity(f->WindowAlpha() / 255.0);
-            painter.drawImage(at, f->Grab());
-        }
-        painter.end();
+        const QImage shot = mjtest::GrabWithWindowsOver(*w, over);
         const QString path = mjtest::ArtifactDir()
             + QStringLiteral("/chat-%1-%2.png").arg(QLatin1String(what)).arg(small() ? "800x600" : "1024x768");
         EXPECT_TRUE(shot.save(path));
