@@ -116,7 +116,8 @@ bool watchMoments(const QString& dir)
             saveTable(dir, QStringLiteral("table-%1x%2-%3")
                                .arg(mj::Screen::WidthPixels())
                                .arg(mj::Screen::HeightPixels())
-                               .arg(name));
+                               .arg(name),
+                      m.over ? m.over() : nullptr);
         }
     });
     timer->start(50);
