@@ -420,8 +420,9 @@ TEST_F(BreakUp, TheNoticeShowsItsTextAndLeavesTheSeat)
         ASSERT_FALSE(endsProgram(ServerFrame(CodeNotice).Text(16, c.text)));
         EXPECT_GE(Clock::Timer() - before, 2.0);
         EXPECT_EQ(dialogShown(), c.dialog);
-        if (c.dialog)
+        if (c.dialog) {
             EXPECT_EQ(dialogText(), c.text);
+        }
         EXPECT_TRUE(w->Tou(1).Picture().IsNull());
         EXPECT_TRUE(OtherExitShown);
         EXPECT_FALSE(GameRunning || TableResetDone || NextRoundCountdownOn || ConnectionMonitorOn);
