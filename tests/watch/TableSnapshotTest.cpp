@@ -4,6 +4,7 @@
 #include "WatchTable.h"
 
 #include "FrameBuilder.h"
+#include "dispatch/DispatchTable.h"
 
 #include "client/Image_Resource.h"
 #include "platform/Clock.h"
@@ -225,5 +226,62 @@ TEST_P(TableSnapshot, AGroupStartingWithTheCounterNotAtZero)
 }
 
 MJ_SEATED_CASES(TableSnapshot);
+
+} // namespace
+
+// ---- An onlooker's whole arrival --------------------------------------------------
+
+namespace {
+
+class WatchArrival : public DispatchTable, public ::testing::WithParamInterface<bool> {};
+
+// The banker and dice (code 41), the four members (code 20) and the four
+// seats of the snapshot (code 40), as an onlooker receives them: the table
+// drawn from the watched player's seat, in step with the hand.
+TEST_P(WatchArrival, TheBankerTheMembersAndTheSnapshotDrawTheRunningHand)
+{
+    const bool small = GetParam();
+    mjtest::FitTableToScreen(*w, small ? 800 : 1024, small ? 600 : 768);
+    Clock::SetIdleStep([] { Clock::Advance(0.05); });
+    WatchMode = true;
+    Players[0].UserId = 77;
+    mjtest::Dispatch(mjtest::frames::WithHeader(41, 1, 3, 4, 0x22, 0x47));
+    const uint8_t seats[] = {1, 2, 4, 8};
+    for (int k = 0; k < 4; ++k) {
+        mjtest::frames::UserInfo info(seats[k]);
+        info.Name(QStringLiteral("座%1").arg(k)).Face("m3").Account(QByteArray("acc") + char('0' + k));
+        info.UserId(k == 2 ? 77 : 100 + k).Coins(900);
+        mjtest::Dispatch(info);
+    }
+    ASSERT_EQ(custom[0].SeatMask, 4);
+    const int16_t head = WallHead;
+    const std::vector<uint8_t> hand13 = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x21, 0x23, 0x24, 0x25, 0x26, 0x27};
+    for (int k = 0; k < 4; ++k) {
+        std::vector<Pair> pairs;
+        if (k == 0)
+            pairs = {{0x20, 0x86}, {0x20, 0x86}, {0x20, 0x86}};
+        for (size_t i = 0; i < (k == 0 ? 10u : 13u); ++i)
+            pairs.push_back({0x10, hand13[i]});
+        ServerFrame f = mjtest::frames::WithHeader(CodeSnapshot, seats[k], 0, 60, 0, 135);
+        f.Byte(7, 3);
+        for (size_t i = 0; i < pairs.size(); ++i)
+            f.Byte(16 + 2 * static_cast<int>(i), pairs[i].kind).Byte(17 + 2 * static_cast<int>(i), pairs[i].tile);
+        ASSERT_FALSE(endsProgram(f));
+    }
+    EXPECT_TRUE(WatchSynced);
+    EXPECT_EQ(WallHead, (head + 60) % 136);
+    EXPECT_EQ(custom[0].sum, 13);
+    EXPECT_EQ(custom[2].sum, 10);
+    EXPECT_EQ(custom[2].Slots[4].Code, 0x86);
+    // 52 tiles, the turned one and the 12 discards: within the budget of 60,
+    // 7 of the discards are laid.
+    EXPECT_EQ(SnapshotTaken, 60);
+    EXPECT_EQ(Players[0].ShowHandToWatcher, 0);
+    const QImage shot = w->Grab();
+    EXPECT_TRUE(shot.save(mjtest::ArtifactDir() +
+                          QStringLiteral("/watch-arrival-%1.png").arg(small ? "800x600" : "1024x768")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, WatchArrival, ::testing::Bool());
 
 } // namespace
