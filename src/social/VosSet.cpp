@@ -23,9 +23,23 @@ constexpr int16_t PictureOn = 134;    // 关闭: the function is on, a click tur
 constexpr int16_t PictureOff = 135;   // 开启: the function is off
 constexpr int16_t PictureVoice = 136; // 普通话
 
-bool pluginReady()
+// Tells the props plug-in whether a side's video is hidden; false when the
+// plug-in was not there to tell or failed (props are then off).
+bool tellVideo(bool hidden, int16_t side)
 {
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
+    return Mod_Prop::CallPlugin([=](Tesmora& p) { p.rec_state(2, hidden, side); });
+}
+
+// Hides the avatar of a side whose video goes while the plug-in, which draws
+// over the seat, is ready, and tells the plug-in; the avatar comes back when
+// the plug-in fails.
+void hideAvatarForPlugin(MainForm& table, int16_t side)
+{
+    if (Mod_Prop::Prop_GameDllState <= 0)
+        return;
+    table.Tou(side).SetVisible(false);
+    if (!tellVideo(true, side))
+        table.Tou(side).SetVisible(true);
 }
 
 // The video calls go on past a component call that fails.
@@ -122,8 +136,7 @@ void VosSet::Command2_Click(int16_t& index)
     case 2:
         Mod_Sound::FunctionSoundOn = !Mod_Sound::FunctionSoundOn;
         SetSwitchPicture(2, Mod_Sound::FunctionSoundOn ? PictureOn : PictureOff);
-        if (pluginReady())
-            Mod_Prop::PropObj->rec_state(1, Mod_Sound::FunctionSoundOn);
+        Mod_Prop::CallPlugin([](Tesmora& p) { p.rec_state(1, Mod_Sound::FunctionSoundOn); });
         break;
     case 3:
         // The row sets Mandarin; Cancel puts back what the seats had before.
@@ -170,10 +183,7 @@ void VosSet::SwitchVideo()
                 table.Tou(0).SetVisible(true);
                 table.Tou(0).ZOrder(0);
                 table.ImgShow(0).SetVisible(false);
-                if (pluginReady()) {
-                    table.Tou(0).SetVisible(false);
-                    Mod_Prop::PropObj->rec_state(2, true, 0);
-                }
+                hideAvatarForPlugin(table, 0);
             }
         }
         for (int16_t s = 1; s <= 3; ++s) {
@@ -185,10 +195,7 @@ void VosSet::SwitchVideo()
             table.Tou(s).SetVisible(true);
             table.Tou(s).ZOrder(0);
             table.ImgShow(s).SetVisible(false);
-            if (pluginReady()) {
-                table.Tou(s).SetVisible(false);
-                Mod_Prop::PropObj->rec_state(2, true, s);
-            }
+            hideAvatarForPlugin(table, s);
         }
         for (int side = 0; side <= 3; ++side) {
             if (VideoWindow* window = LoadedVideoWindow(side); window && window->Visible())
@@ -220,8 +227,7 @@ void VosSet::SwitchVideo()
             table.ImgShow(0).SetVisible(false);
             table.Tou(0).SetVisible(false);
             table.Tou(0).SetEnabled(false);
-            if (pluginReady())
-                Mod_Prop::PropObj->rec_state(2, false, 0);
+            tellVideo(false, 0);
         }
     }
     for (int16_t s = 1; s <= 3; ++s) {
@@ -232,8 +238,7 @@ void VosSet::SwitchVideo()
         table.PicLocal(s).SetVisible(true);
         table.ImgShow(s).SetVisible(false);
         table.Tou(s).SetVisible(false);
-        if (pluginReady())
-            Mod_Prop::PropObj->rec_state(2, false, s);
+        tellVideo(false, s);
     }
     SetSwitchPicture(4, PictureOn);
 }

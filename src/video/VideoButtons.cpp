@@ -15,9 +15,11 @@ namespace mj {
 
 namespace {
 
-bool pluginReady()
+// Tells the props plug-in that a side's video is hidden; false when the
+// plug-in was not there to tell or failed (props are then off).
+bool tellHidden(int16_t side)
 {
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
+    return Mod_Prop::CallPlugin([side](Tesmora& p) { p.rec_state(2, true, side); });
 }
 
 // The pictures of icon i at rest and under the mouse.
@@ -63,8 +65,7 @@ void MainForm::ImCmd_Click(int16_t index)
         if (vshow1(side).Visible()) {
             vshow1(side).SetVisible(false);
             ImgKuang(side).SetVisible(false);
-            if (pluginReady())
-                Mod_Prop::PropObj->rec_state(2, true, side);
+            tellHidden(side);
         }
         if (VideoWindow* window = LoadedVideoWindow(side); window && window->Visible())
             window->Hide();
@@ -107,9 +108,11 @@ void MainForm::ImCmd_Click(int16_t index)
         ImgShow(0).ZOrder(0);
         Tou(0).SetVisible(true);
         Tou(0).ZOrder(0);
-        if (pluginReady()) {
+        // The plug-in draws over the own seat while it is ready.
+        if (Mod_Prop::Prop_GameDllState > 0) {
             Tou(0).SetVisible(false);
-            Mod_Prop::PropObj->rec_state(2, true, 0);
+            if (!tellHidden(0))
+                Tou(0).SetVisible(true);
         }
         return;
     }

@@ -181,9 +181,11 @@ TEST_P(VideoButtons, AddFriendAndTheOwnVideoOff)
 
 // Blocking a seat hides its strip, surface, frame and pop-out window (kept
 // loaded) and tells the plug-in once; further clicks do nothing until the
-// reopen icon; a surface already hidden stays hidden.
-TEST_P(VideoButtons, BlockOnceUntilReopened)
+// reopen icon; a surface already hidden stays hidden. Blocking does not
+// depend on the layout scale.
+TEST(VideoBlock, BlockOnceUntilReopened)
 {
+    MainForm* f = &mjtest::LaidOutTable(1.0f);
     const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
     ASSERT_TRUE(plugin);
     for (int side = 1; side <= 3; ++side) {
