@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -394,4 +395,30 @@ TEST_F(Settings, TheNextStartReadsVideoOff)
     EXPECT_FALSE(VideoEnabled);
     qunsetenv("MJ_INSTANCE_LOCK");
     f = &form<MainForm>();
+}
+
+// Video on while the relay is down: one attempt, the login fails, and
+// nothing tries again (the next hand logs in anew).
+TEST_F(Settings, VideoOnWithTheRelayDownTriesOnce)
+{
+    QTcpServer down;
+    ASSERT_TRUE(down.listen(QHostAddress::LocalHost, 0));
+    int connections = 0;
+    QObject::connect(&down, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = down.nextPendingConnection()) {
+            ++connections;
+            s->abort();
+            s->deleteLater();
+        }
+    });
+    qputenv("MJ_VIDEO_RELAY_PORT", QByteArray::number(down.serverPort()));
+    GameServer.Host = QStringLiteral("127.0.0.1");
+    custom[0].Name = QStringLiteral("东家");
+    click(4);
+    click(4);
+    EXPECT_TRUE(VideoEnabled);
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return connections == 1; }, 5000));
+    mjtest::PumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(connections, 1);
+    EXPECT_FALSE(f->P2PSocket1.LoggedIn());
 }

@@ -31,11 +31,13 @@ protected:
         scale = GetParam();
         f = &mjtest::LaidOutTable(scale);
         f->Move(ML, MT, MW, MH);
+        for (int s = 0; s <= 3; ++s)
+            f->PicLocal(s).SetVisible(true);
     }
-    // Opens side s's window with its zoom icon.
+    // Opens side s's window with a click on its zoom icon.
     VideoWindow& Open(int side)
     {
-        f->ImCmd_Click(static_cast<int16_t>(4 * side + 1));
+        mjtest::Click(f->ImCmd(4 * side + 1).Widget());
         VideoWindow* w = LoadedVideoWindow(side);
         EXPECT_TRUE(w && w->Visible());
         return *w;
