@@ -255,6 +255,12 @@ TEST_P(VideoButtons, PhotosAreNamedByTheClockAndHoldTheFrame)
         EXPECT_EQ(line(f->Sysmsg(1).ListCount() ? 1 : 0), Saved);
     }
     EXPECT_EQ(photoFiles(), (QStringList{"20271225235959.bmp", "202735975.bmp"}));
+
+    // The date moves on with the clock past midnight.
+    setClock(QDate(2027, 12, 31), QTime(23, 59, 59));
+    Clock::Advance(2);
+    f->ImCmd_Click(2);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("photo/202811001.bmp")))) << photoFiles().join(u' ').toStdString();
 }
 
 // A name already taken keeps its photo: two in one second, and 11 January
