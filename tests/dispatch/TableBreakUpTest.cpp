@@ -198,6 +198,23 @@ TEST_F(BreakUp, TheDialogsOkDuringThePauseReturnsToTheHall)
     EXPECT_TRUE(hallLog().contains(QStringLiteral("restore")));
 }
 
+// A count that is already 0 stays 0, whatever leaves: otherwise the next
+// member's information would all land on side 1.
+TEST_F(BreakUp, TheCountOfOtherMembersNeverDropsBelowZero)
+{
+    OthersSeated = 0;
+    ASSERT_FALSE(endsProgram(Quit(15 - 2 - 8)));
+    EXPECT_EQ(OthersSeated, 0);
+    Seat(4);
+    OthersSeated = 0;
+    ASSERT_FALSE(endsProgram(MemberLeft("east")));
+    EXPECT_EQ(OthersSeated, 0);
+    Seat(4);
+    OthersSeated = 1;
+    ASSERT_FALSE(endsProgram(OutOfCoins(15 - 4)));
+    EXPECT_EQ(OthersSeated, 0);
+}
+
 // ---- Out of coins ------------------------------------------------------------------
 
 TEST_F(BreakUp, OthersOutOfCoinsAreNamedAndKeepTheirSeats)

@@ -225,6 +225,33 @@ TEST_P(TableSnapshot, AGroupStartingWithTheCounterNotAtZero)
     EXPECT_EQ(custom[3].sum, 1); // the seats are drawn all the same
 }
 
+// The tail's arithmetic keeps WallTail on the wall, also when the tail
+// position would take it below 0.
+TEST_P(TableSnapshot, TheTailStaysOnTheWall)
+{
+    const struct {
+        int16_t tail;
+        uint8_t tailMin;
+        int16_t after;
+    } cases[] = {
+        {0, 2, 135}, // t odd: 0 + 2 - 3
+        {1, 0, 134}, // t odd: 1 + 0 - 3 = -2, kept on the wall
+        {0, 1, 2},   // t even: 0 + 1 + 1
+        {100, 135, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        NewHand();
+        WildTile = 0x22;
+        WallTail = c.tail;
+        FrameGroupCount = 3;
+        SnapshotHeadMax = 0;
+        SnapshotTailMin = 135;
+        EXPECT_FALSE(EndsWatching([&] { mjtest::Dispatch(Frame(2, 0, 1, c.tailMin, Hand({0x11}))); }));
+        EXPECT_EQ(WallTail, c.after);
+    }
+}
+
 MJ_SEATED_CASES(TableSnapshot);
 
 } // namespace
