@@ -70,7 +70,7 @@ struct TileSlot {
 // The table state of one seat (custom, by Side).
 struct SeatRecord {
     QString Name;
-    int32_t HandScore = 0;
+    int64_t HandScore = 0; // only whether it is zero matters
     uint8_t SeatMask = 0; // absolute seat bit 1/2/4/8; 0 while the seat is empty
     bool IsBanker = false;
     int16_t PoolX = 0, PoolY = 0;       // where the next discard goes

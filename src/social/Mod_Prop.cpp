@@ -99,7 +99,6 @@ void AddSysMessage(QString&) {}
 void ShowPropLabel(QString&, QVector<int32_t>&, QVector<int32_t>&) {}
 void ShowTreasureBoxes() {}
 void OpenTreasureBoxes(int16_t&) {}
-void SettleDrawnRound() {}
 void HidePropBoxes() {}
 
 void ResetState()
