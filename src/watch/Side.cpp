@@ -2,7 +2,6 @@
 
 namespace mj::Side {
 
-void ShowDiscard(uint8_t, int16_t) {}
 void ShowOperation(int16_t, uint8_t, const VbArray<int16_t, 0, 2>&) {}
 
 } // namespace mj::Side
