@@ -8,6 +8,7 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::RowPlace;
 using mjtest::WatchTable;
 
 namespace {
@@ -27,19 +28,6 @@ protected:
         values[0] = 0x11; // only value(3) is the drawn tile
         values[3] = code;
         Side::DrawTiles(MaskOf(side), 1, std::span<const int16_t>(values.data(), values.Count));
-    }
-    // A tile's place in slot s of the side's hand row, at the hand size.
-    QRectF RowPlace(int side, int s, double apart = 0) const
-    {
-        const SeatRecord& seat = custom[side];
-        const double W = ScaledWidth(HandTileSize[side]), H = ScaledHeight(HandTileSize[side]);
-        const double SX = ScaleX;
-        switch (side) {
-        case 0: return QRectF(seat.HandX + s * W + apart * W, seat.HandY, W, H);
-        case 1: return QRectF(seat.HandX - 5 * SX * s, seat.HandY + s * W / 2, W, H);
-        case 2: return QRectF(seat.HandX - s * W, seat.HandY, W, H);
-        default: return QRectF(seat.HandX - 5 * SX * (s + 1), seat.HandY - (s + 1) * W / 2, W, H);
-        }
     }
 };
 

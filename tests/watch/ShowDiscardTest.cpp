@@ -11,6 +11,9 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::ExpectRightPoolStacked;
+using mjtest::PoolPlace;
+using mjtest::PoolSize;
 using mjtest::WatchTable;
 
 namespace {
@@ -74,6 +77,7 @@ TEST_P(ShowDiscard, TheLastHandBackTurnsFaceUpIntoThePoolAndWaitsForAClaim)
         EXPECT_EQ(ClaimedDiscardImage, image);
         EXPECT_EQ(DiscarderSide, c.side);
         EXPECT_EQ(custom[c.side].sum, 11);
+        EXPECT_EQ(BlinkCount, 0); // no blink on the onlooker's table
         EXPECT_EQ(Rect(image), QRectF(PoolPlace(c.side, 0), PoolSize(c.side)));
         EXPECT_EQ(Picture(image), Resource(36 * c.side + 9 * General::MaskToIndex(c.tile >> 4) + (c.tile & 15) - 1));
         EXPECT_TRUE(f->MJ_Image(image).Visible());
