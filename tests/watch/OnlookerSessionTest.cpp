@@ -186,6 +186,7 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
     int16_t head = -1, tail = -1;
     std::map<int, std::vector<int16_t>> pools;
     int userInfos = 0;
+    int16_t lastDiscard = -1;
     for (int n = 0; n < frames.size(); ++n) {
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
@@ -213,10 +214,15 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
         case CodeDraw:
             ExpectDraw(frame, head);
             head = static_cast<int16_t>((head + 1) % 136);
+            // The last discard still waits for a claim.
+            if (lastDiscard >= 0) {
+                EXPECT_EQ(ClaimedDiscardImage, lastDiscard);
+            }
             break;
         case CodeDiscard:
             ExpectDiscard(frame, discarded, static_cast<int>(pools[side].size()), sumBefore);
             pools[side].push_back(discarded);
+            lastDiscard = discarded;
             // Before the table is in step nothing pauses.
             EXPECT_TRUE(sleeps.empty());
             break;

@@ -154,6 +154,20 @@ TEST_P(ShowDiscard, InStepWithTheTableTheDiscardIsFirstShownEnlargedAtTheCentreF
     }
 }
 
+TEST_P(ShowDiscard, BeforeASnapshotNoWallImageIsBroughtForward)
+{
+    // Without a snapshot no image shows a turned wall tile: the image that
+    // SnapshotWallPos names keeps its place under the others.
+    SnapshotWallPos = 100;
+    f->MJ_Image(100).ZOrder(1);
+    Side::ShowDiscard(MaskOf(2), 0x31);
+    for (int i = 0; i <= 135; ++i) {
+        if (i != 100) {
+            EXPECT_GT(At(i), At(100)) << i;
+        }
+    }
+}
+
 TEST_P(ShowDiscard, WithTheSoundOffNothingIsSpokenAndTheRestIsTheSame)
 {
     Mod_Sound::FunctionSoundOn = false;
