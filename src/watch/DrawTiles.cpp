@@ -7,6 +7,7 @@
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/EndWatch.h"
+#include "watch/HandRow.h"
 
 namespace mj::Side {
 
@@ -21,16 +22,14 @@ int16_t TileAt(std::span<const int16_t> tiles, int i)
     return tiles[static_cast<size_t>(i)] & 0xFF;
 }
 
-// Puts MJ_Image(image) at slot s of the side's hand row: the left row runs
-// down the screen with every new tile in front, the right row up the screen
-// with every new tile behind, the opposite row to the left and the watched
-// row to the right. `apart` moves a watched tile half a tile to the right.
-void PlaceInRow(int16_t side, int s, int16_t image, bool apart)
+} // namespace
+
+void PlaceInHandRow(int16_t side, int s, int16_t image, bool apart)
 {
     MainForm& f = form<MainForm>();
     const SeatRecord& seat = custom[side];
-    const double W = TileW[side];
-    const double H = TileH[side];
+    const double W = ScaledWidth(HandTileSize[side]);
+    const double H = ScaledHeight(HandTileSize[side]);
     const double SX = ScaleX;
     Image& tile = f.MJ_Image(image);
     tile.SetWidth(W);
@@ -53,8 +52,6 @@ void PlaceInRow(int16_t side, int s, int16_t image, bool apart)
         break;
     }
 }
-
-} // namespace
 
 void DrawTiles(uint8_t seatMask, uint8_t count, std::span<const int16_t> tiles)
 {
@@ -82,7 +79,7 @@ void DrawTiles(uint8_t seatMask, uint8_t count, std::span<const int16_t> tiles)
             const int s = s0 + k;
             const int16_t image = fromTail ? WallTail : WallHead;
             const bool apart = side == 0 && single && (fromTail || wildInForce);
-            PlaceInRow(side, s, image, apart);
+            PlaceInHandRow(side, s, image, apart);
             TileSlot& slot = seat.Slots[s];
             slot.State = SlotInHand;
             slot.Image = image;
