@@ -25,8 +25,8 @@ using namespace mj;
 
 namespace {
 
-constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodeUserInfo = 20,
-                  CodeSnapshot = 40;
+constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
+                  CodeUserInfo = 20, CodeSnapshot = 40;
 constexpr uint8_t WatchedSeat = 4;
 
 // The frames a script sends, in order.
@@ -52,6 +52,7 @@ struct Frame {
     uint8_t seat;
     int16_t value3;
     QByteArray bytes;
+    int16_t value(int k) const { return static_cast<uint8_t>(bytes[9 + 2 * k]); }
 };
 
 Frame Read(const QByteArray& bytes)
@@ -251,6 +252,80 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
     }
     mjtest::ExpectRightPoolStacked(pools[3]);
     EXPECT_EQ(RightPoolCount, 9);
+}
+
+TEST_F(OnlookerSession, EveryKindOfClaimMovesItsTilesAndKeepsTheBookkeeping)
+{
+    const QString script = ReadScript("onlooker-claims.txt");
+    const QList<QByteArray> frames = ScriptFrames(script);
+    ASSERT_EQ(frames.size(), 51);
+    mjtest::ServerProcess server(script);
+    ConnectTo(server);
+
+    int claims = 0, tailDraws = 0;
+    for (int n = 0; n < frames.size(); ++n) {
+        SCOPED_TRACE(n);
+        const Frame frame = Read(frames[n]);
+        const int side = SideOf(frame.seat);
+        const SeatRecord before = custom[side];
+        const bool normalDraw = NormalDraw;
+        const int16_t head = WallHead, tail = WallTail;
+        const int16_t waiting = ClaimedDiscardImage;
+        HandleNext(frame, n);
+        if (HasFatalFailure())
+            return;
+        const SeatRecord& seat = custom[side];
+        if (frame.code == CodeDraw) {
+            // The first draw after a gang comes from the wall's far end.
+            EXPECT_EQ(seat.Slots[seat.FirstConcealed + seat.sum - 1].Image, normalDraw ? head : tail);
+            tailDraws += normalDraw ? 0 : 1;
+            EXPECT_TRUE(NormalDraw);
+        }
+        if (frame.code != CodePlayerOperation)
+            continue;
+        ++claims;
+        const int16_t op = frame.value(0);
+        const int16_t tile = frame.value(3);
+        const auto counters = [](const SeatRecord& r) {
+            return std::vector<int>{r.sum, r.FirstConcealed, r.MeldEnd, r.RedCount, r.WildCount};
+        };
+        std::vector<int> expected = counters(before);
+        switch (op) {
+        case OpChi:
+        case OpPeng:
+            expected[0] -= 2, expected[1] += 3, expected[2] += 3;
+            EXPECT_EQ(seat.Slots[before.MeldEnd].Image, waiting);
+            EXPECT_EQ(ClaimedDiscardImage, -1);
+            break;
+        case OpExposedGang:
+            expected[0] -= 3, expected[1] += 3, expected[2] += 3;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpConcealedGang:
+            expected[0] -= 4, expected[1] += 3, expected[2] += 3;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpAddedGang:
+            expected[0] -= 1;
+            expected[3] += tile == 0x15 ? 1 : 0;
+            expected[4] += tile == WildTile ? 1 : 0;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpHu:
+            EXPECT_EQ(WinnerSide, side);
+            break;
+        default:
+            break;
+        }
+        EXPECT_EQ(counters(seat), expected) << "op " << op;
+    }
+    EXPECT_EQ(claims, 10);
+    EXPECT_EQ(tailDraws, 6);
+    EXPECT_EQ(WinnerSide, SideOf(2));
+    EXPECT_EQ(custom[SideOf(8)].RedCount, 1);
+    EXPECT_EQ(custom[SideOf(1)].WildCount, 1);
+    // Before the table is in step no claim was announced.
+    EXPECT_FALSE(w->Speak(0).Visible() || w->Speak(1).Visible() || w->Speak(2).Visible());
 }
 
 TEST_F(OnlookerSession, JoiningARunningHandTheSnapshotIsLaidAndEveryDiscardIsPreviewed)

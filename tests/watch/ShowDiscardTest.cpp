@@ -38,7 +38,7 @@ protected:
     void Draw(int side)
     {
         VbArray<int16_t, 0, 3> values;
-        values[3] = 0x33;
+        values[3] = 0x83;
         Side::DrawTiles(MaskOf(side), 1, std::span<const int16_t>(values.data(), values.Count));
     }
     QString Voice(int side, const QString& suffix) const
@@ -160,7 +160,7 @@ TEST_P(ShowDiscard, BeforeASnapshotNoWallImageIsBroughtForward)
     // SnapshotWallPos names keeps its place under the others.
     SnapshotWallPos = 100;
     f->MJ_Image(100).ZOrder(1);
-    Side::ShowDiscard(MaskOf(2), 0x31);
+    Side::ShowDiscard(MaskOf(2), 0x81);
     for (int i = 0; i <= 135; ++i) {
         if (i != 100) {
             EXPECT_GT(At(i), At(100)) << i;

@@ -40,7 +40,7 @@ protected:
     void Draw(int side)
     {
         VbArray<int16_t, 0, 3> values;
-        values[3] = 0x33;
+        values[3] = 0x83;
         Side::DrawTiles(MaskOf(side), 1, std::span<const int16_t>(values.data(), values.Count));
     }
     void Discard(int side, int16_t tile = 0x29)
@@ -255,7 +255,7 @@ TEST_P(ShowOperation, EachSidesGroupStandsByTheMeldRule)
     for (int side = 0; side <= 3; ++side) {
         SCOPED_TRACE(side);
         Draw(side);
-        Discard((side + 1) % 4, 0x31);
+        Discard((side + 1) % 4, 0x81);
         const int ME = custom[side].MeldEnd;
         Claim(OpChi, side, 0x21, 0x22, 0x23);
         std::vector<int16_t> group;
@@ -430,15 +430,15 @@ TEST_P(ShowOperation, AnAddedTileLiesOnItsPengNewOrOlder)
     for (int side = 0; side <= 3; ++side) {
         SCOPED_TRACE(side);
         SeatRecord& seat = custom[side];
-        Discard((side + 1) % 4, 0x31);
-        Claim(OpPeng, side, 0x31, 0x31, 0x31);
-        Discard((side + 1) % 4, 0x32);
-        Claim(OpPeng, side, 0x32, 0x32, 0x32);
+        Discard((side + 1) % 4, 0x81);
+        Claim(OpPeng, side, 0x81, 0x81, 0x81);
+        Discard((side + 1) % 4, 0x82);
+        Claim(OpPeng, side, 0x82, 0x82, 0x82);
         const int first = side == 0 ? 1 : 2;
-        for (int16_t code : {0x32, 0x31}) {
+        for (int16_t code : {0x82, 0x81}) {
             Draw(side);
             const int16_t image = seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
-            const int m = first + 1 + (code == 0x32 ? 3 : 0);
+            const int m = first + 1 + (code == 0x82 ? 3 : 0);
             const int meldEnd = seat.MeldEnd, firstConcealed = seat.FirstConcealed;
             Claim(OpAddedGang, side, 0, 0, code);
             const QRectF middle = Rect(seat.Slots[m].Image);
