@@ -7,6 +7,7 @@
 #include "client/Image_Resource.h"
 #include "client/Mod_Resource.h"
 #include "client/Mod_Sound.h"
+#include "client/SoftTimer.h"
 #include "controls/Score.h"
 #include "watch/Side.h"
 
@@ -147,6 +148,8 @@ TEST_P(ShowOperation, AnotherSidesClaimIsAnnouncedForTwoSecondsOnceInStep)
         EXPECT_EQ(word.topLeft(), bubble.topLeft() + QPointF(0.17 * bubble.width(), 0.24 * bubble.height()));
         EXPECT_FALSE(f->Speak(c.side - 1).Visible());
         EXPECT_FALSE(f->Words.Visible());
+        // The bubble-hide timer is left alone.
+        EXPECT_FALSE(BubbleHideOn);
         look = [] { return QString(); };
     }
 }
@@ -257,7 +260,12 @@ TEST_P(ShowOperation, EachSidesGroupStandsByTheMeldRule)
         Draw(side);
         Discard((side + 1) % 4, 0x81);
         const int ME = custom[side].MeldEnd;
+        const int moved = custom[side].FirstConcealed + custom[side].sum;
         Claim(OpChi, side, 0x21, 0x22, 0x23);
+        // The third hand tile moved to the end of the run stands there by the
+        // hand-row rule, at the hand size.
+        EXPECT_EQ(Rect(custom[side].Slots[moved].Image), mjtest::RowPlace(side, moved));
+        EXPECT_EQ(custom[side].FirstConcealed + custom[side].sum - 1, moved);
         std::vector<int16_t> group;
         for (int s = ME - 2; s <= ME; ++s) {
             group.push_back(custom[side].Slots[s].Image);
