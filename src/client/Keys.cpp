@@ -34,8 +34,7 @@ void ignoringErrors(Step step)
 
 void passKeyToPlugin(int16_t key)
 {
-    if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-        Mod_Prop::PropObj->SetKeyDown(key);
+    Mod_Prop::CallPlugin([&key](Tesmora& p) { p.SetKeyDown(key); });
 }
 
 template <class F>
@@ -142,8 +141,8 @@ void MainForm::TableKeyDown(int16_t key, bool fromPic1)
         ignoringErrors([this] { hideTheGame(*this); });
     }
     if (key == KeyEsc) {
-        if (fromPic1 && Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-            ignoringErrors([] { Mod_Prop::PropObj->setbankstate(2); });
+        if (fromPic1)
+            Mod_Prop::CallPlugin([](Tesmora& p) { p.setbankstate(2); });
         ignoringErrors([] { ToggleExitDialog(); });
         return;
     }

@@ -34,6 +34,9 @@ constexpr int16_t SendPeriod = 1, RecvPeriod = 2, ConnectWatchPeriod = 4, BlinkP
 constexpr int32_t WatchdogLimit = 5000;  // receive turns without a frame during a game
 constexpr double SettlementWaitLimit = 5; // seconds the plug-in's award data are waited for
 constexpr int32_t ColourRed = 0xFF, ColourGreen = 0xFF00;
+// Plug-in items taken in one tick at most, and the longest text kept of one.
+constexpr int32_t PropItemsPerTick = 64;
+constexpr qsizetype PropTextLimit = 1024;
 
 // A slot's turn: due when on and its counter has reached the period; the
 // counter goes back to 0 when it runs, and after its turn whenever it is at
@@ -72,11 +75,6 @@ bool clockSecondDue(bool on, bool& wasOn, double& last)
         return true;
     }
     return false;
-}
-
-bool pluginReady()
-{
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
 }
 
 // The number at the start of a plug-in text, as a 16-bit integer rounded
@@ -257,8 +255,7 @@ void MainForm::ConnectWatchSlot()
         ConnectWatchOn = false;
     }
     ConnectWatchTicks = 0;
-    if (pluginReady())
-        Mod_Prop::PropObj->rec_state(3, true);
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.rec_state(3, true); });
 }
 
 void MainForm::BlinkSlot()
@@ -328,8 +325,7 @@ void MainForm::TurnClockSlot()
         if (TimeoutLimit > 0 && TimeoutCount >= TimeoutLimit) {
             // Too many time-outs in a row: the boss key is pressed for the player.
             int16_t key = 112;
-            if (pluginReady())
-                Mod_Prop::PropObj->SetKeyDown(key);
+            Mod_Prop::CallPlugin([&key](Tesmora& p) { p.SetKeyDown(key); });
             key = 112;
             Pic1_KeyDown(key, 0);
         }
@@ -391,8 +387,7 @@ void MainForm::ConnectionMonitorSlot()
 {
     if (Winsock1.State() == sckConnected)
         return;
-    if (pluginReady())
-        Mod_Prop::PropObj->rec_state(3, false);
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.rec_state(3, false); });
     if (Api::FindHallWindow() == 0)
         EndProgram();
     if (ReconnectAllowed) {
@@ -412,14 +407,18 @@ void MainForm::BubbleHideSlot()
 void MainForm::PollPropPlugin()
 {
     using namespace Mod_Prop;
-    if (!pluginReady())
-        return;
-    const int32_t n = PropObj->CheckSendBuff();
+    // However many items the plug-in claims, one tick takes a bounded number.
+    const int32_t n = std::min(CallPlugin([](Tesmora& p) { return p.CheckSendBuff(); }).value_or(0), PropItemsPerTick);
     for (int32_t item = 0; item < n; ++item) {
-        if (!pluginReady())
+        if (Prop_GameDllState <= 0)
             return; // shut down while polling: stop for this tick
         PropCommand = -1;
-        PropObj->GetSendBuff(PropPicture, PropText, PropSendFrame, PropCommand, PropRect, PropParams);
+        if (!CallPlugin([](Tesmora& p) {
+                p.GetSendBuff(PropPicture, PropText, PropSendFrame, PropCommand, PropRect, PropParams);
+            }))
+            return;
+        if (PropText.size() > PropTextLimit)
+            PropText.truncate(PropTextLimit);
         switch (PropCommand) {
         case 0:
             if (!PropText.isEmpty()) {
@@ -467,10 +466,7 @@ void MainForm::PollPropPlugin()
 
 void MainForm::Settle()
 {
-    if (Mod_Prop::DrawnRound)
-        Mod_Prop::SettleDrawnRound();
-    else
-        Operate::ShowRoundResult();
+    Mod_Prop::SettleHand();
 }
 
 void MainForm::SettlementHandOver()
@@ -478,19 +474,23 @@ void MainForm::SettlementHandOver()
     using namespace Mod_Prop;
     if (!ScoreInfoPending)
         return;
-    if (pluginReady() && PropMsg46Seen) {
+    if (Prop_GameDllState > 0 && PropObj && PropMsg46Seen) {
         if (ScoreInfoAskedSince < 0)
             ScoreInfoAskedSince = Clock::Monotonic();
-        if (PropObj->GetScoreInfo(BonusText, BonusCoins, AwardTexts) == 1) {
+        const auto answer = CallPlugin([](Tesmora& p) { return p.GetScoreInfo(BonusText, BonusCoins, AwardTexts); });
+        if (!ScoreInfoPending)
+            return; // the plug-in failed and the hand was settled without it
+        if (answer == 1) {
+            CheckAwardData();
             PropMsg46Seen = false;
-            ScoreInfoPending = false;
             BoxClicked = false;
             ScoreInfoAskedSince = -1;
             if (Prop_GameDllState == 2) {
+                ScoreInfoPending = false;
                 ShowTreasureBoxes(); // the settlement follows the boxes
             } else {
                 Settle();
-                PropObj->InitShowNext(false);
+                CallPlugin([](Tesmora& p) { p.InitShowNext(false); });
             }
             return;
         }
@@ -499,19 +499,16 @@ void MainForm::SettlementHandOver()
         if (Clock::Monotonic() - ScoreInfoAskedSince < SettlementWaitLimit)
             return;
         PropMsg46Seen = false;
-        ScoreInfoPending = false;
         ScoreInfoAskedSince = -1;
         Settle();
-        if (pluginReady())
-            PropObj->InitShowNext(false);
+        CallPlugin([](Tesmora& p) { p.InitShowNext(false); });
         return;
     }
-    ScoreInfoPending = false;
     ScoreInfoAskedSince = -1;
-    const bool ready = pluginReady();
+    const bool ready = Prop_GameDllState > 0;
     Settle();
-    if (ready && pluginReady())
-        PropObj->InitShowNext(false);
+    if (ready)
+        CallPlugin([](Tesmora& p) { p.InitShowNext(false); });
 }
 
 void MainForm::TreasureBoxCountdown()
@@ -529,7 +526,8 @@ void MainForm::TreasureBoxCountdown()
         LbProp.SetCaption(QStringLiteral("请选择一个宝箱打开\r\n") + QString::number(BoxCountdown));
         if (BoxCountdown <= 0) {
             BoxCountdownOn = false;
-            int16_t box = static_cast<int16_t>(RoundHalfEven(QRandomGenerator::global()->generateDouble() * 4));
+            // One of the first four own boxes: the fifth is never picked.
+            int16_t box = RandomBox();
             OpenTreasureBoxes(box);
         }
     } else {

@@ -80,8 +80,7 @@ void ReadChatFrame()
     const uint32_t length = (uint32_t(Msg[236]) << 24) | (uint32_t(Msg[237]) << 16) | (uint32_t(Msg[238]) << 8)
         | uint32_t(Msg[239]);
     if (length == 272 || length == 260) {
-        if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-            Mod_Prop::PropObj->Rec_MSG(Msg);
+        Mod_Prop::CallPlugin([](Tesmora& p) { p.Rec_MSG(Msg); });
         return;
     }
 

@@ -219,8 +219,7 @@ void MainForm::Form_Resize()
     }
     Operate::MinimizeHallWindow();
     TimeoutCount = 0;
-    if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-        Mod_Prop::PropObj->FixBuffPos();
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.FixBuffPos(); });
 }
 
 void MainForm::Form_Unload(int16_t&)

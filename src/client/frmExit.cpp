@@ -78,10 +78,8 @@ void frmExit::pbCloseMe_Click()
     const Api::LeaveGuard leave;
     if (!leave)
         return;
-    if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj) {
-        Mod_Prop::PropObj->UpdataMyProp(false);
+    if (Mod_Prop::CallPlugin([](Tesmora& p) { p.UpdataMyProp(false); }))
         General::WaitSeconds(0.25f);
-    }
     MainForm& table = form<MainForm>();
     if (Mod_Proxy::LinkThrough(table.Winsock1)) {
         ConnectionMonitorOn = false;

@@ -115,8 +115,8 @@ void MainForm::Pic1_MouseMove(int16_t, int16_t, float x, float y)
         Tiplbl.SetVisible(false);
     PropVideoShown = false;
     if (PropVideoSide >= 1 && PropVideoSide <= 4) {
-        if (Mod_Prop::PropObj)
-            SkipOnError([] { Mod_Prop::PropObj->ShowQvVideo(static_cast<int16_t>(PropVideoSide - 1), false, 0); });
+        const auto side = static_cast<int16_t>(PropVideoSide - 1);
+        Mod_Prop::CallPluginObject([side](Tesmora& p) { return p.ShowQvVideo(side, false, 0); });
         PropVideoSide = 0;
     }
 }

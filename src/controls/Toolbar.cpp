@@ -41,8 +41,7 @@ const char* const ButtonTips[] = {
 
 void TellPluginBankState()
 {
-    if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-        Mod_Prop::PropObj->setbankstate(2);
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.setbankstate(2); });
 }
 
 } // namespace

@@ -91,8 +91,7 @@ void HandleReconnectResult(MsgHeader&)
         LoggedIn = true;
         Reconnecting = true;
         SendOn = true; // frames queued while the link was down go out now
-        if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
-            Mod_Prop::PropObj->rec_state(3, true);
+        Mod_Prop::CallPlugin([](Tesmora& p) { p.rec_state(3, true); });
         return;
     }
     if (Mod_Prop::Prop_GameDllState > 0) {

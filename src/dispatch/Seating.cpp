@@ -52,10 +52,8 @@ void HandleSeatName(MsgHeader&)
     table.LoadButtonPicture(2, ContinuePicture);
     ButtonUsed[2] = true;
     seatTheTable();
-    if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj) {
-        for (int16_t side = 1; side <= 3; ++side)
-            Mod_Prop::PropObj->ClearUser(side);
-    }
+    for (int16_t side = 1; side <= 3; ++side)
+        Mod_Prop::CallPlugin([side](Tesmora& p) { p.ClearUser(side); });
 }
 
 void HandlePlayerReady(MsgHeader& header)

@@ -13,17 +13,11 @@ namespace mj::Total {
 
 namespace {
 
-bool pluginReady()
-{
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
-}
-
 // A frame that belongs to the props plug-in: handed on whole while the
 // plug-in is ready, dropped otherwise.
 void handToPlugin()
 {
-    if (pluginReady())
-        Mod_Prop::PropObj->Rec_MSG(Msg);
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.Rec_MSG(Msg); });
 }
 
 void route(MsgHeader& header)
@@ -54,7 +48,7 @@ void route(MsgHeader& header)
     case 46:
         // The main loop's settlement poll asks the plug-in for the hand's
         // award data once it has seen this frame.
-        if (pluginReady())
+        if (Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj)
             Mod_Prop::PropMsg46Seen = true;
         handToPlugin();
         break;

@@ -76,10 +76,8 @@ bool storeForWatching()
 // A member with a seat mask arrives: the other sides' video starts afresh.
 void resetOtherSidesVideo(MainForm& table)
 {
-    if (Mod_Prop::PropObj) {
-        for (int16_t k = 1; k <= 3; ++k)
-            Mod_Prop::PropObj->rec_state(2, true, k);
-    }
+    for (int16_t k = 1; k <= 3; ++k)
+        Mod_Prop::CallPlugin([k](Tesmora& p) { p.rec_state(2, true, k); });
     for (int k = 1; k <= 3; ++k) {
         PeerClosed[k] = false;
         PeerShown[k] = false;
@@ -98,8 +96,11 @@ void resetOtherSidesVideo(MainForm& table)
 void registerWithProps(int16_t side, uint8_t seatMask)
 {
     PlayerInfo& p = Players[side];
-    if (!Mod_Prop::PropObj->SetUserinfo(p.Name, custom[side].Name, seatMask, side, p.Credit != 0, p.Sex, p.Tag,
-                                        p.Face)) {
+    const auto accepted = Mod_Prop::CallPluginObject([&](Tesmora& plugin) {
+        return plugin.SetUserinfo(p.Name, custom[side].Name, seatMask, side, p.Credit != 0, p.Sex, p.Tag, p.Face);
+    });
+    // A plug-in that failed inside the call has been turned off already.
+    if (accepted && !*accepted) {
         int16_t mode = 0;
         Mod_Prop::ExitPropPlugin(mode);
         Mod_Prop::Prop_GameDllState = -1;
@@ -159,14 +160,14 @@ void fillSide(MainForm& table, int16_t side)
         table.Tou(side).SetEnabled(false);
         if (Mod_Prop::PropObj) {
             if (side == 0 && CameraOn) {
-                Mod_Prop::PropObj->rec_state(2, false, 0);
+                Mod_Prop::CallPlugin([](Tesmora& plugin) { plugin.rec_state(2, false, 0); });
             } else {
                 if (side >= 1) {
                     PeerShown[side] = false;
                     table.vshow1(side).SetVisible(false);
                     table.ImgKuang(side).SetVisible(false);
                 }
-                Mod_Prop::PropObj->rec_state(2, true, side);
+                Mod_Prop::CallPlugin([side](Tesmora& plugin) { plugin.rec_state(2, true, side); });
             }
         }
     }

@@ -9,11 +9,14 @@
 #include "platform/Picture.h"
 #include "platform/PropPlugin.h"
 
+#include <QRandomGenerator>
 #include <QString>
 #include <QVector>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <type_traits>
 
 namespace mj::Mod_Prop {
 
@@ -59,6 +62,12 @@ inline int16_t BoxCountdownTicks = 0;
 inline int16_t BoxCountdown = 0;
 inline bool BoxClicked = false; // the player picked a box
 
+// A hand's awards are on their way to the settlement through the treasure
+// boxes (from the boxes' set-up until the hand is settled).
+inline bool BoxRoadOn = false;
+// The random source of the box picks, seeded from the clock at set-up.
+inline QRandomGenerator PropRandom;
+
 // Creates and sets up the plug-in; true when it is ready.
 bool InitPropPlugin();
 // Shuts a loaded plug-in down: mode 1 at program end, else 0.
@@ -77,8 +86,75 @@ void SettleDrawnRound();
 // Hides the boxes and the label once per hand.
 void HidePropBoxes();
 
+// Settles the hand that ended: the drawn-hand settlement when DrawnRound is
+// set, else the usual one. The hand no longer waits for awards or boxes.
+void SettleHand();
+// Award data just taken from the plug-in made safe to count and show: texts
+// cut to a bound, an amount that is not finite as 0, amounts within
+// +-10^12.
+void CheckAwardData();
+// A box picked at random for the own side when the player lets the time
+// run out: 0 to 3.
+int16_t RandomBox();
+
 // Every variable above back to its program-start value; the plug-in object
 // is released.
 void ResetState();
+
+// ---- The one way into the plug-in -------------------------------------------
+//
+// Every caller reaches the plug-in object through CallPlugin or, for the few
+// calls allowed whatever the state, CallPluginObject; nothing else touches
+// PropObj's members (set-up and shut-down in this module excepted).
+//
+//   CallPlugin([&](Tesmora& p) { p.rec_state(2, true, side); });
+//   if (CallPlugin([](Tesmora& p) { return p.ShowQvVideo(0, true, 0); }).value_or(false)) ...
+//
+// The call is made only while Prop_GameDllState is above 0 (CallPlugin) or
+// while the object exists (CallPluginObject: SetUserinfo, and the hover reset
+// of ShowQvVideo). A member that returns a value gives it in a
+// std::optional, empty when the call was not made or failed; a member
+// without one gives true when it ran through. Whatever a member throws stays
+// here: props go off for the rest of the run (PluginFailed).
+
+// A member threw: the plug-in is shut down (its own errors ignored), props
+// are off for the run (-1), and a hand still waiting for its awards or its
+// boxes is settled at once without boxes.
+void PluginFailed();
+
+template <typename Member>
+auto CallPluginObject(Member&& member)
+{
+    using Result = std::invoke_result_t<Member&, Tesmora&>;
+    if constexpr (std::is_void_v<Result>) {
+        if (!PropObj)
+            return false;
+        try {
+            member(*PropObj);
+            return true;
+        } catch (...) {
+            PluginFailed();
+            return false;
+        }
+    } else {
+        if (!PropObj)
+            return std::optional<Result>();
+        try {
+            return std::optional<Result>(member(*PropObj));
+        } catch (...) {
+            PluginFailed();
+            return std::optional<Result>();
+        }
+    }
+}
+
+template <typename Member>
+auto CallPlugin(Member&& member)
+{
+    using Answer = decltype(CallPluginObject(member));
+    if (Prop_GameDllState <= 0)
+        return Answer{};
+    return CallPluginObject(member);
+}
 
 } // namespace mj::Mod_Prop

@@ -17,11 +17,6 @@ namespace mj {
 
 namespace {
 
-bool pluginReady()
-{
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
-}
-
 // The surface of a pop-out window while that window is open; none
 // otherwise. Looking never loads a window.
 template <class Window>
@@ -67,6 +62,9 @@ void MainForm::WireVideoEvents()
     Timer_Vshow3.OnTimer = [this] { Timer_Vshow3_Timer(); };
     Timer_Zoom.OnTimer = [this] { Timer_Zoom_Timer(); };
     vshow1.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { vshow1_MouseMove(i, b, s, x, y); };
+    ImCmd.OnClick = [this](int16_t i) { ImCmd_Click(i); };
+    ImCmd.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImCmd_MouseMove(i, b, s, x, y); };
+    PicLocal.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { PicLocal_MouseMove(i, b, s, x, y); };
 }
 
 // ---- Frames out and in ----------------------------------------------------------------
@@ -146,8 +144,7 @@ void MainForm::P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame)
         return;
     vshow& surface = vshow1(s);
     if (!surface.Visible() && !PeerShown[s]) {
-        if (pluginReady())
-            Mod_Prop::PropObj->rec_state(2, false, s);
+        Mod_Prop::CallPlugin([s](Tesmora& p) { p.rec_state(2, false, s); });
         ImgKuang(s).SetVisible(true);
         PicLocal(s).SetVisible(true);
         Timer* redraw[] = {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3};
@@ -168,8 +165,7 @@ void MainForm::ImgShow_Click(int16_t index)
 {
     if (index >= 1 && index <= 3) {
         PeerClosed[index] = false;
-        if (pluginReady())
-            Mod_Prop::PropObj->rec_state(2, false, index);
+        Mod_Prop::CallPlugin([index](Tesmora& p) { p.rec_state(2, false, index); });
         ImgKuang(index).SetVisible(true);
         PicLocal(index).SetVisible(true);
         vshow1(index).SetVisible(true);
@@ -192,8 +188,7 @@ void MainForm::ImgShow_Click(int16_t index)
     PicLocal(0).ZOrder(0);
     Tou(0).SetVisible(false);
     Tou(0).SetEnabled(false);
-    if (pluginReady())
-        Mod_Prop::PropObj->rec_state(2, false, 0);
+    Mod_Prop::CallPlugin([](Tesmora& p) { p.rec_state(2, false, 0); });
 }
 
 void MainForm::Timer_Vshow1_Timer()
@@ -252,9 +247,9 @@ void MainForm::vshow1_MouseMove(int16_t index, int16_t, int16_t, float x, float 
         return;
     const vshow& surface = vshow1(index);
     const bool inside = x > 0 && y > 0 && x < surface.Width() && y < surface.Height();
-    if (inside && pluginReady() && !PropVideoShown) {
+    if (inside && Mod_Prop::Prop_GameDllState > 0 && !PropVideoShown) {
         PropVideoShown = true;
-        if (Mod_Prop::PropObj->ShowQvVideo(index, true, 0))
+        if (Mod_Prop::CallPlugin([index](Tesmora& p) { return p.ShowQvVideo(index, true, 0); }).value_or(false))
             PropVideoSide = static_cast<int16_t>(index + 1);
     }
     card.SetTop(Pic1.Top() + Top() + 0.14 * Height());

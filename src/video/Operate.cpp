@@ -13,15 +13,9 @@ namespace mj::Operate {
 
 namespace {
 
-bool pluginReady()
-{
-    return Mod_Prop::Prop_GameDllState > 0 && Mod_Prop::PropObj;
-}
-
 void tellPlugin(bool hidden, int16_t side)
 {
-    if (pluginReady())
-        Mod_Prop::PropObj->rec_state(2, hidden, side);
+    Mod_Prop::CallPlugin([=](Tesmora& p) { p.rec_state(2, hidden, side); });
 }
 
 // The video procedures go on past a component call that fails.

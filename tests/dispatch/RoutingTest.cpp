@@ -105,8 +105,22 @@ TEST_F(DispatchTable, AFrameBreakingItsRuleIsDroppedButGivesItsToken)
 // window comes back first, and nothing is shown.
 TEST_F(DispatchTable, AnErrorInABranchRestoresTheHallAndEnds)
 {
-    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
-    ASSERT_TRUE(plugin);
+    // A branch of the dispatcher's own: a picture table entry that is no number.
+    Image_Resource::ButtonPicture[6] = QStringLiteral("继续");
+    custom[0].Name = QStringLiteral("p1");
+    for (uint8_t seat : {1, 2, 4})
+        mjtest::Dispatch(frames::SeatName(seat, "p" + QByteArray::number(seat)));
+    const qsizetype seen = hallLog().size();
+    EXPECT_TRUE(endsProgram(frames::SeatName(8, "p8").Token(0x0102)));
+    EXPECT_EQ(hallLog().mid(seen), QStringList{QStringLiteral("restore")});
+    EXPECT_EQ(sessionToken(), 0x0102); // taken before the trap
+    EXPECT_TRUE(mjtest::MessageBoxes().isEmpty());
+}
+
+// The plug-in failing on a frame handed to it never reaches the trap: props
+// go off for the run (the plug-in told to shut down) and the table goes on.
+TEST_F(DispatchTable, APluginFailingOnItsFrameTurnsPropsOffAndTheTableGoesOn)
+{
     const struct {
         const char* name;
         const char* script;
@@ -116,31 +130,33 @@ TEST_F(DispatchTable, AnErrorInABranchRestoresTheHallAndEnds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+        ASSERT_TRUE(plugin);
         ASSERT_EQ(plugin.Load(c.script), 0);
+        Mod_Prop::PropPolling = true;
         const qsizetype seen = hallLog().size();
-        EXPECT_TRUE(endsProgram(frames::Numbered(47).Token(0x0102)));
-        EXPECT_EQ(hallLog().mid(seen), QStringList{QStringLiteral("restore")});
-        EXPECT_EQ(sessionToken(), 0x0102); // taken before the trap
-    }
+        EXPECT_FALSE(endsProgram(frames::Numbered(47).Token(0x0102)));
+        EXPECT_TRUE(hallLog().mid(seen).isEmpty());
+        EXPECT_EQ(sessionToken(), 0x0102);
+        EXPECT_EQ(Mod_Prop::Prop_GameDllState, -1);
+        EXPECT_FALSE(Mod_Prop::PropPolling);
+        EXPECT_TRUE(plugin.Log().endsWith(QStringLiteral("InitExit(0)\n")));
 
-    // A branch of the dispatcher's own: a picture table entry that is no number.
-    Image_Resource::ButtonPicture[6] = QStringLiteral("继续");
-    custom[0].Name = QStringLiteral("p1");
-    for (uint8_t seat : {1, 2, 4})
-        mjtest::Dispatch(frames::SeatName(seat, "p" + QByteArray::number(seat)));
-    const qsizetype seen = hallLog().size();
-    EXPECT_TRUE(endsProgram(frames::SeatName(8, "p8")));
-    EXPECT_EQ(hallLog().mid(seen), QStringList{QStringLiteral("restore")});
-    EXPECT_TRUE(mjtest::MessageBoxes().isEmpty());
+        // Off for the rest of the run: the next frame of the plug-in stays here.
+        const QString before = plugin.Log();
+        EXPECT_FALSE(endsProgram(frames::Numbered(47)));
+        EXPECT_EQ(plugin.Log(), before);
+    }
 }
 
 TEST_F(DispatchTable, WithTheHallGoneTheTrapStillEnds)
 {
-    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
-    ASSERT_TRUE(plugin);
-    ASSERT_EQ(plugin.Load("recmsg throw"), 0);
+    Image_Resource::ButtonPicture[6] = QStringLiteral("继续");
+    custom[0].Name = QStringLiteral("p1");
+    for (uint8_t seat : {1, 2, 4})
+        mjtest::Dispatch(frames::SeatName(seat, "p" + QByteArray::number(seat)));
     hall->Close();
-    EXPECT_TRUE(endsProgram(frames::Numbered(99)));
+    EXPECT_TRUE(endsProgram(frames::SeatName(8, "p8")));
 }
 
 TEST_F(DispatchTable, SidesAndSoundsFollowTheSharedRules)
