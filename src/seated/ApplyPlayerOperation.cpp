@@ -95,31 +95,8 @@ private:
     void Announce()
     {
         MainForm& f = form<MainForm>();
-        Image& bubble = f.Speak(side_ - 1);
-        if (op_ > OpPass) {
-            switch (side_) {
-            case 1:
-                bubble.SetTop(280 * ScaleY);
-                bubble.SetLeft(8 * ScaleX);
-                break;
-            case 2: {
-                const Image& avatar = f.Tou(2);
-                bubble.SetTop(avatar.Top() + 0.8 * avatar.Height() + 65 * ScaleY);
-                bubble.SetLeft(avatar.Left() + 0.8 * avatar.Width() - 60 * ScaleY);
-                break;
-            }
-            default:
-                bubble.SetTop(280 * ScaleY);
-                bubble.SetLeft(936 * ScaleX);
-                break;
-            }
-            f.Words.SetTop(bubble.Top() + 0.24 * bubble.Height());
-            f.Words.SetLeft(bubble.Left() + 0.17 * bubble.Width());
-            bubble.SetVisible(true);
-            f.Words.SetVisible(true);
-            bubble.ZOrder(0);
-            f.Words.ZOrder(0);
-        }
+        if (op_ > OpPass)
+            ShowSpeechBubble(side_);
         QString suffix;
         Step([&] {
             int word = -1;
@@ -584,6 +561,34 @@ private:
 };
 
 } // namespace
+
+void ShowSpeechBubble(int16_t side)
+{
+    MainForm& f = form<MainForm>();
+    Image& bubble = f.Speak(side - 1);
+    switch (side) {
+    case 1:
+        bubble.SetTop(280 * ScaleY);
+        bubble.SetLeft(8 * ScaleX);
+        break;
+    case 2: {
+        const Image& avatar = f.Tou(2);
+        bubble.SetTop(avatar.Top() + 0.8 * avatar.Height() + 65 * ScaleY);
+        bubble.SetLeft(avatar.Left() + 0.8 * avatar.Width() - 60 * ScaleY);
+        break;
+    }
+    default:
+        bubble.SetTop(280 * ScaleY);
+        bubble.SetLeft(936 * ScaleX);
+        break;
+    }
+    f.Words.SetTop(bubble.Top() + 0.24 * bubble.Height());
+    f.Words.SetLeft(bubble.Left() + 0.17 * bubble.Width());
+    bubble.SetVisible(true);
+    f.Words.SetVisible(true);
+    bubble.ZOrder(0);
+    f.Words.ZOrder(0);
+}
 
 void ApplyPlayerOperation(int16_t op, uint8_t seatMask, const ClaimTiles& tiles)
 {

@@ -63,6 +63,11 @@ using ClaimTiles = VbArray<int16_t, 0, 2>;
 // sheet, and an own win on a discard brings the tile beside the hand.
 void ApplyPlayerOperation(int16_t op, uint8_t seatMask, const ClaimTiles& tiles);
 
+// The speech bubble of side 1..3 at its place beside that seat, with the
+// word picture Words inside it, both shown and brought to the front. The
+// seated and the onlooker's claims both announce through it.
+void ShowSpeechBubble(int16_t side);
+
 // The own meld layouts, called once the claim is confirmed: the staged meld
 // slots are drawn in the meld row and the concealed run closes up. The caller
 // updates the counters.

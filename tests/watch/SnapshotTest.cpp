@@ -9,6 +9,9 @@
 #include <vector>
 
 using namespace mj;
+using mjtest::ExpectRightPoolStacked;
+using mjtest::PoolPlace;
+using mjtest::PoolSize;
 using mjtest::WatchTable;
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "FakeHall.h"
 #include "SeatedTable.h"
+#include "WatchGeometry.h"
 
 #include "client/Data.h"
 #include "seated/TableTiles.h"
@@ -34,41 +35,6 @@ protected:
         if (!EndsProgram(body))
             return false;
         return hall->SettledLog().count(QStringLiteral("restore")) == before + 1;
-    }
-
-    // A pool's tile at the screen's scale: the design size rounded.
-    QSizeF PoolSize(int side) const
-    {
-        return QSizeF(mj::ScaledWidth(mj::PoolTileSize[side]), mj::ScaledHeight(mj::PoolTileSize[side]));
-    }
-
-    // Where the k-th tile (from 0) of a side's pool lies, from the pool's
-    // origin, by the worked steps at each scale: per tile, and per new row
-    // or column of eight.
-    QPointF PoolPlace(int side, int k) const
-    {
-        struct Steps {
-            int tileDx, tileDy, rowDx, rowDy;
-        };
-        static constexpr Steps normal[] = {{36, 0, 0, -32}, {-5, 18, 43, 0}, {-30, 0, 0, 22}, {-5, -18, -43, 0}};
-        static constexpr Steps smallSteps[] = {{28, 0, 0, -25}, {-5, 14, 34, 0}, {-23, 0, 0, 17}, {-5, -14, -34, 0}};
-        const Steps& s = small() ? smallSteps[side] : normal[side];
-        const mj::SeatRecord& seat = mj::custom[side];
-        const int row = k / 8, i = k % 8;
-        return QPointF(seat.PoolRowX + row * s.rowDx + i * s.tileDx, seat.PoolRowY + row * s.rowDy + i * s.tileDy);
-    }
-
-    // The right pool's drawing order: within a column an earlier tile lies
-    // over a later one; a later column lies over an earlier one.
-    void ExpectRightPoolStacked(const std::vector<int16_t>& laid)
-    {
-        for (size_t a = 0; a < laid.size(); ++a)
-            for (size_t b = a + 1; b < laid.size(); ++b) {
-                if (a / 8 == b / 8)
-                    EXPECT_GT(At(laid[a]), At(laid[b])) << "tiles " << a << " and " << b << " of " << laid.size();
-                else
-                    EXPECT_GT(At(laid[b]), At(laid[a])) << "tiles " << a << " and " << b << " of " << laid.size();
-            }
     }
 
     std::unique_ptr<FakeHall> hall;

@@ -1,0 +1,404 @@
+// An onlooker's whole session in this process: the table window in watch
+// mode, linked over loopback to mjserver playing a short watch-mode script,
+// every frame handled by the client's own main loop and dispatcher. After
+// each frame the table is checked against the drawing rules: which images
+// went where, at what size, with which picture and in which drawing order,
+// the wall's two ends, the counts, and the slot checker's bookkeeping.
+#include "SlotCheck.h"
+#include "WatchGeometry.h"
+#include "social/LinkedTable.h"
+
+#include "client/General.h"
+#include "client/Image_Resource.h"
+#include "client/Mod_Resource.h"
+#include "client/Total.h"
+#include "mjserver/Script.h"
+#include "platform/Clock.h"
+#include "table/General.h"
+
+#include <QFile>
+
+#include <map>
+#include <vector>
+
+using namespace mj;
+
+namespace {
+
+constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
+                  CodeUserInfo = 20, CodeSnapshot = 40;
+constexpr uint8_t WatchedSeat = 4;
+
+// The frames a script sends, in order.
+QList<QByteArray> ScriptFrames(const QString& script)
+{
+    const mjserver::Script parsed = mjserver::ParseScript(script);
+    QList<QByteArray> frames;
+    for (const mjserver::Command& c : parsed.ForConnection(1))
+        if (c.kind == mjserver::Command::Send)
+            for (qsizetype at = 0; at + mjserver::FrameSize <= c.bytes.size(); at += mjserver::FrameSize)
+                frames << c.bytes.mid(at, mjserver::FrameSize);
+    return frames;
+}
+
+QString ReadScript(const char* name)
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/tests/watch/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+struct Frame {
+    int16_t code;
+    uint8_t seat;
+    int16_t value3;
+    QByteArray bytes;
+    int16_t value(int k) const { return static_cast<uint8_t>(bytes[9 + 2 * k]); }
+};
+
+Frame Read(const QByteArray& bytes)
+{
+    return {static_cast<int16_t>(static_cast<uint8_t>(bytes[3])), static_cast<uint8_t>(bytes[6] & 15),
+            static_cast<int16_t>(static_cast<uint8_t>(bytes[15])), bytes};
+}
+
+class OnlookerSession : public ::testing::Test, protected mjtest::LinkedTable {
+protected:
+    OnlookerSession() : LinkedTable(QStringLiteral("旁观会话大厅")) {}
+
+    void SetUp() override
+    {
+        OpenTable();
+        WatchMode = true;
+        Players[0].UserId = 90001;
+        Clock::SetIdleStep([] { Clock::Advance(0.25); });
+        Clock::SetSleepObserver([this](int64_t ms) {
+            sleeps.push_back(ms);
+            if (atSleep)
+                atSleep();
+        });
+    }
+    void TearDown() override
+    {
+        Clock::SetIdleStep(nullptr);
+        Clock::SetSleepObserver(nullptr);
+        Clock::UseRealClock();
+    }
+
+    int16_t SideOf(uint8_t seat) const { return SideOfMask(WatchedSeat, seat); }
+    QRectF Rect(int image) const
+    {
+        const Image& t = w->MJ_Image(image);
+        return QRectF(t.Left(), t.Top(), t.Width(), t.Height());
+    }
+    int Picture(int image) const { return w->MJ_Image(image).Picture().ResourceId(); }
+    static int Resource(int entry) { return CInt(Image_Resource::TilePicture[entry]); }
+    int16_t LastHandImage(int side) const
+    {
+        const SeatRecord& seat = custom[side];
+        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
+    }
+    QString LastPlayed() const
+    {
+        QString last;
+        for (const QString& line : audio->Log())
+            if (line.startsWith(QLatin1String("create ")))
+                last = line.mid(7).remove(QStringLiteral(" failed"));
+        return last;
+    }
+
+    // Handles the next frame, which must be `frame`.
+    void HandleNext(const Frame& frame, int n)
+    {
+        sleeps.clear();
+        ASSERT_EQ(HandleFrames(1), 1) << "frame " << n << " never came";
+        ASSERT_EQ(Total::RecvReadPos % FrameSize, 0);
+        const QStringList faults = mjtest::CheckSlots();
+        EXPECT_TRUE(faults.isEmpty()) << "frame " << n << ", code " << frame.code << ": "
+                                      << faults.join(u'\n').toStdString();
+    }
+
+    // A deal: twelve images from the head into the side's row as backs.
+    void ExpectDeal(const Frame& frame, int16_t head)
+    {
+        const int side = SideOf(frame.seat);
+        const SeatRecord& seat = custom[side];
+        EXPECT_EQ(seat.sum, 12);
+        for (int k = 0; k < 12; ++k) {
+            const int s = seat.FirstConcealed + k;
+            const int16_t image = static_cast<int16_t>((head + k) % 136);
+            EXPECT_EQ(seat.Slots[s].Image, image);
+            EXPECT_EQ(seat.Slots[s].State, SlotInHand);
+            if (side == 0) {
+                EXPECT_EQ(seat.Slots[s].Code, static_cast<uint8_t>(frame.bytes[16 + k]));
+            }
+            EXPECT_EQ(Rect(image), mjtest::RowPlace(side, s)) << k;
+            EXPECT_EQ(Picture(image), Resource(36 * side + 7));
+            if (k > 0 && side == 1) {
+                EXPECT_GT(mjtest::DrawnAt(image), mjtest::DrawnAt(image - 1));
+            }
+            if (k > 0 && side == 3 && image > 0) {
+                EXPECT_LT(mjtest::DrawnAt(image), mjtest::DrawnAt(image - 1));
+            }
+        }
+    }
+
+    // A draw from the head; the watched tile stands apart while the wild
+    // tile is known.
+    void ExpectDraw(const Frame& frame, int16_t image)
+    {
+        const int side = SideOf(frame.seat);
+        const SeatRecord& seat = custom[side];
+        const int s = seat.FirstConcealed + seat.sum - 1;
+        EXPECT_EQ(seat.Slots[s].Image, image);
+        if (side == 0) {
+            EXPECT_EQ(seat.Slots[s].Code, frame.value3);
+        }
+        EXPECT_EQ(Rect(image), mjtest::RowPlace(side, s, side == 0 && WildTile > 0 ? 0.5 : 0));
+        EXPECT_EQ(Picture(image), Resource(36 * side + 7));
+    }
+
+    // A discard: spoken, the last back face up in the pool at place k.
+    void ExpectDiscard(const Frame& frame, int16_t image, int k, int sumBefore)
+    {
+        const int side = SideOf(frame.seat);
+        EXPECT_EQ(custom[side].sum, sumBefore - 1);
+        EXPECT_EQ(ClaimedDiscard, frame.value3);
+        EXPECT_EQ(ClaimedDiscardImage, image);
+        EXPECT_EQ(DiscarderSide, side);
+        EXPECT_EQ(Rect(image), QRectF(mjtest::PoolPlace(side, k), mjtest::PoolSize(side)));
+        EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(static_cast<int16_t>(side), frame.value3)));
+        EXPECT_EQ(QPointF(PoolCursorBeforeDiscardX, PoolCursorBeforeDiscardY), mjtest::PoolPlace(side, k));
+        EXPECT_EQ(LastPlayed(),
+                  Mod_Resource::VoiceFileName(Players[side], Mod_Resource::TileVoiceSuffix(frame.value3)));
+    }
+
+    std::vector<int64_t> sleeps;
+    std::function<void()> atSleep;
+};
+
+TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsTheyCome)
+{
+    const QString script = ReadScript("onlooker-from-the-deal.txt");
+    const QList<QByteArray> frames = ScriptFrames(script);
+    ASSERT_EQ(frames.size(), 1 + 1 + 4 + 1 + 4 + 1 + 72);
+    mjtest::ServerProcess server(script);
+    ConnectTo(server);
+
+    int16_t head = -1, tail = -1;
+    std::map<int, std::vector<int16_t>> pools;
+    int userInfos = 0;
+    int16_t lastDiscard = -1;
+    for (int n = 0; n < frames.size(); ++n) {
+        SCOPED_TRACE(n);
+        const Frame frame = Read(frames[n]);
+        const int side = SideOf(frame.seat);
+        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
+        HandleNext(frame, n);
+        if (HasFatalFailure())
+            return;
+        switch (frame.code) {
+        case CodeUserInfo:
+            if (++userInfos == 4) {
+                EXPECT_EQ(custom[0].SeatMask, WatchedSeat);
+            }
+            break;
+        case CodeRoundStart:
+            head = WallHead;
+            tail = WallTail;
+            EXPECT_EQ(tail, (head + 134) % 136);
+            break;
+        case CodeDeal:
+            ExpectDeal(frame, head);
+            head = static_cast<int16_t>((head + 12) % 136);
+            break;
+        case CodeDraw:
+            ExpectDraw(frame, head);
+            head = static_cast<int16_t>((head + 1) % 136);
+            // The last discard still waits for a claim.
+            if (lastDiscard >= 0) {
+                EXPECT_EQ(ClaimedDiscardImage, lastDiscard);
+            }
+            break;
+        case CodeDiscard:
+            ExpectDiscard(frame, discarded, static_cast<int>(pools[side].size()), sumBefore);
+            pools[side].push_back(discarded);
+            lastDiscard = discarded;
+            // Before the table is in step nothing pauses.
+            EXPECT_TRUE(sleeps.empty());
+            break;
+        default:
+            break;
+        }
+        if (head >= 0) {
+            EXPECT_EQ(WallHead, head);
+            EXPECT_EQ(WallTail, tail);
+        }
+    }
+    EXPECT_EQ(WildTile, 0x23);
+    for (int side = 0; side <= 3; ++side) {
+        SCOPED_TRACE(side);
+        ASSERT_EQ(pools[side].size(), 9u);
+        EXPECT_EQ(custom[side].sum, 12);
+        const std::vector<int16_t>& pool = pools[side];
+        for (size_t k = 1; k < pool.size(); ++k) {
+            if (side == 0) {
+                EXPECT_LT(mjtest::DrawnAt(pool[k]), mjtest::DrawnAt(pool[k - 1]));
+            }
+            if (side == 1 || side == 2) {
+                EXPECT_GT(mjtest::DrawnAt(pool[k]), mjtest::DrawnAt(pool[k - 1]));
+            }
+        }
+    }
+    mjtest::ExpectRightPoolStacked(pools[3]);
+    EXPECT_EQ(RightPoolCount, 9);
+}
+
+TEST_F(OnlookerSession, EveryKindOfClaimMovesItsTilesAndKeepsTheBookkeeping)
+{
+    const QString script = ReadScript("onlooker-claims.txt");
+    const QList<QByteArray> frames = ScriptFrames(script);
+    ASSERT_EQ(frames.size(), 51);
+    mjtest::ServerProcess server(script);
+    ConnectTo(server);
+
+    int claims = 0, tailDraws = 0;
+    for (int n = 0; n < frames.size(); ++n) {
+        SCOPED_TRACE(n);
+        const Frame frame = Read(frames[n]);
+        const int side = SideOf(frame.seat);
+        const SeatRecord before = custom[side];
+        const bool normalDraw = NormalDraw;
+        const int16_t head = WallHead, tail = WallTail;
+        const int16_t waiting = ClaimedDiscardImage;
+        HandleNext(frame, n);
+        if (HasFatalFailure())
+            return;
+        const SeatRecord& seat = custom[side];
+        if (frame.code == CodeDraw) {
+            // The first draw after a gang comes from the wall's far end.
+            EXPECT_EQ(seat.Slots[seat.FirstConcealed + seat.sum - 1].Image, normalDraw ? head : tail);
+            tailDraws += normalDraw ? 0 : 1;
+            EXPECT_TRUE(NormalDraw);
+        }
+        if (frame.code != CodePlayerOperation)
+            continue;
+        ++claims;
+        const int16_t op = frame.value(0);
+        const int16_t tile = frame.value(3);
+        const auto counters = [](const SeatRecord& r) {
+            return std::vector<int>{r.sum, r.FirstConcealed, r.MeldEnd, r.RedCount, r.WildCount};
+        };
+        std::vector<int> expected = counters(before);
+        switch (op) {
+        case OpChi:
+        case OpPeng:
+            expected[0] -= 2, expected[1] += 3, expected[2] += 3;
+            EXPECT_EQ(seat.Slots[before.MeldEnd].Image, waiting);
+            EXPECT_EQ(ClaimedDiscardImage, -1);
+            break;
+        case OpExposedGang:
+            expected[0] -= 3, expected[1] += 3, expected[2] += 3;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpConcealedGang:
+            expected[0] -= 4, expected[1] += 3, expected[2] += 3;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpAddedGang:
+            expected[0] -= 1;
+            expected[3] += tile == 0x15 ? 1 : 0;
+            expected[4] += tile == WildTile ? 1 : 0;
+            EXPECT_FALSE(NormalDraw);
+            break;
+        case OpHu:
+            EXPECT_EQ(WinnerSide, side);
+            break;
+        default:
+            break;
+        }
+        EXPECT_EQ(counters(seat), expected) << "op " << op;
+    }
+    EXPECT_EQ(claims, 10);
+    EXPECT_EQ(tailDraws, 6);
+    EXPECT_EQ(WinnerSide, SideOf(2));
+    EXPECT_EQ(custom[SideOf(8)].RedCount, 1);
+    EXPECT_EQ(custom[SideOf(1)].WildCount, 1);
+    // Before the table is in step no claim was announced.
+    EXPECT_FALSE(w->Speak(0).Visible() || w->Speak(1).Visible() || w->Speak(2).Visible());
+}
+
+TEST_F(OnlookerSession, JoiningARunningHandTheSnapshotIsLaidAndEveryDiscardIsPreviewed)
+{
+    const QString script = ReadScript("onlooker-joining.txt");
+    const QList<QByteArray> frames = ScriptFrames(script);
+    ASSERT_EQ(frames.size(), 1 + 1 + 4 + 4 + 8);
+    mjtest::ServerProcess server(script);
+    ConnectTo(server);
+
+    int16_t head = -1;
+    std::map<int, int> poolCounts;
+    for (int n = 0; n < frames.size(); ++n) {
+        SCOPED_TRACE(n);
+        const Frame frame = Read(frames[n]);
+        const int side = SideOf(frame.seat);
+        const bool fourthSnapshot = frame.code == CodeSnapshot && n + 1 < frames.size()
+            && Read(frames[n + 1]).code != CodeSnapshot;
+        const int16_t headBefore = WallHead;
+        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
+        QRectF preview;
+        atSleep = [&] {
+            if (discarded >= 0)
+                preview = Rect(discarded);
+        };
+        HandleNext(frame, n);
+        if (HasFatalFailure())
+            return;
+        if (fourthSnapshot) {
+            if (!WatchSynced)
+                GTEST_SKIP() << "the table snapshot (code 40) is not drawn on this branch yet";
+            EXPECT_EQ(SnapshotHeadMax, 72);
+            EXPECT_EQ(WallHead, (headBefore + 72) % 136);
+            // The discards of the snapshot: face down in the pools, the last
+            // one waiting as the right side's discard.
+            const int counts[] = {5, 4, 5, 5}; // by side: seats 4, 2, 1, 8
+            for (int s = 0; s <= 3; ++s) {
+                EXPECT_EQ(SideTileCounts[s], counts[s]);
+                EXPECT_EQ(QPointF(custom[s].PoolX, custom[s].PoolY), mjtest::PoolPlace(s, counts[s]));
+                poolCounts[s] = counts[s];
+            }
+            EXPECT_EQ(RightPoolCount, 5);
+            for (int k = 0; k < 5; ++k) {
+                EXPECT_EQ(Rect(RightPoolOrder[k]), QRectF(mjtest::PoolPlace(3, k), mjtest::PoolSize(3)));
+                EXPECT_EQ(Picture(RightPoolOrder[k]), Resource(3 * 36 + 8));
+            }
+            EXPECT_EQ(ClaimedDiscardImage, RightPoolOrder[4]);
+            EXPECT_EQ(DiscarderSide, 3);
+            EXPECT_EQ(Picture(SnapshotWallPos),
+                      Resource(General::TilePictureOf(static_cast<int16_t>(WallTail / 34), FlippedWallTile)));
+            head = WallHead;
+        }
+        switch (frame.code) {
+        case CodeDraw:
+            if (head >= 0) {
+                ExpectDraw(frame, head);
+                head = static_cast<int16_t>((head + 1) % 136);
+            }
+            break;
+        case CodeDiscard: {
+            ExpectDiscard(frame, discarded, poolCounts[side]++, sumBefore);
+            // In step with the table: a second at the centre, 1.2 times the
+            // pool size.
+            EXPECT_EQ(sleeps, std::vector<int64_t>{1000});
+            const QSizeF big = mjtest::PoolSize(side) * 1.2;
+            EXPECT_EQ(preview, QRectF(QPointF(512 - big.width() / 2, 384 - big.height() / 2), big));
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace
