@@ -3,6 +3,7 @@
 // on loopback (in this process, with its test peers as the other players),
 // the frames out through the throttle and in onto the surfaces, the closing
 // step, leaving the seat and watch mode.
+#include "FrameBuilder.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
 
@@ -155,6 +156,63 @@ TEST_F(VideoLink, ThrottlePerSlotOverTheRelay)
         sparse.append(frames[n - 1]);
     EXPECT_EQ(got.value(QStringLiteral("西家")), sparse);
     EXPECT_FALSE(got.contains(QStringLiteral("南家")));
+}
+
+// A player who leaves the table (code 21) or runs out of coins (code 16)
+// frees his slot's frame count: when he sits down again, the slot that
+// still names him starts with the first frames. Ten frames went to the
+// sparse peer as 1, 2 and 3; after his return the next three go out at once.
+// (The side's take-down resets the count of the slot naming him, and the
+// slot is let go as well, so the request on his return resets it again.)
+TEST_F(VideoLink, APlayerLeavingRestartsTheThrottleOfHisSlot)
+{
+    const struct {
+        const char* name;
+        mjtest::ServerFrame frame;
+    } cases[] = {
+        {"member left", mjtest::ServerFrame(21).Bytes(16, "west")},
+        {"every seat out of coins", mjtest::ServerFrame(16).Seat(0).Value(3, 3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        got.clear();
+        OwnFrame.clear(); // nothing kept from the case before
+        startRelay({{QStringLiteral("west"), true}});
+        custom[0].SeatMask = 1;
+        custom[1].Name = QStringLiteral("west");
+        custom[1].SeatMask = 2;
+        custom[2].Name.clear();
+        custom[3].Name.clear();
+        loginAndRequest();
+        P2PSocket& link = f->P2PSocket1;
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 14; }));
+        for (int n = 1; n <= 10; ++n) {
+            f->vcap1_FrameCaptured(frameOf(n));
+            drain();
+        }
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return got.value(QStringLiteral("west")).size() == 3; }));
+
+        mjtest::Dispatch(c.frame);
+        // The player sits down again and the next hand asks for his video.
+        custom[1].Name = QStringLiteral("west");
+        VideoSteps[3] = false;
+        Operate::RequestTableVideo();
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserID(1) == QStringLiteral("west") && link.UserState(1) == 14; }));
+        for (int n = 11; n <= 13; ++n) {
+            f->vcap1_FrameCaptured(frameOf(n));
+            drain();
+        }
+        // The three new frames, after what the return itself brought (a
+        // peer that becomes ready again gets the last frame kept).
+        const QList<QByteArray> fresh{frameOf(11), frameOf(12), frameOf(13)};
+        ASSERT_TRUE(mjtest::PumpUntil([&] {
+            const QList<QByteArray> g = got.value(QStringLiteral("west"));
+            return g.size() >= 3 && g.mid(g.size() - 3) == fresh;
+        }))
+            << got.value(QStringLiteral("west")).size() << " frames";
+        nextHand();
+        relay.reset();
+    }
 }
 
 // The slot of each side: the first slot holding its player, else the first
