@@ -15,10 +15,13 @@
 #   dispatch_<kind>   CPU time per frame over a burst of 300 frames of a kind,
 #                     the idle cost taken off, for the first and the second half
 #                     of the burst (a cost that grows with the history shows here)
-#   dispatch_hand     CPU time per frame over a whole scripted hand played in
-#                     auto mode (the demonstration's hand, from its second
-#                     playing on), the idle cost taken off; the hand's pauses
-#                     and its animations count in it
+#   dispatch_hand     the handling of each frame of a whole scripted hand played
+#                     in auto mode (the demonstration's hand, its second
+#                     playing), timed by the client itself: the main thread's
+#                     CPU time per frame (median, 99th percentile, largest),
+#                     then by code the frames, the largest CPU time and the
+#                     largest wall time (the pauses the game asks for show
+#                     in the wall time)
 #   soak              resident memory and descriptors after the first, the
 #                     middle and the last of MJ_BENCH_HANDS hands (default 5;
 #                     1000 or more for a long soak) played in auto mode
@@ -209,8 +212,8 @@ awk -v n="$hands" '
   { body = body $0 "\n" }
   /^expect 16/ { for (i = 0; i < n; i++) printf "%s", body; print "wait-close timeout 3600"; exit }
 ' "$demo" > "$soak"
-hand_frames="$(awk '/^# ---- the hand ----/ { inhand = 1 } inhand && /^send / { n++ } inhand && /^expect 16/ { print n; exit }' "$demo")"
-start_table "$soak" 1
+times_file="$work/dispatch-times.txt"
+MJ_DISPATCH_TIMES="$times_file" start_table "$soak" 1
 pid="$(client_pid)"
 # Waits for the k-th request for the next hand; false when none comes.
 wait_for_hand() {
@@ -230,11 +233,27 @@ for k in $(seq 1 "$hands"); do
     echo "soak: the client did not finish hand $k" >&2
     break
   fi
-  if [ "$k" -eq 1 ]; then t1="$(now)"; c1="$(cpu_ns "$pid")"; fi
+  if [ "$k" -eq 1 ]; then from="$(wc -l < "$times_file")"; fi
   if [ "$k" -eq 2 ]; then
-    t2="$(now)"; c2="$(cpu_ns "$pid")"
-    printf 'dispatch_hand %.3f ms/frame (%d frames in %.1f s)\n' \
-      "$(calc "(($c2 - $c1) - $idle_ns_per_s * ($t2 - $t1)) / $hand_frames / 1000000")" "$hand_frames" "$(calc "$t2 - $t1")"
+    to="$(wc -l < "$times_file")"
+    sed -n "$((from + 1)),${to}p" "$times_file" | awk '
+      { code[NR] = $1; wall[NR] = $2; cpu[NR] = $3 }
+      END {
+        n = NR
+        for (i = 1; i <= n; i++) sorted[i] = cpu[i]
+        for (i = 2; i <= n; i++) { v = sorted[i]; for (j = i - 1; j >= 1 && sorted[j] > v; j--) sorted[j + 1] = sorted[j]; sorted[j + 1] = v }
+        p99 = int(n * 0.99); if (p99 < 1) p99 = 1
+        for (i = 1; i <= n; i++) {
+          c = code[i]; count[c]++
+          if (cpu[i] > cmax[c]) cmax[c] = cpu[i]
+          if (wall[i] > wmax[c]) wmax[c] = wall[i]
+        }
+        by = ""
+        for (c = 0; c < 256; c++) if (c in count) by = by sprintf(" %d:%dx/%.1f/%.0f", c, count[c], cmax[c] / 1000, wmax[c] / 1000)
+        printf "dispatch_hand %d frames, CPU per frame median %.3f ms, 99th percentile %.3f ms, largest %.3f ms\n",
+          n, sorted[int((n + 1) / 2)] / 1000, sorted[p99] / 1000, sorted[n] / 1000
+        printf "dispatch_hand by code (code:frames/largest CPU ms/largest wall ms):%s\n", by
+      }'
   fi
   if [ "$k" -eq 1 ] || [ "$k" -eq "$middle" ] || [ "$k" -eq "$hands" ]; then
     soak_line="$soak_line, hand $k: $(printf '%.1f' "$(rss_mb)") MB $(fds) descriptors"
