@@ -345,7 +345,8 @@ void MainForm::ImgProp_Click(int16_t index)
 {
     using namespace Mod_Prop;
     if (Prop_GameDllState == 2) {
-        if (BoxClicked || index < 0 || index > 4)
+        // Only the own side's closed boxes take a click.
+        if (BoxClicked || index < 0 || index > 4 || !ImgProp.Exists(index) || !ImgProp(index).Enabled())
             return;
         BoxClicked = true;
         OpenTreasureBoxes(index);

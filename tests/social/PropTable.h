@@ -99,12 +99,16 @@ public:
     }
 
     // The hand ended with the plug-in's award data to come (as the
-    // dispatcher leaves it at the last settlement row after a code 46).
+    // dispatcher leaves it at the last settlement row after a code 46, the
+    // last hand's award data emptied).
     static void EndHandAwaitingAwards()
     {
         mj::Mod_Prop::ScoreInfoPending = true;
         mj::Mod_Prop::PropMsg46Seen = true;
         mj::Mod_Prop::ScoreShowState = 1;
+        mj::Mod_Prop::BonusText = {};
+        mj::Mod_Prop::BonusCoins = {};
+        mj::Mod_Prop::AwardTexts = {};
     }
 
     QTemporaryDir tmp;
