@@ -87,8 +87,8 @@ fi
 shots="$here/screenshots"
 mkdir -p "$shots"
 # The client keeps a screenshot of each moment of the demonstration's hand;
-# the hands shown come last.
-moments="dealt offer bubble meld shown"
+# the settlement sheet over the table comes last.
+moments="dealt offer bubble meld shown settled"
 export QT_QPA_PLATFORM=offscreen MJ_SCREENSHOT_DIR="$shots" MJ_SCREENSHOT_MOMENTS="${moments// /,}"
 # No camera without a display: the own video shows the moving test pattern.
 export MJ_VIDEO_SOURCE="${MJ_VIDEO_SOURCE:-pattern}"
@@ -96,10 +96,10 @@ for size in 1024x768 800x600; do
   for m in $moments; do rm -f "$shots/table-$size-$m.png"; done
   run_once "$size"
   for _ in $(seq 1 1800); do
-    [ -f "$shots/table-$size-shown.png" ] && break
+    [ -f "$shots/table-$size-settled.png" ] && break
     sleep 0.1
   done
-  if [ ! -f "$shots/table-$size-shown.png" ]; then
+  if [ ! -f "$shots/table-$size-settled.png" ]; then
     echo "no screenshot at $size; the client said:" >&2
     cat "$work/hall.err" >&2
     exit 1

@@ -4,11 +4,14 @@
 #include "client/Api.h"
 #include "client/Data.h"
 #include "client/MainForm.h"
+#include "controls/Score.h"
 #include "platform/Application.h"
 #include "platform/Screen.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QTimer>
 
 #include <memory>
@@ -20,13 +23,22 @@ namespace {
 // seconds after start-up (MJ_SCREENSHOT_DELAY_MS, default 3000).
 // Saves the table window as <name>.png in `dir`, written aside and then
 // renamed, so a watcher never sees half a file.
-void saveTable(const QString& dir, const QString& name)
+void saveTable(const QString& dir, const QString& name, mj::Form* over = nullptr)
 {
     QDir().mkpath(dir);
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     const QString part = path + QStringLiteral(".part");
     QFile::remove(part);
-    if (mj::form<mj::MainForm>().SaveImage(part)) {
+    mj::MainForm& table = mj::form<mj::MainForm>();
+    QImage shot = table.Grab();
+    if (over) {
+        // A small window over the table, where it stands, at its transparency.
+        QPainter painter(&shot);
+        painter.setOpacity(over->WindowAlpha() / 255.0);
+        painter.drawImage(QPoint(qRound((over->Left() - table.Left()) / 15), qRound((over->Top() - table.Top()) / 15)),
+                          over->Grab());
+    }
+    if (shot.save(part, "PNG")) {
         QFile::remove(path);
         QFile::rename(part, path);
     }
@@ -39,6 +51,7 @@ void saveTable(const QString& dir, const QString& name)
 struct Moment {
     const char* name;
     bool (*seen)();
+    mj::Form* (*over)() = nullptr; // a small window drawn over the table
 };
 const Moment Moments[] = {
     // Every hand dealt: thirteen tiles or more in each.
@@ -74,6 +87,9 @@ const Moment Moments[] = {
      }},
     // The hand is over: the hands shown and the next hand's prompt come.
     {"shown", [] { return mj::RoundNo > 0 && !mj::GameRunning; }},
+    // The settlement sheet over the table.
+    {"settled", [] { return mj::RoundNo > 0 && mj::isLoaded<mj::Score>() && mj::form<mj::Score>().Visible(); },
+     [] { return static_cast<mj::Form*>(&mj::form<mj::Score>()); }},
 };
 
 bool watchMoments(const QString& dir)
@@ -100,7 +116,8 @@ bool watchMoments(const QString& dir)
             saveTable(dir, QStringLiteral("table-%1x%2-%3")
                                .arg(mj::Screen::WidthPixels())
                                .arg(mj::Screen::HeightPixels())
-                               .arg(name));
+                               .arg(name),
+                      m.over ? m.over() : nullptr);
         }
     });
     timer->start(50);

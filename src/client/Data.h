@@ -70,7 +70,7 @@ struct TileSlot {
 // The table state of one seat (custom, by Side).
 struct SeatRecord {
     QString Name;
-    int32_t HandScore = 0;
+    int64_t HandScore = 0; // only whether it is zero matters
     uint8_t SeatMask = 0; // absolute seat bit 1/2/4/8; 0 while the seat is empty
     bool IsBanker = false;
     int16_t PoolX = 0, PoolY = 0;       // where the next discard goes
@@ -190,6 +190,12 @@ struct MsgHeader {
     X(LoginPending, bool)                                                         \
     X(WatchMode, bool)                                                            \
     X(WatchSynced, bool)                                                          \
+    /* the snapshot of a running table (code 40), never reset */                  \
+    X(SideTileCounts, VbArray<int16_t, 0, 3>)   /* discards to lay face down, by Side */ \
+    X(SnapshotHeadMax, int16_t)   /* wall tiles taken from the head so far */     \
+    X(SnapshotTailMin, int16_t)                                                   \
+    X(SnapshotTaken, int16_t)     /* wall images the lay-out has used */          \
+    X(SnapshotWallPos, int16_t)   /* the image showing the flipped wall tile */   \
     X(AutoPlay, bool)                                                             \
     X(BossKey, bool)                                                              \
     X(HallTitle, QString)                                                         \

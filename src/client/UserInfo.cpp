@@ -234,6 +234,9 @@ void ArrangeSeatsFromUserInfo()
         loadAvatar(avatar, score.Tou(c));
         hero.ID(c).SetCaption(p.Name);
         loadAvatar(avatar, hero.Tou(c));
+        // The board after each hand and the saved hands show these.
+        SeatNameAvatar[c].Name = p.Name;
+        SeatNameAvatar[c].PicIndex = QString::number(avatar);
     }
 }
 

@@ -56,9 +56,6 @@ classIniFile HistoryFile()
 
 } // namespace
 
-// The settlement screen fills this in.
-void ShowRoundResult() {}
-
 QString RoundRecordPath()
 {
     return ProgramFolder() + QStringLiteral("/info.qv");

@@ -7,8 +7,14 @@
 
 namespace mj::Operate {
 
-// Shows the settlement screen of the hand and starts the next-hand countdown.
+// Shows the settlement sheet of a won hand from RoundResult: the score
+// board's columns and final lines, the players' coins, points, wins, losses
+// and titles, the history row, the board, the saved hand and the countdown
+// to the next hand.
 void ShowRoundResult();
+// The sheet's labels between the head lines and the gang lines: the banker,
+// the filler lines that level the columns, the winner's item and 包胡.
+void AddScoreItems();
 
 // The hand history file, info.qv beside the program: one section per
 // settled hand, "juNum:" & the hand number.

@@ -5,13 +5,6 @@
 
 namespace mj::Total {
 
-void HandleHandScore(MsgHeader&) {}
-void HandleScoreRow(MsgHeader&) {}
-void HandleMemberLeft(MsgHeader&) {}
-void HandleServerNotice(MsgHeader&) {}
 void HandleTableSnapshot(MsgHeader&) {}
-void HandleOwnCoins(MsgHeader&) {}
-void HandleOtherCoins(MsgHeader&) {}
-void HandlePlayersGone(MsgHeader&) {}
 
 } // namespace mj::Total

@@ -118,7 +118,7 @@ void HandleDiscard(MsgHeader& header)
     Operate::RequestTableVideo();
     PlayEffect(SoundDiscard);
     if (WatchMode) {
-        Side::ShowDiscard(seat, tile, ClaimedDiscardImage);
+        Side::ShowDiscard(seat, tile);
         return;
     }
     Operate::ShowDiscard(seat, tile, ClaimedDiscardImage);

@@ -37,6 +37,8 @@ void HandleTableStatus(MsgHeader& header);
 void HandleBanker(MsgHeader& header);
 void HandleContinuePrompt(MsgHeader& header);
 void HandlePlayersGone(MsgHeader& header);
+void HandlePlayersQuit(MsgHeader& header);
+void HandlePlayersOutOfCoins(MsgHeader& header);
 
 // Branches whose work is done by the seated table: the deal (1), a discard
 // (2), a draw (5), a claim (7), the tiles turned up at the wall's tail (8)
@@ -62,6 +64,28 @@ void HandleOwnCoins(MsgHeader& header);     // 91
 void HandleOtherCoins(MsgHeader& header);   // 92
 
 // ---- Shared by the branches --------------------------------------------------
+
+// A member gone from side 1..3, in two halves that a member leaving runs
+// apart: the side's ready mark, avatar and labels emptied with the system
+// line; then its account and player information (all but the account, tag,
+// voice, user id and onlooker flag) emptied, with OtherPlayerNames when
+// asked, and the props plug-in told.
+void ClearSidePlates(int16_t side);
+void ClearSideRecord(int16_t side, bool otherName);
+// The wealth plate after side 1..3 left: the smallest multiplier of those
+// still seated, or hidden while the room has none.
+void RefreshWealthLabel(int16_t side);
+// Side 1..3's video taken down: surface, strip, frame and icon hidden, its
+// flags cleared, the frame counter of the transport slot holding `player`
+// (the side's account) reset, its pop-out window hidden and its last frame
+// dropped.
+void TakeDownSideVideo(int16_t side, const QString& player);
+// The GBK text of Msg from byte `first`, ending at a zero byte or after
+// byte `last`; a lead byte in the field takes its trail byte with it.
+QString GbkFieldText(int first, int last);
+// The time of day as the system lines show it: hours, minutes and seconds
+// without leading zeros ("9:5:7").
+QString TimeOfDayText();
 
 // Four little-endian bytes of Msg from `first`, as the unsigned number they
 // write.

@@ -95,7 +95,7 @@ void ParkAtCentre(Image& tile, double width, double height)
     tile.Move(centre.x() - tile.Width() / 2, centre.y() - tile.Height() / 2, width, height);
 }
 
-void PlaceInPool(int16_t side, int16_t image)
+void LayInPool(int16_t side, int16_t image)
 {
     MainForm& f = form<MainForm>();
     SeatRecord& seat = custom[side];
@@ -152,6 +152,11 @@ void PlaceInPool(int16_t side, int16_t image)
     }
 
     SetTileSize(side, SizeAfterPoolPlacement[side]);
+}
+
+void PlaceInPool(int16_t side, int16_t image)
+{
+    LayInPool(side, image);
     BlinkCount = 3;
 }
 

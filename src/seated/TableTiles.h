@@ -53,8 +53,11 @@ void ParkAtCentre(Image& tile, double width, double height);
 // tiles to a row (the own and the opposite pool) or to a column (the left and
 // the right pool), then a new one. The right pool is restacked so that in a
 // column an older tile covers the newer one above it and a later column
-// covers the earlier one. The blink of the last discard restarts. The picture
-// is the caller's.
+// covers the earlier one. The cursor the tile took is kept in
+// PoolCursorBeforeDiscardX/Y; TileW/TileH of the side end at its hand size.
+// The picture is the caller's.
+void LayInPool(int16_t side, int16_t image);
+// LayInPool, then the blink of the last discard restarts.
 void PlaceInPool(int16_t side, int16_t image);
 
 } // namespace mj::Operate

@@ -118,7 +118,6 @@ bool TakesPart(int side)
     return !AwardTexts(0, side).isEmpty() || !AwardTexts(1, side).isEmpty();
 }
 
-void SettleDrawnRound() {}
 
 void ResetState()
 {

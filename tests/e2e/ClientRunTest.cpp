@@ -1,10 +1,14 @@
 // The real client process, started by the replacement hall, against the
 // scripted game server.
+#include "DemoSettlement.h"
 #include "ServerProcess.h"
 #include "TestSupport.h"
 
+#include "client/classIniFile.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -317,24 +321,38 @@ QList<QByteArray> expectedHandAnswers()
     return answers;
 }
 
+// The ready request after the hand (code 16, value 3 = 1): the frames
+// before it carried no session token.
+QByteArray readyRequest()
+{
+    QByteArray f(272, '\0');
+    f[3] = 16;
+    f[6] = 4;
+    f[15] = 1;
+    return f;
+}
+
 // The demonstration's whole script, the real client started through the
 // hall in auto mode and playing its hand by itself at both screen sizes at
 // once: the walls, the dice doubling, the deal, the follow-the-dealer bubble,
-// the offers to the own seat, the claims, the wall's end and the hands shown.
-// The server waits for the client's answer at each offer (and fails when it
-// does not come in time), so every answer comes once, for its offer, with
-// the claims and discards the hand calls for, byte by byte. The client keeps
-// a screenshot of each of those moments.
+// the offers to the own seat, the claims, the wall's end, the hands shown
+// and the settlement sheet. The server waits for the client's answer at each
+// offer (and fails when it does not come in time), so every answer comes
+// once, for its offer, with the claims and discards the hand calls for, byte
+// by byte. The client keeps a screenshot of each of those moments, saves
+// the hand's sheet in its history file and asks for the next hand when its
+// countdown ends.
 TEST_F(ClientRun, TheDemoHandIsPlayedByTheClientInAutoMode)
 {
     QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString script = QString::fromUtf8(file.readAll());
     const QStringList moments = {QStringLiteral("dealt"), QStringLiteral("offer"), QStringLiteral("bubble"),
-                                 QStringLiteral("meld"), QStringLiteral("shown")};
+                                 QStringLiteral("meld"), QStringLiteral("shown"), QStringLiteral("settled")};
 
     struct Run {
         QString size;
+        QString client; // a copy of its own, so each run has its own history file
         std::unique_ptr<ServerProcess> server;
         ToolProcess hall;
         int started = -1; // the hall's line of the round start
@@ -356,9 +374,12 @@ TEST_F(ClientRun, TheDemoHandIsPlayedByTheClientInAutoMode)
         e.insert(QStringLiteral("MJ_SCREENSHOT_MOMENTS"), moments.join(u','));
         run.server = std::make_unique<ServerProcess>(script);
         ASSERT_GT(run.server->Port(), 0) << qPrintable(run.server->Errors());
+        ASSERT_TRUE(QDir().mkpath(tmp.filePath(QStringLiteral("bin-") + run.size)));
+        run.client = tmp.filePath(QStringLiteral("bin-%1/mjtable").arg(run.size));
+        ASSERT_TRUE(QFile::copy(client, run.client));
         const QString title = QStringLiteral("测试大厅 one");
         ASSERT_TRUE(run.hall.Start(QStringLiteral("mjhall"),
-                                   {QStringLiteral("--title"), title, QStringLiteral("--exec"), client,
+                                   {QStringLiteral("--title"), title, QStringLiteral("--exec"), run.client,
                                     QStringLiteral("--line"), lineFor(run.server->Port(), title)},
                                    e));
         ASSERT_GE(run.hall.WaitForLine(QStringLiteral("listening")), 0);
@@ -389,6 +410,31 @@ TEST_F(ClientRun, TheDemoHandIsPlayedByTheClientInAutoMode)
             ASSERT_TRUE(mjtest::PumpUntil([&] { return QFile::exists(path); }, 10000)) << qPrintable(m);
             EXPECT_EQ(QImage(path).size(), expected) << qPrintable(m);
         }
+    }
+
+    // The sheet saved as the hand's section of the history file, line by
+    // line (the file keeps no leading or trailing blanks); then the next hand
+    // is asked for.
+    for (Run& run : runs) {
+        SCOPED_TRACE(qPrintable(run.size));
+        mj::classIniFile file;
+        file.SetINIFileName(QFileInfo(run.client).dir().filePath(QStringLiteral("info.qv")));
+        for (int k = 0; k <= 7; ++k) {
+            const QStringList golden = mjtest::demo::SheetList(k);
+            ASSERT_EQ(file.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( %1 )").arg(k)),
+                      QString::number(golden.size()))
+                << k;
+            for (int j = 0; j < golden.size(); ++j)
+                EXPECT_EQ(file.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( %1 )( %2 )").arg(k).arg(j)),
+                          golden[j].trimmed())
+                    << k << " " << j;
+        }
+        for (int i = 0; i <= 3; ++i)
+            EXPECT_EQ(file.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("name( %1 )").arg(i)),
+                      mjtest::demo::BoardName(i));
+        const int ready = run.server->WaitForLine(QStringLiteral("recv 16 4 0 0 0 1 "), 20000);
+        ASSERT_GE(ready, 0) << qPrintable(run.hall.Errors());
+        EXPECT_EQ(frameOf(run.server->Lines()[ready]), readyRequest());
     }
 
     // Leaving now takes the player off the seat; what the client sent: the
