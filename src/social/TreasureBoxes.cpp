@@ -27,6 +27,7 @@ const QString WaitPrompt = QStringLiteral("请等待其他玩家打开宝箱");
 constexpr int16_t MoveStepMs = 37;
 constexpr int32_t ColourRed = 255, ColourYellow = 0xFFFF;
 constexpr int32_t CharWidth = 14;
+constexpr double LabelFontSize = 15;
 
 const QString CrLf = QStringLiteral("\r\n");
 
@@ -45,9 +46,12 @@ QString coinText(double v)
     return QString::number(v, 'g', 15);
 }
 
-// LbProp centred on the label point, kept on the table.
+// LbProp centred on the label point, kept on the table, in the label's own
+// font: a plug-in label before may have left a size the prompt's two lines
+// and the award lines would not fit.
 void placeLabel(MainForm& table, int32_t width, int32_t height)
 {
+    table.LbProp.SetFontSize(LabelFontSize);
     const auto tableWidth = static_cast<int32_t>(table.Pic1.ScaleWidth());
     width = std::clamp(width, 1, std::max(1, tableWidth));
     const int32_t left = std::clamp(LabelPoint[0] - width / 2, 0, std::max(0, tableWidth - width));

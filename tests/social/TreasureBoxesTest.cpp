@@ -126,10 +126,18 @@ TEST_F(TreasureBoxes, TheCountShowsTenthsThenTheExactAwards)
     const QStringList final = {line("甲", QStringLiteral("1000")), QStringLiteral("宝箱一"), QStringLiteral("宝箱二"),
                                line("乙", QStringLiteral("125")), line("丙", QStringLiteral("-30"))};
     Mod_Prop::SettledHands = 0;
+    // The system line as the pause after the final awards finds it (the
+    // settlement writes its own lines afterwards).
+    QString systemLine;
+    Clock::SetSleepObserver([&](int64_t) {
+        if (systemLine.isEmpty())
+            systemLine = w->Sysmsg(0).List(0);
+    });
     RunPropTimer(100);
+    Clock::SetSleepObserver(nullptr);
     EXPECT_NEAR(Clock::Monotonic() - opened, 1.0 + 0.185 + 2.0, 0.02) << "ten ticks, the move, two pauses";
     EXPECT_EQ(label.Caption(), final.join("\r\n"));
-    EXPECT_EQ(w->Sysmsg(0).List(0), final.join("\r\n")) << "the whole text, not cut";
+    EXPECT_EQ(systemLine, final.join("\r\n")) << "the whole text, not cut";
     QStringList expectedHistory;
     for (const QString& l : final)
         expectedHistory << l + " ";
@@ -330,9 +338,11 @@ TEST_P(TreasureBoxScreens, ALabelTheOwnBoxesAndTheCount)
     Script("label 360,60,330,100 0,0,20,16711680,2 获得道具：幸运星\n");
     Tick();
     Shot("label");
+    EXPECT_EQ(w->LbProp.FontSize(), 20);
 
     EndHand("score 1\nawardtext 0 0 玩家一\nbonuscoins 0 1200\nawardtext 1 0 额外奖励：幸运星\n"
             "awardtext 0 2 玩家三\nbonuscoins 2 300\n");
+    EXPECT_EQ(w->LbProp.FontSize(), 15) << "the prompt in the label's own font";
     Shot("boxes");
     w->ImgProp_Click(3);
     RunPropTimer(500);
