@@ -236,6 +236,12 @@ public:
     void Timer_Vshow3_Timer();
     void Timer_Zoom_Timer();
     void vshow1_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    // The seats' video icons: album, pop-out windows, photos, the own video
+    // off, blocking a seat; their pictures under the mouse and the own
+    // icons' hint box.
+    void ImCmd_Click(int16_t index);
+    void ImCmd_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    void PicLocal_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
     // Props: the store button, the bar that takes its hover away, the own
     // props frame, the treasure boxes and the timer of the label and the
     // award count.
@@ -247,6 +253,7 @@ public:
     void TimerProp_Timer();
 
 private:
+    void ShowPhotoSavedMessage();
     // Connect the title-bar controls and the key-holding controls to their
     // event procedures; the constructor calls them.
     void WireShellEvents();

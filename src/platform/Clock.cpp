@@ -17,6 +17,7 @@ struct State {
     bool driven = false;
     double drivenMidnightOffset = 0; // Timer() = fmod(offset + drivenElapsed, 86400)
     double drivenElapsed = 0;        // seconds the driven clock has run
+    QDate drivenDate;                // the date of the driven clock's first day
     std::function<void()> idleStep;
     std::function<void(int64_t)> sleepObserver;
 };
@@ -46,6 +47,17 @@ double Timer()
         return std::fmod(s.drivenMidnightOffset + s.drivenElapsed, 86400.0);
     const QTime now = QTime::currentTime();
     return now.msecsSinceStartOfDay() / 1000.0;
+}
+
+QDateTime Now()
+{
+    const State& s = state();
+    if (!s.driven)
+        return QDateTime::currentDateTime();
+    const double since = s.drivenMidnightOffset + s.drivenElapsed;
+    const auto days = static_cast<qint64>(std::floor(since / 86400.0));
+    const auto ms = static_cast<int>(std::fmod(since, 86400.0) * 1000.0);
+    return QDateTime(s.drivenDate.addDays(days), QTime::fromMSecsSinceStartOfDay(ms));
 }
 
 double Monotonic()
@@ -102,6 +114,7 @@ void UseDrivenClock(double secondsSinceMidnight)
     s.driven = true;
     s.drivenMidnightOffset = secondsSinceMidnight;
     s.drivenElapsed = 0;
+    s.drivenDate = QDate::currentDate();
     s.idleStep = nullptr;
     s.sleepObserver = nullptr;
 }
@@ -112,6 +125,14 @@ void UseRealClock()
     s.driven = false;
     s.idleStep = nullptr;
     s.sleepObserver = nullptr;
+}
+
+void SetDrivenDate(const QDate& date)
+{
+    State& s = state();
+    // The date given is today's: earlier whole days of the driven clock count back from it.
+    const double since = s.drivenMidnightOffset + s.drivenElapsed;
+    s.drivenDate = date.addDays(-static_cast<qint64>(std::floor(since / 86400.0)));
 }
 
 bool IsDriven()

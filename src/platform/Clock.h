@@ -7,6 +7,8 @@
 // a test installs its own step, for example to act at a chosen moment).
 #pragma once
 
+#include <QDateTime>
+
 #include <cstdint>
 #include <functional>
 
@@ -16,6 +18,10 @@ namespace mj::Clock {
 double Timer();
 // Seconds on a clock that never goes back and does not restart at midnight.
 double Monotonic();
+// The local date and time. In driven mode the date is the one set with
+// SetDrivenDate (today when the driven clock was started) and the time of
+// day is Timer(); the date moves on when the driven clock passes midnight.
+QDateTime Now();
 // Milliseconds since an arbitrary start, wrapping at 2^32.
 uint32_t TickCount();
 
@@ -30,6 +36,8 @@ void UseDrivenClock(double secondsSinceMidnight = 12 * 3600.0);
 void UseRealClock();
 bool IsDriven();
 void Advance(double seconds);
+// The date of the driven clock's current day.
+void SetDrivenDate(const QDate& date);
 // What a wait does at each turn of its loop in driven mode; default: Advance(0.01).
 void SetIdleStep(std::function<void()> step);
 // Called with the milliseconds of each blocking sleep in driven mode, before

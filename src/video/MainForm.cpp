@@ -62,6 +62,9 @@ void MainForm::WireVideoEvents()
     Timer_Vshow3.OnTimer = [this] { Timer_Vshow3_Timer(); };
     Timer_Zoom.OnTimer = [this] { Timer_Zoom_Timer(); };
     vshow1.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { vshow1_MouseMove(i, b, s, x, y); };
+    ImCmd.OnClick = [this](int16_t i) { ImCmd_Click(i); };
+    ImCmd.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { ImCmd_MouseMove(i, b, s, x, y); };
+    PicLocal.OnMouseMove = [this](int16_t i, int16_t b, int16_t s, float x, float y) { PicLocal_MouseMove(i, b, s, x, y); };
 }
 
 // ---- Frames out and in ----------------------------------------------------------------

@@ -23,6 +23,8 @@ inline int16_t ZoomIndex = 0;
 // 0 for none.
 inline bool PropVideoShown = false;
 inline int16_t PropVideoSide = 0;
+// By video icon ImCmd(i): the icon shows its picture under the mouse.
+inline VbArray<bool, 0, 15> VideoIconHover;
 
 // The frame kept for side 1..3; error 9 for another side.
 inline QByteArray& PeerFrame(int side)
@@ -48,6 +50,7 @@ inline void ResetVideoState()
     ZoomIndex = 0;
     PropVideoShown = false;
     PropVideoSide = 0;
+    VideoIconHover.Fill(false);
 }
 
 } // namespace mj

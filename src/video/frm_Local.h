@@ -1,16 +1,13 @@
-// The pop-out window of the own video. The window's layout places its controls.
+// The pop-out video window of the own camera.
 #pragma once
 
-#include "platform/Forms.h"
-#include "platform/Video.h"
+#include "video/VideoWindow.h"
 
 namespace mj {
 
-class frm_Local : public Form {
+class frm_Local : public VideoWindow {
 public:
     frm_Local();
-
-    vshow vshow1; // its video surface; the window's layout places it
 };
 
 } // namespace mj

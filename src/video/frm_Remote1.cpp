@@ -2,11 +2,6 @@
 
 namespace mj {
 
-frm_Remote1::frm_Remote1() : Form(QStringLiteral("frm_Remote1")), vshow1(*this, QStringLiteral("vshow1"))
-{
-    SetBorderless(true);
-    vshow1.SetSetting1(true);
-    vshow1.SetSetting0(true);
-}
+frm_Remote1::frm_Remote1() : VideoWindow(QStringLiteral("frm_Remote1"), 1) {}
 
 } // namespace mj

@@ -1,16 +1,13 @@
-// The pop-out video window of side 1. The window's layout places its controls.
+// The pop-out video window of side 1.
 #pragma once
 
-#include "platform/Forms.h"
-#include "platform/Video.h"
+#include "video/VideoWindow.h"
 
 namespace mj {
 
-class frm_Remote1 : public Form {
+class frm_Remote1 : public VideoWindow {
 public:
     frm_Remote1();
-
-    vshow vshow1; // its video surface; the window's layout places it
 };
 
 } // namespace mj

@@ -2,11 +2,6 @@
 
 namespace mj {
 
-frm_Remote2::frm_Remote2() : Form(QStringLiteral("frm_Remote2")), vshow1(*this, QStringLiteral("vshow1"))
-{
-    SetBorderless(true);
-    vshow1.SetSetting1(true);
-    vshow1.SetSetting0(true);
-}
+frm_Remote2::frm_Remote2() : VideoWindow(QStringLiteral("frm_Remote2"), 2) {}
 
 } // namespace mj
