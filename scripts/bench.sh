@@ -5,6 +5,7 @@
 # it judges nothing. Not run by CI.
 #
 #   ./scripts/bench.sh            # MJ_BENCH_RUNS start-ups (default 7)
+#   MJ_BENCH_HANDS=1000 ./scripts/bench.sh    # a long soak
 #
 # Figures:
 #   start_to_window   median, min and max seconds from starting the hall (which
@@ -14,12 +15,18 @@
 #   dispatch_<kind>   CPU time per frame over a burst of 300 frames of a kind,
 #                     the idle cost taken off, for the first and the second half
 #                     of the burst (a cost that grows with the history shows here)
-#   soak              memory and descriptors over many hands in auto mode: not
-#                     measured yet, and the last line says so
+#   dispatch_hand     CPU time per frame over a whole scripted hand played in
+#                     auto mode (the demonstration's hand, from its second
+#                     playing on), the idle cost taken off; the hand's pauses
+#                     and its animations count in it
+#   soak              resident memory and descriptors after the first, the
+#                     middle and the last of MJ_BENCH_HANDS hands (default 5;
+#                     1000 or more for a long soak) played in auto mode
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MJ_BENCH_BUILD_DIR:-$here/build-bench}"
 runs="${MJ_BENCH_RUNS:-7}"
+hands="${MJ_BENCH_HANDS:-5}"
 
 MJ_EXTRA_PACKAGES="xvfb x11-utils ${MJ_EXTRA_PACKAGES:-}" "$here/scripts/setup.sh"
 if [ ! -f "$build/build.ninja" ]; then
@@ -69,10 +76,10 @@ fi
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $* }"; }
 
-# Starts the server with script $1 and the hall with its client; sets
-# server_out, hall_pid and start_time.
+# Starts the server with script $1 and the hall with its client (in auto
+# mode when $2 is 1); sets server_out, hall_pid and start_time.
 start_table() {
-  local script="$1"
+  local script="$1" auto="${2:-0}"
   server_out="$work/server-$RANDOM.out"
   "$build/mjserver" "$script" > "$server_out" 2> "$work/server.err" &
   pids+=($!)
@@ -83,7 +90,7 @@ start_table() {
     sleep 0.05
   done
   [ -n "$port" ] || { echo "the game server did not start" >&2; exit 1; }
-  local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$0\$$title\$$caption\$0\$0\$"
+  local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$$auto\$$title\$$caption\$0\$0\$"
   hall_out="$work/hall-$RANDOM.out"
   start_time="$(now)"
   "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line" > "$hall_out" 2> "$work/hall.err" < /dev/null &
@@ -189,4 +196,48 @@ burst() {
 }
 burst seat_names 'send 3 2 0 0 0 0 text:东家'
 burst chat 'send 19 2 0 0 0 0 text:"东家：大家好，今天手气不错，我们再来一局吧"'
-echo "dispatch_hand and soak: not measured yet"
+
+# ---- Whole hands -----------------------------------------------------------------------
+# The demonstration's session with its hand played `hands` times over: the
+# client plays each in auto mode and asks for the next when its countdown
+# after the settlement ends.
+demo="$here/scripts/demo-server.txt"
+soak="$work/soak.txt"
+awk -v n="$hands" '
+  /^# ---- the hand ----/ { inhand = 1 }
+  !inhand { print; next }
+  { body = body $0 "\n" }
+  /^expect 16/ { for (i = 0; i < n; i++) printf "%s", body; print "wait-close timeout 3600"; exit }
+' "$demo" > "$soak"
+hand_frames="$(awk '/^# ---- the hand ----/ { inhand = 1 } inhand && /^send / { n++ } inhand && /^expect 16/ { print n; exit }' "$demo")"
+start_table "$soak" 1
+pid="$(client_pid)"
+# Waits for the k-th request for the next hand; false when none comes.
+wait_for_hand() {
+  for _ in $(seq 1 6000); do
+    [ "$(grep -c '^recv 16 4 0 0 0 1 ' "$server_out" 2>/dev/null || true)" -ge "$1" ] && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+rss_mb() { calc "$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status") / 1024"; }
+fds() { ls "/proc/$pid/fd" | wc -l; }
+middle=$(( (hands + 1) / 2 ))
+soak_line="soak"
+for k in $(seq 1 "$hands"); do
+  if ! wait_for_hand "$k"; then
+    echo "soak: the client did not finish hand $k" >&2
+    break
+  fi
+  if [ "$k" -eq 1 ]; then t1="$(now)"; c1="$(cpu_ns "$pid")"; fi
+  if [ "$k" -eq 2 ]; then
+    t2="$(now)"; c2="$(cpu_ns "$pid")"
+    printf 'dispatch_hand %.3f ms/frame (%d frames in %.1f s)\n' \
+      "$(calc "(($c2 - $c1) - $idle_ns_per_s * ($t2 - $t1)) / $hand_frames / 1000000")" "$hand_frames" "$(calc "$t2 - $t1")"
+  fi
+  if [ "$k" -eq 1 ] || [ "$k" -eq "$middle" ] || [ "$k" -eq "$hands" ]; then
+    soak_line="$soak_line, hand $k: $(printf '%.1f' "$(rss_mb)") MB $(fds) descriptors"
+  fi
+done
+echo "$soak_line"

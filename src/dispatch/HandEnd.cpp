@@ -48,8 +48,7 @@ void handOverToPlugin(bool drawn)
     BonusCoins = {};
     BonusText = {};
     AwardTexts = {};
-    if (PropObj)
-        PropObj->InitShowEnd();
+    CallPlugin([](Tesmora& p) { p.InitShowEnd(); });
 }
 
 // A drawn hand without the plug-in: the 黄庄 sheet, the history row, the

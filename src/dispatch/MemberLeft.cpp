@@ -69,13 +69,13 @@ void HandleMemberLeft(MsgHeader&)
         RefreshWealthLabel(s);
     }
 
-    if (Mod_Prop::Prop_GameDllState >= 1 && Mod_Prop::PropObj && LoginDone != 0 && PluginResetPending) {
+    if (Mod_Prop::Prop_GameDllState >= 1 && LoginDone != 0 && PluginResetPending) {
         PluginResetPending = false;
         for (int16_t k = 1; k <= 3; ++k) {
-            Mod_Prop::PropObj->rec_state(2, false, k);
+            Mod_Prop::CallPlugin([&](Tesmora& plugin) { plugin.rec_state(2, false, k); });
             table.Tou(k).SetVisible(true);
         }
-        Mod_Prop::PropObj->Ainit(QStringLiteral("qvtarn") + QStringLiteral(".xml"));
+        Mod_Prop::CallPlugin([](Tesmora& plugin) { plugin.Ainit(QStringLiteral("qvtarn") + QStringLiteral(".xml")); });
     }
 
     for (int s = 0; s <= 3; ++s)

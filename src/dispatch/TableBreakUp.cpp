@@ -104,8 +104,7 @@ void ClearSideRecord(int16_t side, bool otherName)
     p.Sex = 0;
     p.Points = p.Credit = p.Coins = p.Spare1 = p.Spare2 = p.Spare3 = p.Spare4 = 0;
     p.Logins = p.Drops = p.Wins = p.Losses = 0;
-    if (Mod_Prop::Prop_GameDllState >= 1 && Mod_Prop::PropObj)
-        Mod_Prop::PropObj->ClearUser(side);
+    Mod_Prop::CallPlugin([&](Tesmora& plugin) { plugin.ClearUser(side); });
 }
 
 void RefreshWealthLabel(int16_t side)

@@ -198,6 +198,23 @@ TEST_F(BreakUp, TheDialogsOkDuringThePauseReturnsToTheHall)
     EXPECT_TRUE(hallLog().contains(QStringLiteral("restore")));
 }
 
+// A count that is already 0 stays 0, whatever leaves: otherwise the next
+// member's information would all land on side 1.
+TEST_F(BreakUp, TheCountOfOtherMembersNeverDropsBelowZero)
+{
+    OthersSeated = 0;
+    ASSERT_FALSE(endsProgram(Quit(15 - 2 - 8)));
+    EXPECT_EQ(OthersSeated, 0);
+    Seat(4);
+    OthersSeated = 0;
+    ASSERT_FALSE(endsProgram(MemberLeft("east")));
+    EXPECT_EQ(OthersSeated, 0);
+    Seat(4);
+    OthersSeated = 1;
+    ASSERT_FALSE(endsProgram(OutOfCoins(15 - 4)));
+    EXPECT_EQ(OthersSeated, 0);
+}
+
 // ---- Out of coins ------------------------------------------------------------------
 
 TEST_F(BreakUp, OthersOutOfCoinsAreNamedAndKeepTheirSeats)
@@ -420,8 +437,9 @@ TEST_F(BreakUp, TheNoticeShowsItsTextAndLeavesTheSeat)
         ASSERT_FALSE(endsProgram(ServerFrame(CodeNotice).Text(16, c.text)));
         EXPECT_GE(Clock::Timer() - before, 2.0);
         EXPECT_EQ(dialogShown(), c.dialog);
-        if (c.dialog)
+        if (c.dialog) {
             EXPECT_EQ(dialogText(), c.text);
+        }
         EXPECT_TRUE(w->Tou(1).Picture().IsNull());
         EXPECT_TRUE(OtherExitShown);
         EXPECT_FALSE(GameRunning || TableResetDone || NextRoundCountdownOn || ConnectionMonitorOn);

@@ -6,14 +6,15 @@
 
 #include "client/classIniFile.h"
 
-#include <QRegularExpression>
-
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -569,6 +570,140 @@ TEST_F(ClientRun, TheDemoHandWithPropsOpensATreasureBoxBeforeTheSheet)
     hall.Send(QStringLiteral("post 0x400"));
     EXPECT_GE(server.WaitForLine(QStringLiteral("closed 2"), 20000), 0);
     EXPECT_EQ(server.Errors(), QString()) << "the server's script failed";
+}
+
+// How many of `captured` frames a peer that wants sparse video gets: the
+// first three, then one in 21.
+int sparseShare(int captured)
+{
+    return captured <= 3 ? captured : 3 + (captured - 3) / 21;
+}
+
+// The highest frame number the relay's peer `to` printed for frames from
+// `from`, and the index of the last such line.
+int framesSeen(const QStringList& lines, const QString& to, const QString& from, int* last = nullptr)
+{
+    int most = 0;
+    const QString prefix = QStringLiteral("frame %1 from %2 #").arg(to, from);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith(prefix))
+            continue;
+        most = std::max(most, lines[i].mid(prefix.size()).section(u' ', 0, 0).toInt());
+        if (last)
+            *last = i;
+    }
+    return most;
+}
+
+// Pixels of the test pattern's magenta bar in a rectangle of a picture: the
+// pattern shows there, not an avatar or the cloth.
+int magentaIn(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() > 200 && c.green() < 60 && c.blue() > 200;
+        }
+    return n;
+}
+
+// The demonstration's hand with the video relay: two of the other seats are
+// relay peers, one wanting sparse video and one every frame, the third seat
+// has no one behind it. The client sends its test pattern from the round's
+// start, shows the peers' video on their seats mid-hand, and at the hand's
+// end logs out of the relay and stops its camera.
+TEST_F(ClientRun, TheDemoHandSendsAndShowsVideoThroughTheRelay)
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString script = QString::fromUtf8(file.readAll());
+    struct Run {
+        QString size;
+        std::unique_ptr<ServerProcess> server;
+        ToolProcess relay;
+        ToolProcess hall;
+    };
+    Run runs[2];
+    runs[0].size = QStringLiteral("1024x768");
+    runs[1].size = QStringLiteral("800x600");
+    const QString shots = mjtest::ArtifactDir() + QStringLiteral("/video-hand");
+    for (Run& run : runs) {
+        QFile::remove(QStringLiteral("%1/table-%2-meld.png").arg(shots, run.size));
+        ASSERT_TRUE(run.relay.Start(QStringLiteral("mjrelay"), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                               QStringLiteral("--peer"), QStringLiteral("wang:sparse"),
+                                                               QStringLiteral("--peer"), QStringLiteral("li")}));
+        const int listening = run.relay.WaitForLine(QStringLiteral("listening "));
+        ASSERT_GE(listening, 0) << qPrintable(run.relay.Errors());
+        const QString relayPort = run.relay.Lines()[listening].section(u' ', 1);
+        const QString sock = tmp.filePath(QStringLiteral("vsock-") + run.size);
+        ASSERT_TRUE(QDir().mkpath(sock));
+        QProcessEnvironment e = env;
+        e.insert(QStringLiteral("TMPDIR"), sock);
+        e.insert(QStringLiteral("MJ_INSTANCE_LOCK"), tmp.filePath(QStringLiteral("vlock-") + run.size));
+        e.insert(QStringLiteral("MJ_SCREEN_SIZE"), run.size);
+        e.insert(QStringLiteral("MJ_SCREENSHOT_DIR"), shots);
+        e.insert(QStringLiteral("MJ_SCREENSHOT_MOMENTS"), QStringLiteral("meld"));
+        e.insert(QStringLiteral("MJ_VIDEO_SOURCE"), QStringLiteral("pattern"));
+        e.insert(QStringLiteral("MJ_VIDEO_RELAY_PORT"), relayPort);
+        run.server = std::make_unique<ServerProcess>(script);
+        ASSERT_GT(run.server->Port(), 0) << qPrintable(run.server->Errors());
+        const QString title = QStringLiteral("测试大厅 one");
+        ASSERT_TRUE(run.hall.Start(QStringLiteral("mjhall"),
+                                   {QStringLiteral("--title"), title, QStringLiteral("--exec"), client,
+                                    QStringLiteral("--line"), lineFor(run.server->Port(), title)},
+                                   e));
+        ASSERT_GE(run.hall.WaitForLine(QStringLiteral("listening")), 0);
+    }
+
+    for (Run& run : runs) {
+        SCOPED_TRACE(qPrintable(run.size));
+        // Logged in to the relay at the round's start, out at the hand's end.
+        ASSERT_GE(run.relay.WaitForLine(QStringLiteral("login player1"), 120000), 0) << qPrintable(run.hall.Errors());
+        const int logout = run.relay.WaitForLine(QStringLiteral("logout player1"), 120000);
+        ASSERT_GE(logout, 0) << qPrintable(run.hall.Errors());
+        // The hand went on to its end and the client asks for the next one.
+        ASSERT_GE(run.server->WaitForLine(QStringLiteral("recv 16 4 0 0 0 1 "), 30000), 0)
+            << qPrintable(run.hall.Errors());
+        const QStringList lines = run.relay.Lines();
+        int lastEvery = -1;
+        int lastSparse = -1;
+        const int every = framesSeen(lines, QStringLiteral("li"), QStringLiteral("player1"), &lastEvery);
+        const int sparse = framesSeen(lines, QStringLiteral("wang"), QStringLiteral("player1"), &lastSparse);
+        // The hand lasts seconds at ten frames a second: well past the
+        // sparse peer's first frames.
+        ASSERT_GE(every, 45);
+        // Both peers became mutual at once. Frames the link had to drop
+        // while the relay lagged (the client drops new frames while too much
+        // waits unsent) still count for the sparse peer's throttle, so the
+        // sparse peer may be ahead by a few; it never gets more than one in
+        // 21 of them.
+        EXPECT_GE(sparse, sparseShare(every - 2)) << "every-frame peer " << every;
+        EXPECT_LE(sparse, sparseShare(every * 5 / 4)) << "every-frame peer " << every;
+        // Nothing after the logout: the camera stopped with it.
+        EXPECT_LT(lastEvery, logout);
+        EXPECT_LT(lastSparse, logout);
+        EXPECT_EQ(framesSeen(lines, QStringLiteral("zhao"), QStringLiteral("player1")), 0);
+
+        // Mid-hand the own pattern and the two peers' video show on their
+        // seats; the third seat keeps its avatar.
+        const QString path = QStringLiteral("%1/table-%2-meld.png").arg(shots, run.size);
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return QFile::exists(path); }, 10000));
+        const QImage shot(path);
+        const int w = shot.width();
+        const int h = shot.height();
+        const int strip = h / 7; // the seat plates along the top
+        EXPECT_GT(magentaIn(shot, QRect(0, 0, w / 3, strip)), 100) << "li";
+        EXPECT_GT(magentaIn(shot, QRect(w / 3, 0, w / 3, strip)), 100) << "wang";
+        EXPECT_EQ(magentaIn(shot, QRect(2 * w / 3, 0, w / 3, strip)), 0) << "zhao";
+        EXPECT_GT(magentaIn(shot, QRect(0, h - strip, w / 8, strip)), 100) << "own";
+    }
+    for (Run& run : runs) {
+        run.hall.Send(QStringLiteral("post 0x400"));
+        EXPECT_GE(run.server->WaitForLine(QStringLiteral("closed 2"), 20000), 0);
+        EXPECT_EQ(run.server->Errors(), QString()) << "the server's script failed";
+    }
 }
 
 TEST_F(ClientRun, WithoutItsHallTheClientEnds)

@@ -1,0 +1,324 @@
+// The snapshot of a running hand for an onlooker (code 40): four frames, one
+// a seat. Each draws its seat: the red dragons and wild tiles set aside,
+// face up beside the hand; the meld tiles, face up and sorted, with their
+// peng marks and a gang's fourth tile stacked on the second; the concealed
+// tiles, face down. The fourth frame of a group completes the table: the
+// wild tile, the rest of the wall, the wall tile turned face up, the
+// earlier discards face down in the pools, the wall head, and WatchSynced.
+//
+// Frame: byte 7 the seat's discards; value(1) the tiles taken from the wall
+// head so far (the group keeps the largest); value(3) the wall tail's
+// position, 135 while nothing was drawn from it (the group keeps the
+// smallest); bytes 16..63 24 pairs of a kind (high nibble 1 concealed, 2
+// exposed, else ignored) and a tile code.
+//
+// Every tile drawn takes the next wall sprite, (WallHead + SnapshotTaken)
+// Mod 136. A frame beyond the table's limits (more than 14 concealed tiles,
+// slots past 20, more than four red dragons or wild tiles on a side, a code
+// that names no tile, no wild tile known at the fourth frame) raises a
+// run-time error before it touches anything out of bounds; the dispatcher
+// then ends the watch.
+#include "dispatch/Total.h"
+
+#include "client/General.h"
+#include "client/Image_Resource.h"
+#include "client/MainForm.h"
+#include "table/General.h"
+#include "table/TileSizes.h"
+#include "watch/AI.h"
+#include "watch/Side.h"
+
+#include <algorithm>
+
+namespace mj::Total {
+
+namespace {
+
+constexpr int PairsFirst = 16, PairCount = 24;
+constexpr TileSize SnapshotMeldSize[] = {{45, 56}, {45, 35}, {34, 40}, {45, 35}};
+
+int floorMod(int value, int modulus)
+{
+    const int r = value % modulus;
+    return r < 0 ? r + modulus : r;
+}
+
+// A tile code's face in view `view`; a code that names no tile is an error.
+int16_t facePicture(int16_t view, int16_t code)
+{
+    if (!General::IsTileCode(code))
+        Raise(ErrSubscript);
+    return Image_Resource::TilePicIndex(view, General::MaskToIndex(static_cast<uint8_t>((code >> 4) & 15)),
+                                        static_cast<int16_t>(code & 15));
+}
+
+class SeatSnapshot {
+public:
+    explicit SeatSnapshot(int16_t side) : s_(side), seat_(custom[side]), table_(form<MainForm>()) {}
+
+    void Draw(const VbArray<int16_t, 0, 23>& exposedIn, int exposedCount, const VbArray<int16_t, 0, 13>& hand,
+              int handCount)
+    {
+        VbArray<int16_t, 0, 23> exposed = exposedIn;
+        int count = exposedCount;
+        SetTileSize(s_, SnapshotMeldSize[s_]);
+        setAside(exposed, count);
+        seat_.FirstConcealed = static_cast<int16_t>(seat_.FirstConcealed + count);
+        AI::SortTileCodes(exposed, static_cast<uint8_t>(count));
+        markPengs(exposed, count);
+        drawMelds(exposed, count);
+        for (int k = 0; k < handCount; ++k)
+            drawHandTile(hand[k]);
+        restack();
+    }
+
+private:
+    // The next sprite from the wall head; taken once it is placed.
+    int16_t nextSprite() const { return static_cast<int16_t>(floorMod(WallHead + SnapshotTaken, 136)); }
+    Image& sprite(int16_t index) { return table_.MJ_Image(index); }
+    void take(int16_t index)
+    {
+        InWall[index] = false;
+        ++SnapshotTaken;
+    }
+    double tw() const { return TileW[s_]; }
+    double th() const { return TileH[s_]; }
+
+    void setAside(VbArray<int16_t, 0, 23>& exposed, int& count)
+    {
+        const double hx = seat_.HandX, hy = seat_.HandY;
+        int i = 0;
+        while (i < count) {
+            const int16_t code = exposed[i];
+            const bool red = code == TileRedDragon;
+            const bool wild = !red && code == WildTile;
+            if (!red && !wild) {
+                ++i;
+                continue;
+            }
+            const int16_t r = seat_.RedCount, w = seat_.WildCount;
+            // Four places for each kind; a fifth is an error, not the other
+            // kind's place.
+            if ((red && r >= 4) || (wild && w >= 4))
+                Raise(ErrSubscript);
+            const int16_t image = nextSprite();
+            Image& tile = sprite(image);
+            double left = hx, top = hy - 18.0 * (red ? r : w);
+            if (red) {
+                if (s_ == 3)
+                    left = hx - 10;
+                SpecialTileImages(s_, r) = image;
+                seat_.RedCount = static_cast<int16_t>(r + 1);
+            } else {
+                switch (s_) {
+                case 0: left = hx + tw() - 2; break;
+                case 1: left = hx - 5; top = hy + (th() - 17) - 18.0 * w; break;
+                case 2: left = hx - tw(); break;
+                default: left = hx - 15; top = hy - (th() - 17) - 18.0 * w; break;
+                }
+                SpecialTileImages(s_, 4 + w) = image;
+                seat_.WildCount = static_cast<int16_t>(w + 1);
+            }
+            General::ShowTileImage(image, facePicture(s_, code));
+            tile.Move(left, top, tw(), th());
+            tile.SetVisible(true);
+            if (s_ != 1) {
+                tile.ZOrder(0);
+            } else if (red) {
+                tile.ZOrder(1);
+                if (seat_.RedCount > 1)
+                    tile.ZOrder(0);
+            } else {
+                tile.ZOrder(1);
+            }
+            take(image);
+            for (int j = i; j < count - 1; ++j)
+                exposed[j] = exposed[j + 1];
+            --count;
+        }
+    }
+
+    void markPengs(const VbArray<int16_t, 0, 23>& exposed, int count)
+    {
+        const int m = seat_.MeldEnd;
+        for (int i = 0; i <= count - 3; ++i) {
+            if (exposed[i] == exposed[i + 1] && exposed[i + 1] == exposed[i + 2]) {
+                for (int k = 0; k <= 2; ++k)
+                    seat_.Slots[m + i + k].State = SlotPeng;
+            }
+        }
+    }
+
+    void drawMelds(const VbArray<int16_t, 0, 23>& exposed, int count)
+    {
+        const double hx = seat_.HandX, hy = seat_.HandY;
+        for (int i = 0; i < count; ++i) {
+            const int m = seat_.MeldEnd;
+            const int16_t code = exposed[i];
+            TileSlot& slot = seat_.Slots[m];
+            const int16_t picture = facePicture(s_, code);
+            const int16_t image = nextSprite();
+            slot.Image = image;
+            slot.Code = code;
+            General::ShowTileImage(image, picture);
+            Image& tile = sprite(image);
+            tile.SetWidth(tw());
+            tile.SetHeight(th());
+            tile.SetVisible(true);
+            switch (s_) {
+            case 0: tile.Move(hx + (tw() - 2) * (m - 2), hy); tile.ZOrder(0); break;
+            case 1: tile.Move(hx - 5.0 * m + 10, hy + (th() - 17) * (m - 2)); tile.ZOrder(0); break;
+            case 2: tile.Move(hx - tw() * (m - 2), hy); break;
+            default: tile.Move(hx - 5.0 * m, hy - (th() - 17) * (m - 2)); tile.ZOrder(1); break;
+            }
+            take(image);
+            if (i >= 3 && code == exposed[i - 3]) {
+                // The fourth of four equal tiles lies on the second.
+                const Image& below = sprite(static_cast<int16_t>(floorMod(image - 2, 136)));
+                tile.Move(below.Left(), below.Top() - 17);
+                tile.ZOrder(0);
+            } else {
+                seat_.MeldEnd = static_cast<int16_t>(m + 1);
+            }
+        }
+    }
+
+    void drawHandTile(int16_t code)
+    {
+        SetTileSize(s_, HandTileSize[s_]);
+        ++seat_.sum;
+        const int n = seat_.FirstConcealed + seat_.sum;
+        TileSlot& slot = seat_.Slots[n - 1];
+        const int16_t image = nextSprite();
+        slot.Image = image;
+        slot.Code = code;
+        Image& tile = sprite(image);
+        tile.SetVisible(true);
+        tile.SetWidth(tw());
+        tile.SetHeight(th());
+        const double hx = seat_.HandX, hy = seat_.HandY;
+        switch (s_) {
+        case 0: tile.Move(hx + (n - 1) * tw(), hy); break;
+        case 1: tile.Move(hx - 5.0 * (n - 1), hy + (n - 1) * tw() / 2); tile.ZOrder(0); break;
+        case 2: tile.Move(hx - (n - 1) * tw(), hy); break;
+        default: tile.Move(hx - 5.0 * n, hy - n * tw() / 2); tile.ZOrder(1); break;
+        }
+        General::ShowTileImage(image, static_cast<int16_t>(36 * s_ + 7));
+        take(image);
+    }
+
+    // Sides 1 and 3 lie across the screen: their rows are stacked so that
+    // each tile covers the one it should.
+    void restack()
+    {
+        const int rc = seat_.RedCount, wc = seat_.WildCount;
+        const auto concealed = [&](int16_t z) {
+            for (int k = seat_.FirstConcealed; k < seat_.FirstConcealed + seat_.sum; ++k)
+                sprite(seat_.Slots[k].Image).ZOrder(z);
+        };
+        if (s_ == 1) {
+            concealed(0);
+            if (seat_.Slots[1].Image >= 0)
+                sprite(seat_.Slots[1].Image).ZOrder(1);
+            for (int k = 1; k < wc; ++k)
+                sprite(SpecialTileImages(1, 4 + k)).ZOrder(0);
+            if (seat_.Slots[0].Image >= 0) {
+                for (int k = 0; k < rc; ++k)
+                    sprite(SpecialTileImages(1, k)).ZOrder(1);
+                for (int k = wc; k < rc; ++k)
+                    sprite(SpecialTileImages(1, k)).ZOrder(0);
+            }
+        } else if (s_ == 3) {
+            concealed(1);
+            for (int k = 0; k < wc; ++k)
+                sprite(SpecialTileImages(3, 4 + k)).ZOrder(0);
+            for (int k = 0; k < rc; ++k)
+                sprite(SpecialTileImages(3, k)).ZOrder(0);
+        }
+    }
+
+    int16_t s_;
+    SeatRecord& seat_;
+    MainForm& table_;
+};
+
+// The wall after the group: the wild tile, the rest of the wall face down,
+// its tail end, the turned tile, the pools and the new wall head.
+void completeTable()
+{
+    MainForm& table = form<MainForm>();
+    FrameGroupCount = 0;
+    table.QV_Image.SetVisible(true);
+    Image_Resource::LoadGifResource(CInt(Image_Resource::TilePicture[facePicture(4, WildTile)]),
+                                    QStringLiteral("GIF"), table.QV_Image);
+    const int t = 135 - SnapshotTailMin;
+    // The remainder is kept in 0..135 whatever the tail.
+    WallTail = static_cast<int16_t>(floorMod(WallTail + SnapshotTailMin + (t % 2 == 0 ? 1 : -3), 136));
+    const int h = floorMod(WallHead + SnapshotHeadMax, 136);
+    const auto layBack = [&](int k) {
+        Image& tile = table.MJ_Image(static_cast<int16_t>(k));
+        tile.SetVisible(true);
+        General::ShowTileImage(static_cast<int16_t>(k), static_cast<int16_t>(36 * (k / 34) + 8));
+    };
+    for (int k = h;; k = (k + 1) % 136) {
+        layBack(k);
+        if (k == WallTail)
+            break;
+    }
+    if (t % 2 != 0)
+        table.MJ_Image(static_cast<int16_t>(floorMod(WallTail - 1, 136))).SetVisible(false);
+    else
+        layBack(floorMod(WallTail + 1, 136));
+    const int16_t turned = static_cast<int16_t>(floorMod(WallHead + SnapshotTaken, 136));
+    AI::TurnWallTileFaceUp(turned);
+    SnapshotWallPos = turned;
+    ++SnapshotTaken;
+    Side::LayWallTiles();
+    WallHead = static_cast<int16_t>(floorMod(WallHead + SnapshotHeadMax, 136));
+    WatchSynced = true;
+}
+
+} // namespace
+
+void HandleTableSnapshot(MsgHeader& header)
+{
+    const int16_t side = SideOf(header.Seat);
+    header.Seat = static_cast<uint8_t>(side);
+    if (side == 0)
+        Players[0].ShowHandToWatcher = 0;
+    SideTileCounts[side] = header.Byte7;
+    const int16_t taken = static_cast<int16_t>(header.value[1] & 0xFF);
+    const int16_t tail = static_cast<int16_t>(header.value[3] & 0xFF);
+    if (++FrameGroupCount == 1) {
+        SnapshotHeadMax = taken;
+        SnapshotTailMin = tail;
+    }
+    SnapshotHeadMax = std::max(SnapshotHeadMax, taken);
+    SnapshotTailMin = std::min(SnapshotTailMin, tail);
+
+    VbArray<int16_t, 0, 23> exposed;
+    VbArray<int16_t, 0, 13> hand;
+    int exposedCount = 0, handCount = 0;
+    for (int i = 0; i < PairCount; ++i) {
+        const int kind = Msg[PairsFirst + 2 * i] >> 4;
+        const int16_t code = Msg[PairsFirst + 2 * i + 1];
+        if (kind == 2)
+            exposed[exposedCount++] = code;
+        else if (kind == 1)
+            hand[handCount++] = code; // a fifteenth raises
+    }
+    // Every code names a tile before anything is drawn.
+    for (int k = 0; k < handCount; ++k) {
+        if (!General::IsTileCode(hand[k]))
+            Raise(ErrSubscript);
+    }
+    for (int k = 0; k < exposedCount; ++k) {
+        if (!General::IsTileCode(exposed[k]))
+            Raise(ErrSubscript);
+    }
+    SeatSnapshot(side).Draw(exposed, exposedCount, hand, handCount);
+    if (FrameGroupCount == 4)
+        completeTable();
+}
+
+} // namespace mj::Total
