@@ -7,6 +7,7 @@
 #include "controls/Score.h"
 #include "platform/Application.h"
 #include "platform/Screen.h"
+#include "social/Mod_Prop.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,15 @@ const Moment Moments[] = {
     // The settlement sheet over the table.
     {"settled", [] { return mj::RoundNo > 0 && mj::isLoaded<mj::Score>() && mj::form<mj::Score>().Visible(); },
      [] { return static_cast<mj::Form*>(&mj::form<mj::Score>()); }},
+    // A label of the props plug-in on the table.
+    {"proplabel",
+     [] {
+         const mj::Label& label = mj::form<mj::MainForm>().LbProp;
+         return label.Visible() && !label.Caption().isEmpty() && !mj::Mod_Prop::BoxRoadOn;
+     }},
+    // The treasure boxes with their countdown, and the award count.
+    {"boxes", [] { return mj::Mod_Prop::BoxCountdownOn; }},
+    {"count", [] { return mj::Mod_Prop::BoxAnimOn && mj::Mod_Prop::BoxStep >= 3; }},
 };
 
 bool watchMoments(const QString& dir)

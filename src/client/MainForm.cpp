@@ -327,6 +327,7 @@ MainForm::MainForm()
     WireChatLineEvents();
     WireVideoEvents();
     WirePlayerControls();
+    WirePropEvents();
 
     TimerBong.SetEnabled(false);
     TimerBong.SetInterval(50);
@@ -350,9 +351,9 @@ MainForm::MainForm()
 
 MainForm::~MainForm() = default;
 
-void MainForm::ShowSystemLine(const QString& text)
+void MainForm::ShowSystemLine(const QString& text, bool whole)
 {
-    const QString line = text.left(45);
+    const QString line = whole ? text : text.left(45);
     const auto put = [&](int i, const QString& s) {
         Sysmsg(i).Clear();
         Sysmsg(i).AddItem(s);

@@ -112,7 +112,8 @@ public:
     // Puts a line into the two-line system message display: cut to 45
     // characters, into Sysmsg(0) while both are empty, into Sysmsg(1) while
     // only that one is empty; when both hold a line, the lines move up.
-    void ShowSystemLine(const QString& text);
+    // With `whole` the text goes in uncut.
+    void ShowSystemLine(const QString& text, bool whole = false);
 
     // Socket events.
     void Winsock1_DataArrival(int32_t bytesTotal);
@@ -241,6 +242,15 @@ public:
     void ImCmd_Click(int16_t index);
     void ImCmd_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
     void PicLocal_MouseMove(int16_t index, int16_t button, int16_t shift, float x, float y);
+    // Props: the store button, the bar that takes its hover away, the own
+    // props frame, the treasure boxes and the timer of the label and the
+    // award count.
+    void Bank_Click();
+    void Bank_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void imgLocation_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void Proponeself_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void ImgProp_Click(int16_t index);
+    void TimerProp_Timer();
 
 private:
     void ShowPhotoSavedMessage();
@@ -253,6 +263,7 @@ private:
     void WireChatLineEvents();
     void WireVideoEvents();
     void WirePlayerControls();
+    void WirePropEvents();
     void SendSlot();
     void ReceiveSlot();
     void StartUp();

@@ -570,7 +570,7 @@ void MainForm::TreasureBoxCountdown()
     --BoxCountdown;
     if (BoxClicked) {
         BoxCountdownOn = false;
-    } else if (BonusCoins[0] > 0 || !AwardTexts(1, 0).isEmpty()) {
+    } else if (TakesPart(0)) {
         LbProp.SetCaption(QStringLiteral("请选择一个宝箱打开\r\n") + QString::number(BoxCountdown));
         if (BoxCountdown <= 0) {
             BoxCountdownOn = false;

@@ -50,6 +50,11 @@ void switchProps()
         if (Mod_Prop::Prop_GameDllState == 0)
             Mod_Prop::InitPropPlugin();
     } else {
+        // A plug-in that runs is shut down first, so nothing of it stays.
+        if (Mod_Prop::Prop_GameDllState > 0) {
+            int16_t mode = 0;
+            Mod_Prop::ExitPropPlugin(mode);
+        }
         Mod_Prop::Prop_GameDllState = -1;
     }
 }

@@ -1,15 +1,47 @@
+// The props host's shared steps: the shut-down of the plug-in, what a
+// failing plug-in leads to, the settlement of a hand that waited for its
+// awards, and the checks on the award data the plug-in gives.
 #include "social/Mod_Prop.h"
 
+#include "client/MainForm.h"
 #include "controls/Operate.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mj::Mod_Prop {
 
-// The props host fills these in.
-bool InitPropPlugin()
+namespace {
+
+constexpr qsizetype AwardTextLimit = 1024;
+constexpr double AwardLimit = 1e12;
+
+void cutText(QString& text)
 {
-    return false;
+    if (text.size() > AwardTextLimit)
+        text.truncate(AwardTextLimit);
+}
+
+} // namespace
+
+void ClearPropDisplay()
+{
+    BoxCountdownOn = false;
+    BoxAnimOn = false;
+    BoxOpening = false;
+    LabelTimerOn = false;
+    ++BoxRoadRun;
+    if (!isLoaded<MainForm>())
+        return;
+    MainForm& table = form<MainForm>();
+    table.TimerProp.SetEnabled(false);
+    // The boxes made at the first set-up stay for the run, hidden and disabled.
+    for (Image& box : table.ImgProp) {
+        box.SetVisible(false);
+        box.SetEnabled(false);
+    }
+    table.LbProp.SetCaption(QString());
+    table.LbProp.SetVisible(false);
 }
 
 void ExitPropPlugin(int16_t& mode)
@@ -28,8 +60,7 @@ void ExitPropPlugin(int16_t& mode)
     }
     Prop_GameDllState = failed ? -1 : 0;
     PropPolling = false;
-    BoxCountdownOn = false;
-    // The props host adds clearing the boxes, the label and their timer here.
+    ClearPropDisplay();
 
     // A hand still waiting for its awards or its boxes is settled now,
     // without them.
@@ -37,28 +68,32 @@ void ExitPropPlugin(int16_t& mode)
         SettleHand();
 }
 
+void PluginFailed()
+{
+    // A member failing while the shut-down below runs changes nothing more.
+    static bool failing = false;
+    if (failing)
+        return;
+    failing = true;
+    if (Prop_GameDllState > 0 && PropObj) {
+        int16_t mode = 0;
+        ExitPropPlugin(mode);
+    }
+    Prop_GameDllState = -1;
+    PropPolling = false;
+    failing = false;
+}
+
 void SettleHand()
 {
     ScoreInfoPending = false;
     BoxRoadOn = false;
+    ++SettledHands;
     if (DrawnRound)
         SettleDrawnRound();
     else
         Operate::ShowRoundResult();
 }
-
-namespace {
-
-constexpr qsizetype AwardTextLimit = 1024;
-constexpr double AwardLimit = 1e12;
-
-void cutText(QString& text)
-{
-    if (text.size() > AwardTextLimit)
-        text.truncate(AwardTextLimit);
-}
-
-} // namespace
 
 void CheckAwardData()
 {
@@ -78,28 +113,11 @@ int16_t RandomBox()
     return static_cast<int16_t>(std::min(3.0, std::floor(PropRandom.generateDouble() * 4)));
 }
 
-void PluginFailed()
+bool TakesPart(int side)
 {
-    // A member failing while the shut-down below runs changes nothing more.
-    static bool failing = false;
-    if (failing)
-        return;
-    failing = true;
-    if (Prop_GameDllState > 0) {
-        int16_t mode = 0;
-        ExitPropPlugin(mode);
-    }
-    Prop_GameDllState = -1;
-    PropPolling = false;
-    failing = false;
+    return !AwardTexts(0, side).isEmpty() || !AwardTexts(1, side).isEmpty();
 }
 
-// The props host fills these in.
-void AddSysMessage(QString&) {}
-void ShowPropLabel(QString&, QVector<int32_t>&, QVector<int32_t>&) {}
-void ShowTreasureBoxes() {}
-void OpenTreasureBoxes(int16_t&) {}
-void HidePropBoxes() {}
 
 void ResetState()
 {
@@ -130,7 +148,32 @@ void ResetState()
     BoxCountdown = 0;
     BoxClicked = false;
     BoxRoadOn = false;
+    BoxRoadRun = 0;
+    BoxOpening = false;
+    SettledHands = 0;
     PropRandom.seed(1);
+    BoxPos = {};
+    BoxCentre = {};
+    SeatPoint = {};
+    LabelPoint = {};
+    BoxTiming = {};
+    ClosedBoxPicture = Picture();
+    ClosedBoxSize = {};
+    OpenedBoxPicture = Picture();
+    OpenedBoxSize = {};
+    ChosenBox.Fill(-1);
+    BoxAnimOn = false;
+    BoxStep = 0;
+    BoxSteps = 0;
+    AwardNames = {};
+    AwardLines.clear();
+    StepCoins = {};
+    ShownCoins = {};
+    AwardNameWidth = 0;
+    CoinDigits = 0;
+    LabelTimerOn = false;
+    LabelTicks = 0;
+    LabelTickLimit = 0;
 }
 
 } // namespace mj::Mod_Prop

@@ -6,11 +6,13 @@
 // Every call into the plug-in is made only while Prop_GameDllState is above 0.
 #pragma once
 
+#include "platform/Controls.h"
 #include "platform/Picture.h"
 #include "platform/PropPlugin.h"
 
 #include <QRandomGenerator>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <cstdint>
@@ -65,6 +67,46 @@ inline bool BoxClicked = false; // the player picked a box
 // A hand's awards are on their way to the settlement through the treasure
 // boxes (from the boxes' set-up until the hand is settled).
 inline bool BoxRoadOn = false;
+// Goes up at every shut-down: a box move or opening under way sees it change
+// and stops at once.
+inline uint32_t BoxRoadRun = 0;
+// A box opening is under way (the moves before the count).
+inline bool BoxOpening = false;
+// Hands settled through SettleHand in this run.
+inline int32_t SettledHands = 0;
+
+// Box geometry, timing and pictures from GetBaoInfo, in table pixels: box i
+// at BoxPos(i); boxes open at BoxCentre and move to SeatPoint(side); the
+// label's prompts and awards are centred on LabelPoint's x below its y;
+// BoxTiming is the count's interval (ms) and number of steps.
+inline BoxPosArray BoxPos;
+inline PropPair BoxCentre;
+inline SeatPointArray SeatPoint;
+inline PropPair LabelPoint;
+inline BoxTimingArray BoxTiming;
+inline Picture ClosedBoxPicture;
+inline PropPair ClosedBoxSize;
+inline Picture OpenedBoxPicture;
+inline PropPair OpenedBoxSize;
+// The box opened for each side (-1 none).
+inline VbArray<int16_t, 0, 3> ChosenBox;
+// The award count: on, its step and number of steps.
+inline bool BoxAnimOn = false;
+inline int16_t BoxStep = 0;
+inline int16_t BoxSteps = 0;
+// Award names by side and the lines of one award text.
+inline VbArray<QString, 0, 3> AwardNames;
+inline QStringList AwardLines;
+// Kept by ShowBoxAwards between its calls.
+inline VbArray<float, 0, 3> StepCoins;
+inline VbArray<double, 0, 3> ShownCoins;
+inline int16_t AwardNameWidth = 0;
+inline int16_t CoinDigits = 0;
+
+// The timed label: counted by TimerProp until LabelTickLimit ticks.
+inline bool LabelTimerOn = false;
+inline int16_t LabelTicks = 0;
+inline int16_t LabelTickLimit = 0;
 // The random source of the box picks, seeded from the clock at set-up.
 inline QRandomGenerator PropRandom;
 
@@ -85,6 +127,30 @@ void OpenTreasureBoxes(int16_t& box);
 void SettleDrawnRound();
 // Hides the boxes and the label once per hand.
 void HidePropBoxes();
+// The display width of a text: 2 for a character of two bytes in GBK, 1 for
+// any other.
+int16_t GetAnsiWidth(const QString& s);
+// Opens (open set: to the centre, then hidden) or hands over (open clear:
+// the opened box from the centre to the side's seat point) box `box`.
+void AnimateBox(int16_t& box, int16_t& open, int16_t& side);
+// Moves the control in five steps of 37 ms from (x0, y0) to (x1, y1); false
+// when the move failed or was stopped by a shut-down.
+bool MoveInSteps(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Control& control);
+// Waits the milliseconds on the monotonic clock while window events run.
+void WaitMs(int16_t ms);
+// The award label: -1 prepares it, a step below BoxSteps counts, BoxSteps
+// and above shows the final awards.
+void ShowBoxAwards(int16_t& step);
+// Whether the side takes part in the boxes: either of its award texts is
+// not empty.
+bool TakesPart(int side);
+// Stops the box countdown, the opening, the count and the timed label, and
+// hides the boxes and the label.
+void ClearPropDisplay();
+// A line into the chat history, wrapped at 44 columns, scrolled to its end.
+void AddToHistory(const QString& text);
+// One tick of the timed label.
+void LabelTick();
 
 // Settles the hand that ended: the drawn-hand settlement when DrawnRound is
 // set, else the usual one. The hand no longer waits for awards or boxes.

@@ -573,7 +573,7 @@ TEST_F(MainLoopPlugin, TheSettlementWaitsForTheAwardDataAtMostFiveSeconds)
 
 TEST_F(MainLoopPlugin, AwardDataWithBoxesStartTheTreasureBoxes)
 {
-    ASSERT_EQ(plugin.Load("score 0\nscore 1\nbonuscoins 0 50\n"), 0);
+    ASSERT_EQ(plugin.Load("score 0\nscore 1\nbonuscoins 0 50\nawardtext 0 0 甲\n"), 0);
     Mod_Prop::Prop_GameDllState = 2;
     Mod_Prop::ScoreInfoPending = true;
     Mod_Prop::PropMsg46Seen = true;
@@ -588,7 +588,7 @@ TEST_F(MainLoopPlugin, AwardDataWithBoxesStartTheTreasureBoxes)
 
 TEST_F(MainLoopPlugin, TheBoxCountdownPromptsThePlayerAndStops)
 {
-    Mod_Prop::BonusCoins[0] = 10;
+    Mod_Prop::AwardTexts(1, 0) = QStringLiteral("奖");
     Mod_Prop::BoxCountdownOn = true;
     Mod_Prop::BoxCountdown = 5;
     for (int t = 0; t < 20; ++t)
@@ -598,7 +598,7 @@ TEST_F(MainLoopPlugin, TheBoxCountdownPromptsThePlayerAndStops)
         tick();
     EXPECT_FALSE(Mod_Prop::BoxCountdownOn);
 
-    Mod_Prop::BonusCoins[0] = 0;
+    Mod_Prop::AwardTexts(1, 0).clear();
     Mod_Prop::BoxCountdownOn = true;
     Mod_Prop::BoxCountdown = 5;
     for (int t = 0; t < 20 * 3; ++t)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -464,6 +465,111 @@ TEST_F(ClientRun, TheDemoHandIsPlayedByTheClientInAutoMode)
         for (qsizetype i = 0; i < answers.size(); ++i)
             EXPECT_EQ(QString::fromLatin1(answers[i].toHex()), QString::fromLatin1(expected[i].toHex())) << "answer " << i;
     }
+}
+
+// The demonstration's hand with the props plug-in: the hall's line allows
+// props and the test plug-in lies beside the client. It gives a notice and
+// a timed label at once, box data at set-up, and award data for the own
+// side once the hand is over; the server sends a frame of code 46 before
+// the hand's settlement rows. The own boxes come (auto mode does not click:
+// one opens after five seconds), the awards are counted, then the sheet
+// shows the bonus line; the next deal hides the boxes.
+TEST_F(ClientRun, TheDemoHandWithPropsOpensATreasureBoxBeforeTheSheet)
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    // The plug-in's frame before the first settlement row, and the next
+    // hand's round start and deal after the request for it.
+    const qsizetype firstRow = lines.indexOf(QRegularExpression(QStringLiteral("^send 17 .*")));
+    ASSERT_GT(firstRow, 0);
+    lines.insert(firstRow, QStringLiteral("send 46 0 0 0 0 0"));
+    const qsizetype nextHand = lines.indexOf(QRegularExpression(QStringLiteral("^expect 16 .*")), firstRow);
+    ASSERT_GT(nextHand, 0);
+    lines.insert(nextHand + 1, QStringLiteral("send 16 1 0 0 0 2 @268 u32le:0x80123456"));
+    lines.insert(nextHand + 2, QStringLiteral("send 4 1 3 4 2 5"));
+    lines.insert(nextHand + 3, QStringLiteral("send 1 4 0 0 0 0 hex:292784168615148986214929"));
+
+    const QString pluginScript = tmp.filePath(QStringLiteral("plugin-script.txt"));
+    const QString pluginLog = tmp.filePath(QStringLiteral("plugin-log.txt"));
+    {
+        QFile script(pluginScript);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("baoinfo 1\n"
+                     "boxtiming 100 10\n"
+                     "notice 欢迎使用道具\n"
+                     "label 300,40,362,300 500,6,14,255,2 限时道具\n"
+                     "score 1\n"
+                     "awardtext 0 0 玩家一\n"
+                     "bonuscoins 0 800\n"
+                     // a sheet line ends in its colour, eight digits
+                     "bonustext 0 宝箱奖励：800金币00000255\n");
+    }
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath(QStringLiteral("bin/plugin/tools"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral(MJ_BUILD_DIR "/plugin/tools/libTesmora.so"),
+                            tmp.filePath(QStringLiteral("bin/plugin/tools/libTesmora.so"))));
+    const QString shots = mjtest::ArtifactDir();
+    const QStringList moments = {QStringLiteral("proplabel"), QStringLiteral("boxes"), QStringLiteral("count"),
+                                 QStringLiteral("settled")};
+    for (const QString& m : moments)
+        QFile::remove(QStringLiteral("%1/table-1024x768-%2.png").arg(shots, m));
+    env.insert(QStringLiteral("MJ_TESTPLUGIN_SCRIPT"), pluginScript);
+    env.insert(QStringLiteral("MJ_TESTPLUGIN_LOG"), pluginLog);
+    env.insert(QStringLiteral("MJ_SCREENSHOT_DIR"), shots);
+    env.insert(QStringLiteral("MJ_SCREENSHOT_MOMENTS"), moments.join(u','));
+
+    ServerProcess server(lines.join(u'\n'));
+    ASSERT_GT(server.Port(), 0) << qPrintable(server.Errors());
+    QString line = lineFor(server.Port());
+    line.replace(QStringLiteral("$自动$0$0$"), QStringLiteral("$自动$1$0$")); // props allowed
+    ASSERT_TRUE(startHall(line));
+
+    const auto calls = [&] {
+        QFile log(pluginLog);
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                             : QStringList();
+    };
+    // Each deal tells the plug-in that a hand begins: the demonstration's
+    // and the next one.
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return calls().count(QStringLiteral("InitShowNext(True)")) == 2; }, 180000))
+        << qPrintable(calls().join(u'\n')) << qPrintable(server.Errors()) << qPrintable(hall.Errors());
+
+    // In order: set-up, the notice and the label, the deal, the code 46
+    // frame, the hand's end, the award data, the boxes opening and counted, the sheet
+    // shown, the next deal.
+    const QStringList log = calls();
+    QStringList road;
+    for (const QString& c : log) {
+        if (c.startsWith(QStringLiteral("Rec_MSG(0000002e")))
+            road << QStringLiteral("Rec_MSG(46)");
+        else if (c.startsWith(QStringLiteral("Initdll(")))
+            road << QStringLiteral("Initdll");
+        else if (c.startsWith(QStringLiteral("GetSendBuff() -> ")) || c == QStringLiteral("GetBaoInfo()")
+                 || c == QStringLiteral("InitShowEnd()") || c == QStringLiteral("GetScoreInfo() -> 1")
+                 || c.startsWith(QStringLiteral("ShowGif(")) || c.startsWith(QStringLiteral("InitShowNext(")))
+            road << c;
+    }
+    EXPECT_EQ(road, (QStringList{"Initdll", "GetBaoInfo()", "GetSendBuff() -> 0", "GetSendBuff() -> 1",
+                                 "InitShowNext(True)", "Rec_MSG(46)", "InitShowEnd()", "GetScoreInfo() -> 1", "ShowGif(1, True)",
+                                 "ShowGif(1, False)", "InitShowNext(False)", "InitShowNext(True)"}));
+    EXPECT_EQ(log.count(QStringLiteral("mj_create_plugin(1)")), 1);
+
+    // The sheet, saved in the history file, holds the own side's bonus line.
+    mj::classIniFile history;
+    history.SetINIFileName(tmp.filePath(QStringLiteral("bin/info.qv")));
+    QStringList ownColumn;
+    const int count = history.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( 0 )")).toInt();
+    for (int j = 0; j < count; ++j)
+        ownColumn << history.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( 0 )( %1 )").arg(j));
+    EXPECT_TRUE(ownColumn.contains(QStringLiteral("宝箱奖励：800金币"))) << qPrintable(ownColumn.join(u'|'));
+
+    for (const QString& m : moments) {
+        const QString path = QStringLiteral("%1/table-1024x768-%2.png").arg(shots, m);
+        EXPECT_TRUE(mjtest::PumpUntil([&] { return QFile::exists(path); }, 10000)) << qPrintable(m);
+    }
+    hall.Send(QStringLiteral("post 0x400"));
+    EXPECT_GE(server.WaitForLine(QStringLiteral("closed 2"), 20000), 0);
+    EXPECT_EQ(server.Errors(), QString()) << "the server's script failed";
 }
 
 // How many of `captured` frames a peer that wants sparse video gets: the

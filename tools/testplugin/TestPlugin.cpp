@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -52,6 +53,12 @@ struct State {
     // Rec_MSG: 0 takes the frame; 1 raises run-time error 5; 2 throws an
     // exception that is not a run-time error.
     int recmsgFails = 0;
+    // Members that fail when called, by name: 1 run-time error 5, 2 another exception.
+    std::map<QString, int> fails;
+    // What CheckSendBuff claims instead of the number of queued items.
+    std::optional<int32_t> claim;
+    // Box data that replace the defaults GetBaoInfo fills: name -> numbers.
+    std::vector<std::pair<QString, QVector<int32_t>>> boxData;
     std::deque<Item> items;
     std::deque<ScoreAnswer> scores;
     QByteArray log;
@@ -194,6 +201,38 @@ bool directive(State& s, const QString& line)
         s.recmsgFails = w[1] == u"ok" ? 0 : w[1] == u"raise" ? 1 : 2;
         return true;
     }
+    if (name == u"fail") {
+        if (!words(line, 3, w, rest))
+            return false;
+        if (w[2] != u"raise" && w[2] != u"throw" && w[2] != u"ok")
+            return false;
+        s.fails[w[1]] = w[2] == u"ok" ? 0 : w[2] == u"raise" ? 1 : 2;
+        return true;
+    }
+    if (name == u"claim") {
+        if (!words(line, 2, w, rest))
+            return false;
+        const auto n = number(w[1]);
+        if (!n)
+            return false;
+        s.claim = *n;
+        return true;
+    }
+    if (name == u"boxtiming" || name == u"boxpos" || name == u"boxcentre" || name == u"seatpoint"
+        || name == u"labelpoint" || name == u"closedsize" || name == u"openedsize") {
+        const int count = name == u"boxpos" || name == u"seatpoint" ? 3 : 2;
+        if (!words(line, 1 + count, w, rest))
+            return false;
+        QVector<int32_t> values;
+        for (int i = 1; i <= count; ++i) {
+            const auto v = number(w[i]);
+            if (!v)
+                return false;
+            values << *v;
+        }
+        s.boxData.emplace_back(name, values);
+        return true;
+    }
     if (name == u"notice") {
         words(line, 1, w, rest);
         s.items.push_back(Item{0, rest, {}, {}, {}});
@@ -305,6 +344,17 @@ Picture solidPicture(int width, int height, const QColor& colour)
     return Picture::FromImage(image);
 }
 
+// Raises or throws when the script says the member fails.
+void failIfScripted(const QString& member)
+{
+    const auto it = state().fails.find(member);
+    if (it == state().fails.end() || it->second == 0)
+        return;
+    if (it->second == 1)
+        Raise(ErrInvalidCall, QStringLiteral("test plug-in"));
+    throw std::runtime_error("test plug-in");
+}
+
 bool scripted(Answer a)
 {
     if (a == Answer::Raise)
@@ -327,6 +377,7 @@ public:
                     .arg(quoted(name), who)
                     .arg(layoutMode)
                     .arg(pluginParam));
+        failIfScripted(QStringLiteral("Initdll"));
         return scripted(state().initdll);
     }
 
@@ -335,6 +386,7 @@ public:
                     PropPair& closedBoxSize, Picture& openedBoxPicture, PropPair& openedBoxSize) override
     {
         logCall(QStringLiteral("GetBaoInfo()"));
+        failIfScripted(QStringLiteral("GetBaoInfo"));
         if (!scripted(state().baoinfo))
             return false;
         for (int i = 0; i <= 14; ++i) {
@@ -357,6 +409,30 @@ public:
         openedBoxPicture = solidPicture(50, 40, QColor(0xF0, 0xD0, 0x40));
         openedBoxSize[0] = 50;
         openedBoxSize[1] = 40;
+        for (const auto& [name, v] : state().boxData) {
+            if (name == u"boxtiming") {
+                boxTiming[0] = static_cast<int16_t>(v[0]);
+                boxTiming[1] = static_cast<int16_t>(v[1]);
+            } else if (name == u"boxpos") {
+                boxPos(v[0], 0) = v[1];
+                boxPos(v[0], 1) = v[2];
+            } else if (name == u"boxcentre") {
+                boxCentre[0] = v[0];
+                boxCentre[1] = v[1];
+            } else if (name == u"seatpoint") {
+                seatPoint(v[0], 0) = v[1];
+                seatPoint(v[0], 1) = v[2];
+            } else if (name == u"labelpoint") {
+                labelPoint[0] = v[0];
+                labelPoint[1] = v[1];
+            } else if (name == u"closedsize") {
+                closedBoxSize[0] = v[0];
+                closedBoxSize[1] = v[1];
+            } else {
+                openedBoxSize[0] = v[0];
+                openedBoxSize[1] = v[1];
+            }
+        }
         return true;
     }
 
@@ -371,25 +447,33 @@ public:
                     .arg(flag(hasCredit))
                     .arg(sex)
                     .arg(quoted(tag), quoted(face), flag(ok)));
+        failIfScripted(QStringLiteral("SetUserinfo"));
         return ok;
     }
 
-    void ClearUser(int16_t side) override { logCall(QStringLiteral("ClearUser(%1)").arg(side)); }
+    void ClearUser(int16_t side) override
+    {
+        logCall(QStringLiteral("ClearUser(%1)").arg(side));
+        failIfScripted(QStringLiteral("ClearUser"));
+    }
 
     void Ainit(const QString& fileName) override
     {
         logCall(QStringLiteral("Ainit(%1)").arg(quoted(fileName)));
+        failIfScripted(QStringLiteral("Ainit"));
     }
 
     void rec_state(int16_t kind, bool flagValue, int16_t side) override
     {
         logCall(QStringLiteral("rec_state(%1, %2, %3)").arg(kind).arg(flag(flagValue)).arg(side));
+        failIfScripted(QStringLiteral("rec_state"));
     }
 
     void Rec_MSG(PropFrame& frame) override
     {
         const QByteArray bytes(reinterpret_cast<const char*>(frame.data()), PropFrame::Count);
         logCall(QStringLiteral("Rec_MSG(%1)").arg(QString::fromLatin1(bytes.toHex())));
+        failIfScripted(QStringLiteral("Rec_MSG"));
         if (state().recmsgFails == 1)
             Raise(ErrInvalidCall, QStringLiteral("test plug-in"));
         if (state().recmsgFails == 2)
@@ -398,8 +482,9 @@ public:
 
     int32_t CheckSendBuff() override
     {
-        const auto n = static_cast<int32_t>(state().items.size());
+        const auto n = state().claim.value_or(static_cast<int32_t>(state().items.size()));
         logCall(QStringLiteral("CheckSendBuff() -> %1").arg(n));
+        failIfScripted(QStringLiteral("CheckSendBuff"));
         return n;
     }
 
@@ -407,6 +492,10 @@ public:
                      QVector<int32_t>& rect, QVector<int32_t>& params) override
     {
         State& s = state();
+        if (s.fails.count(QStringLiteral("GetSendBuff")) && s.fails[QStringLiteral("GetSendBuff")] != 0) {
+            logCall(QStringLiteral("GetSendBuff()"));
+            failIfScripted(QStringLiteral("GetSendBuff"));
+        }
         if (s.items.empty()) {
             logCall(QStringLiteral("GetSendBuff() -> none"));
             return;
@@ -425,7 +514,11 @@ public:
         logCall(QStringLiteral("GetSendBuff() -> %1").arg(kind));
     }
 
-    void InitShowEnd() override { logCall(QStringLiteral("InitShowEnd()")); }
+    void InitShowEnd() override
+    {
+        logCall(QStringLiteral("InitShowEnd()"));
+        failIfScripted(QStringLiteral("InitShowEnd"));
+    }
 
     int32_t GetScoreInfo(BonusTextArray& bonusText, BonusCoinsArray& bonusCoins,
                          AwardTextsArray& awardTexts) override
@@ -437,6 +530,7 @@ public:
             s.scores.pop_front();
         }
         logCall(QStringLiteral("GetScoreInfo() -> %1").arg(a.result));
+        failIfScripted(QStringLiteral("GetScoreInfo"));
         for (const ScoreFill& f : a.fills) {
             switch (f.target) {
             case ScoreFill::Text: bonusText[f.side] = f.text; break;
@@ -450,21 +544,32 @@ public:
     void InitShowNext(bool starting) override
     {
         logCall(QStringLiteral("InitShowNext(%1)").arg(flag(starting)));
+        failIfScripted(QStringLiteral("InitShowNext"));
     }
 
     void ShowGif(int16_t kind, bool on) override
     {
         logCall(QStringLiteral("ShowGif(%1, %2)").arg(kind).arg(flag(on)));
+        failIfScripted(QStringLiteral("ShowGif"));
     }
 
     void SetKeyDown(int16_t& keyCode) override
     {
         logCall(QStringLiteral("SetKeyDown(%1)").arg(keyCode));
+        failIfScripted(QStringLiteral("SetKeyDown"));
     }
 
-    void setbankstate(int16_t st) override { logCall(QStringLiteral("setbankstate(%1)").arg(st)); }
+    void setbankstate(int16_t st) override
+    {
+        logCall(QStringLiteral("setbankstate(%1)").arg(st));
+        failIfScripted(QStringLiteral("setbankstate"));
+    }
 
-    void FixBuffPos() override { logCall(QStringLiteral("FixBuffPos()")); }
+    void FixBuffPos() override
+    {
+        logCall(QStringLiteral("FixBuffPos()"));
+        failIfScripted(QStringLiteral("FixBuffPos"));
+    }
 
     bool ShowQvVideo(int16_t side, bool show, int16_t reserved) override
     {
@@ -474,15 +579,21 @@ public:
                     .arg(flag(show))
                     .arg(reserved)
                     .arg(flag(shown)));
+        failIfScripted(QStringLiteral("ShowQvVideo"));
         return shown;
     }
 
     void UpdataMyProp(bool update) override
     {
         logCall(QStringLiteral("UpdataMyProp(%1)").arg(flag(update)));
+        failIfScripted(QStringLiteral("UpdataMyProp"));
     }
 
-    void InitExit(int16_t& mode) override { logCall(QStringLiteral("InitExit(%1)").arg(mode)); }
+    void InitExit(int16_t& mode) override
+    {
+        logCall(QStringLiteral("InitExit(%1)").arg(mode));
+        failIfScripted(QStringLiteral("InitExit"));
+    }
 };
 
 } // namespace

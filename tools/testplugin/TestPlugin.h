@@ -17,6 +17,17 @@
 //   qvvideo 1|0                  ShowQvVideo's answer (default 0)
 //   recmsg ok|raise|throw        Rec_MSG takes the frame (default) / raises error 5 /
 //                                  throws an exception that is not a run-time error
+//   fail <Member> raise|throw|ok  that member (Initdll, CheckSendBuff, ShowGif ...) raises
+//                                  run-time error 5 / throws an exception that is not a
+//                                  run-time error / answers again; it logs its call first
+//   claim <n>                    CheckSendBuff answers n, whatever is queued
+//   boxtiming <interval> <steps> box data that GetBaoInfo 1 gives instead of its defaults;
+//   boxpos <i> <left> <top>        an index out of bounds raises error 9 in GetBaoInfo
+//   boxcentre <x> <y>
+//   seatpoint <side> <x> <y>
+//   labelpoint <x> <y>
+//   closedsize <w> <h>
+//   openedsize <w> <h>
 //   notice <text>                queues an item of kind 0
 //   label <rect> <params> <text> queues kind 1; rect and params are comma-separated
 //                                  numbers ("300,40,100,200" "500,6,12,255,2"), "-" for empty
