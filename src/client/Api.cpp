@@ -289,12 +289,7 @@ void Api::ReturnToHall()
         custom[c].SeatMask = 0;
         PlayerInfo& p = Players[c];
         p.Name.clear();
-        p.Face.clear();
-        p.Location.clear();
-        p.Level.clear();
-        p.Sex = 0;
-        p.Points = p.Credit = p.Coins = p.Spare1 = p.Spare2 = p.Spare3 = p.Spare4 = 0;
-        p.Logins = p.Drops = p.Wins = p.Losses = 0;
+        p.ClearDetails();
     }
 
     Hero& hero = form<Hero>();

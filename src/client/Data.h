@@ -111,6 +111,18 @@ struct PlayerInfo {
     uint8_t VoiceSex = 0;
     int16_t ShowHandToWatcher = 0;
     double UserId = 0;
+
+    // Forgets what the user information told of the player (face, place,
+    // level, amounts and counts); the name, account, tag, voice and id stay.
+    void ClearDetails()
+    {
+        Face.clear();
+        Location.clear();
+        Level.clear();
+        Sex = 0;
+        Points = Credit = Coins = Spare1 = Spare2 = Spare3 = Spare4 = 0;
+        Logins = Drops = Wins = Losses = 0;
+    }
 };
 
 // The header of one frame, both ways.

@@ -91,16 +91,21 @@ void PlayOwnVoice(const char* suffix)
     Mod_Sound::PlayWave(Mod_Resource::VoiceFileName(Players[0], QString::fromLatin1(suffix)), false, 0);
 }
 
-void RestartTurnClockForChoice(MainForm& table)
+void ShowClockFace(MainForm& table)
 {
-    StartTurnClock(static_cast<int16_t>(TurnSeconds / 2));
-    TurnClockTicks = 0;
     table.Number.SetCaption(QString::number(TurnCountdown));
     table.Number.SetForeColor(0xFF00);
     table.Number.SetVisible(true);
     table.Time_Img.SetVisible(true);
     table.Time_Img.ZOrder(0);
     table.Number.ZOrder(0);
+}
+
+void RestartTurnClockForChoice(MainForm& table)
+{
+    StartTurnClock(static_cast<int16_t>(TurnSeconds / 2));
+    TurnClockTicks = 0;
+    ShowClockFace(table);
 }
 
 } // namespace mj::Operate

@@ -51,6 +51,9 @@ void CloseHandGap(MainForm& table, int16_t slot);
 // sound effects are on.
 void PlayOwnVoice(const char* suffix);
 
+// The clock in front with the seconds left, in green.
+void ShowClockFace(MainForm& table);
+
 // The turn clock shown again with half the turn length, for a choice on
 // a picker.
 void RestartTurnClockForChoice(MainForm& table);

@@ -16,6 +16,7 @@
 #include "client/SoftTimer.h"
 #include "controls/Hero.h"
 #include "controls/Operate.h"
+#include "controls/PlayerRequests.h"
 #include "controls/Score.h"
 #include "platform/Gbk.h"
 #include "social/Mod_Prop.h"
@@ -71,12 +72,7 @@ void StartNextHandCountdown(int16_t seconds)
     MainForm& table = form<MainForm>();
     StartNextRoundCountdown(seconds);
     NextRoundCountdownTicks = 0;
-    table.Number.SetCaption(QString::number(TurnCountdown));
-    table.Number.SetForeColor(0xFF00);
-    table.Number.SetVisible(true);
-    table.Time_Img.SetVisible(true);
-    table.Time_Img.ZOrder(0);
-    table.Number.ZOrder(0);
+    Operate::ShowClockFace(table);
 }
 
 void FinishPropSettlement()

@@ -7,6 +7,7 @@
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "client/SoftTimer.h"
+#include "controls/PlayerRequests.h"
 
 namespace mj::Total {
 
@@ -16,7 +17,6 @@ namespace {
 constexpr int TurnLengthByte = 100;
 // The turn length when the frame gives less than two seconds.
 constexpr int16_t ShortestTurnReplacement = 8;
-constexpr int32_t ColourGreen = 0xFF00;
 
 // The claim buttons: 0 吃, 1 碰, 2 杠, 3 胡, 4 过.
 enum ClaimButton : int16_t { ButtonChi = 0, ButtonPeng = 1, ButtonGang = 2, ButtonHu = 3, ButtonPass = 4 };
@@ -86,12 +86,7 @@ void HandleClaimOffer(MsgHeader& header)
 
     table.Time_Img.Move(table.Imgwealth.Left(), table.Imgwealth.Top() + 200 * ScaleY);
     table.Number.Move(table.Time_Img.Left() + 48 * ScaleX, table.Time_Img.Top() + 5 * ScaleY);
-    table.Number.SetCaption(QString::number(TurnCountdown));
-    table.Number.SetForeColor(ColourGreen);
-    table.Number.SetVisible(true);
-    table.Time_Img.SetVisible(true);
-    table.Time_Img.ZOrder(0);
-    table.Number.ZOrder(0);
+    Operate::ShowClockFace(table);
     StartTurnClock(TurnCountdown);
     TurnClockTicks = 0;
 }

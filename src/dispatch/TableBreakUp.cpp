@@ -98,12 +98,7 @@ void ClearSideRecord(int16_t side, bool otherName)
     p.Name.clear();
     if (otherName)
         OtherPlayerNames[side].clear();
-    p.Face.clear();
-    p.Location.clear();
-    p.Level.clear();
-    p.Sex = 0;
-    p.Points = p.Credit = p.Coins = p.Spare1 = p.Spare2 = p.Spare3 = p.Spare4 = 0;
-    p.Logins = p.Drops = p.Wins = p.Losses = 0;
+    p.ClearDetails();
     Mod_Prop::CallPlugin([&](Tesmora& plugin) { plugin.ClearUser(side); });
 }
 
