@@ -11,7 +11,8 @@
 #   start_to_window   median, min and max seconds from starting the hall (which
 #                     starts the client) to the table window on the display
 #   rss_at_table      resident memory of the client 5 s after its window
-#   idle_cpu          share of one core the client used at the table, idle, over 20 s
+#   idle_cpu          share of one core the client used at the table, idle, over
+#                     20 s from 12 s after the window (once the caret rests)
 #   dispatch_<kind>   CPU time per frame over a burst of 300 frames of a kind,
 #                     the idle cost taken off, for the first and the second half
 #                     of the burst (a cost that grows with the history shows here)
@@ -158,6 +159,8 @@ sleep 5
 rss_kb="$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")"
 printf 'rss_at_table %.1f MB (threads %d, descriptors %d)\n' "$(calc "$rss_kb / 1024")" \
   "$(ls "/proc/$pid/task" | wc -l)" "$(ls "/proc/$pid/fd" | wc -l)"
+# Idle once the text caret rests (ten seconds without input after the window).
+sleep 7
 before="$(cpu_ns "$pid")"
 sleep 20
 after="$(cpu_ns "$pid")"
