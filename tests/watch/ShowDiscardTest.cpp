@@ -14,33 +14,12 @@ using namespace mj;
 using mjtest::ExpectRightPoolStacked;
 using mjtest::PoolPlace;
 using mjtest::PoolSize;
-using mjtest::WatchTable;
+using mjtest::DealtWatchTable;
 
 namespace {
 
-class ShowDiscard : public WatchTable {
+class ShowDiscard : public DealtWatchTable {
 protected:
-    void SetUp() override
-    {
-        WatchTable::SetUp();
-        for (int side = 0; side <= 3; ++side)
-            Deal(side);
-        audio->ClearLog();
-        Watch();
-    }
-    void Deal(int side)
-    {
-        VbArray<int16_t, 0, 11> tiles;
-        for (int i = 0; i <= 11; ++i)
-            tiles[i] = static_cast<int16_t>(0x21 + i % 9);
-        Side::DrawTiles(MaskOf(side), 12, std::span<const int16_t>(tiles.data(), tiles.Count));
-    }
-    void Draw(int side)
-    {
-        VbArray<int16_t, 0, 3> values;
-        values[3] = 0x83;
-        Side::DrawTiles(MaskOf(side), 1, std::span<const int16_t>(values.data(), values.Count));
-    }
     QString Voice(int side, const QString& suffix) const
     {
         return Mod_Resource::VoiceDir + QStringLiteral("v0010%1%2.wav").arg(side % 2 ? "13" : "02", suffix);

@@ -17,33 +17,12 @@
 using namespace mj;
 using mjtest::PoolPlace;
 using mjtest::PoolSize;
-using mjtest::WatchTable;
+using mjtest::DealtWatchTable;
 
 namespace {
 
-class ShowOperation : public WatchTable {
+class ShowOperation : public DealtWatchTable {
 protected:
-    void SetUp() override
-    {
-        WatchTable::SetUp();
-        for (int side = 0; side <= 3; ++side)
-            Deal(side);
-        audio->ClearLog();
-        Watch();
-    }
-    void Deal(int side)
-    {
-        VbArray<int16_t, 0, 11> tiles;
-        for (int i = 0; i <= 11; ++i)
-            tiles[i] = static_cast<int16_t>(0x21 + i % 9);
-        Side::DrawTiles(MaskOf(side), 12, std::span<const int16_t>(tiles.data(), tiles.Count));
-    }
-    void Draw(int side)
-    {
-        VbArray<int16_t, 0, 3> values;
-        values[3] = 0x83;
-        Side::DrawTiles(MaskOf(side), 1, std::span<const int16_t>(values.data(), values.Count));
-    }
     void Discard(int side, int16_t tile = 0x29)
     {
         Draw(side);
