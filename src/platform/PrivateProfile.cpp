@@ -204,6 +204,94 @@ bool hasLineBreak(const QByteArray& text)
     return text.contains('\r') || text.contains('\n');
 }
 
+// A section or key name as the write functions take it: up to its first zero
+// byte, without the blanks around it; none when that leaves it empty or it
+// holds a line break.
+std::optional<QByteArray> validName(const QByteArray& name)
+{
+    QByteArray text = trimmed(cString(name));
+    if (text.isEmpty() || hasLineBreak(text))
+        return std::nullopt;
+    return text;
+}
+
+// A value as it is written: up to its first zero byte or line break.
+QByteArray oneLine(const QByteArray& value)
+{
+    QByteArray text = cString(value);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            text.truncate(i);
+            break;
+        }
+    }
+    return text;
+}
+
+// Writes keys into the first section of one name, in the lines of a file read
+// once. It keeps that section's place as it goes, so a key costs a look
+// through the section, not through the file; the lines it leaves are those
+// that reading the file again before each key would give.
+class SectionWriter {
+public:
+    SectionWriter(std::vector<Line>& fileLines, const QByteArray& sectionName)
+        : lines(fileLines), section(sectionName), sectionText(nameText(sectionName))
+    {
+        locate();
+    }
+
+    void write(const QByteArray& key, const QByteArray& text)
+    {
+        if (!first) {
+            // A new section at the end of the file.
+            insertLine(lines, lines.size(), '[' + section + ']');
+            insertLine(lines, lines.size(), key + '=' + text);
+            locate();
+            return;
+        }
+        const Range range = *first;
+        size_t changed = keyIn(lines, range, nameText(key));
+        if (changed < range.end) {
+            // Keep the name as the file spells it, and the line's ending.
+            lines[changed] = parseLine(lines[changed].name + '=' + text, lines[changed].ending);
+        } else {
+            // After the last line of the section that is not blank, so that
+            // blank lines separating it from the next section stay there.
+            size_t after = range.header;
+            for (size_t i = range.header + 1; i < range.end; ++i) {
+                if (!lines[i].isBlankLine())
+                    after = i;
+            }
+            changed = after + 1;
+            insertLine(lines, changed, key + '=' + text);
+            ++first->end;
+        }
+        // A key line that reads as a section header ("[x]=1") splits the
+        // section: the file then holds other sections than before.
+        if (lines[changed].kind == Line::Section)
+            locate();
+    }
+
+private:
+    void locate()
+    {
+        const std::vector<Range> sections = sectionsNamed(lines, sectionText);
+        first = sections.empty() ? std::nullopt : std::optional<Range>(sections.front());
+    }
+
+    std::vector<Line>& lines;
+    const QByteArray section;
+    const QString sectionText;
+    std::optional<Range> first;
+};
+
+// Saves the lines unless they are the bytes the file already holds.
+bool saveChanges(const QString& fileName, const QByteArray& before, const std::vector<Line>& lines)
+{
+    const QByteArray after = joinLines(lines);
+    return after == before || saveFile(fileName, after);
+}
+
 } // namespace
 
 int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& keyName,
@@ -243,25 +331,25 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
 bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QByteArray>& keyName,
                                const std::optional<QByteArray>& value, const QString& fileName)
 {
-    if (fileName.isEmpty())
-        return false;
-    const QByteArray section = trimmed(cString(appName));
-    if (section.isEmpty() || hasLineBreak(section))
+    if (keyName && value)
+        return WritePrivateProfileStrings(appName, {{*keyName, *value}}, fileName);
+
+    const std::optional<QByteArray> section = validName(appName);
+    if (fileName.isEmpty() || !section)
         return false;
     QByteArray key;
     if (keyName) {
-        key = trimmed(cString(*keyName));
-        if (key.isEmpty() || hasLineBreak(key))
+        const std::optional<QByteArray> valid = validName(*keyName);
+        if (!valid)
             return false;
+        key = *valid;
     }
 
     QByteArray before;
-    const Load load = loadFile(fileName, before);
-    if (load == Load::Failed)
+    if (loadFile(fileName, before) == Load::Failed)
         return false;
-
     std::vector<Line> lines = splitLines(before);
-    const std::vector<Range> sections = sectionsNamed(lines, nameText(section));
+    const std::vector<Range> sections = sectionsNamed(lines, nameText(*section));
 
     if (!keyName) {
         // Delete every section of that name, last first so that the earlier
@@ -269,7 +357,7 @@ bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QB
         for (auto it = sections.rbegin(); it != sections.rend(); ++it)
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(it->header),
                         lines.begin() + static_cast<std::ptrdiff_t>(it->end));
-    } else if (!value) {
+    } else {
         // Delete the first key of that name, looking through the sections in order.
         for (const Range& range : sections) {
             const size_t at = keyIn(lines, range, nameText(key));
@@ -278,41 +366,31 @@ bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QB
                 break;
             }
         }
-    } else {
-        QByteArray text = cString(*value);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' || text[i] == '\n') {
-                text.truncate(i);
-                break;
-            }
-        }
-
-        if (sections.empty()) {
-            insertLine(lines, lines.size(), '[' + section + ']');
-            insertLine(lines, lines.size(), key + '=' + text);
-        } else {
-            const Range range = sections.front();
-            const size_t at = keyIn(lines, range, nameText(key));
-            if (at < range.end) {
-                // Keep the name as the file spells it, and the line's ending.
-                lines[at] = parseLine(lines[at].name + '=' + text, lines[at].ending);
-            } else {
-                // After the last line of the section that is not blank, so that
-                // blank lines separating it from the next section stay there.
-                size_t after = range.header;
-                for (size_t i = range.header + 1; i < range.end; ++i) {
-                    if (!lines[i].isBlankLine())
-                        after = i;
-                }
-                insertLine(lines, after + 1, key + '=' + text);
-            }
-        }
     }
+    return saveChanges(fileName, before, lines);
+}
 
-    const QByteArray after = joinLines(lines);
-    if (after == before)
-        return true;
-    return saveFile(fileName, after);
+bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyValues, const QString& fileName)
+{
+    const std::optional<QByteArray> section = validName(appName);
+    if (fileName.isEmpty() || !section)
+        return false;
+
+    QByteArray before;
+    if (loadFile(fileName, before) == Load::Failed)
+        return false;
+    std::vector<Line> lines = splitLines(before);
+    SectionWriter writer(lines, *section);
+
+    bool allWritten = true;
+    for (const auto& [keyName, value] : keyValues) {
+        const std::optional<QByteArray> key = validName(keyName);
+        if (key)
+            writer.write(*key, oneLine(value));
+        else
+            allWritten = false;
+    }
+    return saveChanges(fileName, before, lines) && allWritten;
 }
 
 } // namespace mj::PrivateProfile
