@@ -67,6 +67,50 @@ QString nameText(const QByteArray& name)
     return QString::fromLatin1(name);
 }
 
+bool isAscii(const QByteArray& text)
+{
+    for (const char c : text) {
+        if (static_cast<uint8_t>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A section or key name to look for. Names match as text, without regard to
+// case. Two names of ASCII bytes (nearly all) are compared byte by byte, which
+// gives the same answer without decoding them: a write looks through its
+// section once for every key.
+class Name {
+public:
+    explicit Name(const QByteArray& name)
+        : bytes(name), ascii(isAscii(name)), text(nameText(name))
+    {
+    }
+
+    bool matches(const QByteArray& other) const
+    {
+        if (!ascii || !isAscii(other))
+            return nameText(other).compare(text, Qt::CaseInsensitive) == 0;
+        if (other.size() != bytes.size())
+            return false;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (asciiLower(other[i]) != asciiLower(bytes[i]))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QByteArray bytes;
+    bool ascii;
+    QString text;
+};
+
 // One line of the file, without its line ending, and what it holds.
 struct Line {
     enum Kind { Other, Section, Key };
@@ -106,6 +150,7 @@ Line parseLine(QByteArray text, QByteArray ending)
 std::vector<Line> splitLines(const QByteArray& bytes)
 {
     std::vector<Line> lines;
+    lines.reserve(static_cast<size_t>(bytes.count('\n')) + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype lf = bytes.indexOf('\n', start);
@@ -123,9 +168,13 @@ std::vector<Line> splitLines(const QByteArray& bytes)
 
 QByteArray joinLines(const std::vector<Line>& lines)
 {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const Line& line : lines)
-        bytes += line.text + line.ending;
+        size += line.text.size() + line.ending.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const Line& line : lines)
+        bytes.append(line.text).append(line.ending);
     return bytes;
 }
 
@@ -166,7 +215,7 @@ struct Range {
     size_t end;
 };
 
-std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const QString& name)
+std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& name)
 {
     std::vector<Range> found;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -174,17 +223,17 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const QString& 
             continue;
         if (!found.empty() && found.back().end == lines.size())
             found.back().end = i;
-        if (nameText(lines[i].name).compare(name, Qt::CaseInsensitive) == 0)
+        if (name.matches(lines[i].name))
             found.push_back({i, lines.size()});
     }
     return found;
 }
 
 // The first key called `name` in the range, or the range's end.
-size_t keyIn(const std::vector<Line>& lines, Range range, const QString& name)
+size_t keyIn(const std::vector<Line>& lines, Range range, const Name& name)
 {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::Key && nameText(lines[i].name).compare(name, Qt::CaseInsensitive) == 0)
+        if (lines[i].kind == Line::Key && name.matches(lines[i].name))
             return i;
     }
     return range.end;
@@ -235,7 +284,7 @@ QByteArray oneLine(const QByteArray& value)
 class SectionWriter {
 public:
     SectionWriter(std::vector<Line>& fileLines, const QByteArray& sectionName)
-        : lines(fileLines), section(sectionName), sectionText(nameText(sectionName))
+        : lines(fileLines), section(sectionName), sectionMatch(sectionName)
     {
         locate();
     }
@@ -250,7 +299,7 @@ public:
             return;
         }
         const Range range = *first;
-        size_t changed = keyIn(lines, range, nameText(key));
+        size_t changed = keyIn(lines, range, Name(key));
         if (changed < range.end) {
             // Keep the name as the file spells it, and the line's ending.
             lines[changed] = parseLine(lines[changed].name + '=' + text, lines[changed].ending);
@@ -275,13 +324,13 @@ public:
 private:
     void locate()
     {
-        const std::vector<Range> sections = sectionsNamed(lines, sectionText);
+        const std::vector<Range> sections = sectionsNamed(lines, sectionMatch);
         first = sections.empty() ? std::nullopt : std::optional<Range>(sections.front());
     }
 
     std::vector<Line>& lines;
     const QByteArray section;
-    const QString sectionText;
+    const Name sectionMatch;
     std::optional<Range> first;
 };
 
@@ -312,9 +361,9 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
     if (!fileName.isEmpty() && !section.isEmpty() && !key.isEmpty()
         && loadFile(fileName, bytes) == Load::Read) {
         const std::vector<Line> lines = splitLines(bytes);
-        const std::vector<Range> sections = sectionsNamed(lines, nameText(section));
+        const std::vector<Range> sections = sectionsNamed(lines, Name(section));
         if (!sections.empty()) {
-            const size_t at = keyIn(lines, sections.front(), nameText(key));
+            const size_t at = keyIn(lines, sections.front(), Name(key));
             if (at < sections.front().end) {
                 value = lines[at].value;
                 const char first = value.isEmpty() ? '\0' : value.front();
@@ -349,7 +398,7 @@ bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QB
     if (loadFile(fileName, before) == Load::Failed)
         return false;
     std::vector<Line> lines = splitLines(before);
-    const std::vector<Range> sections = sectionsNamed(lines, nameText(*section));
+    const std::vector<Range> sections = sectionsNamed(lines, Name(*section));
 
     if (!keyName) {
         // Delete every section of that name, last first so that the earlier
@@ -359,8 +408,9 @@ bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QB
                         lines.begin() + static_cast<std::ptrdiff_t>(it->end));
     } else {
         // Delete the first key of that name, looking through the sections in order.
+        const Name keyMatch(key);
         for (const Range& range : sections) {
-            const size_t at = keyIn(lines, range, nameText(key));
+            const size_t at = keyIn(lines, range, keyMatch);
             if (at < range.end) {
                 lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
                 break;
