@@ -20,7 +20,9 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
-QByteArray trimmed(const QByteArray& text)
+// The parts of a text are views into it, so that parsing a long file does
+// not copy every name and value it holds.
+QByteArrayView trimmed(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -28,14 +30,14 @@ QByteArray trimmed(const QByteArray& text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
 // The text as a C string would see it: up to its first zero byte.
-QByteArray cString(const QByteArray& text)
+QByteArrayView cString(QByteArrayView text)
 {
     const qsizetype zero = text.indexOf('\0');
-    return zero < 0 ? text : text.left(zero);
+    return zero < 0 ? text : text.first(zero);
 }
 
 bool isLeadByte(char c)
@@ -46,7 +48,7 @@ bool isLeadByte(char c)
 
 // Position of the last ']' that is a character of its own, not the second byte
 // of a double-byte character; -1 when there is none.
-qsizetype lastCloseBracket(const QByteArray& text)
+qsizetype lastCloseBracket(QByteArrayView text)
 {
     qsizetype found = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -58,22 +60,20 @@ qsizetype lastCloseBracket(const QByteArray& text)
     return found;
 }
 
-QString nameText(const QByteArray& name)
-{
-    for (const char c : name) {
-        if (static_cast<uint8_t>(c) >= 0x80)
-            return Gbk::Decode(name);
-    }
-    return QString::fromLatin1(name);
-}
-
-bool isAscii(const QByteArray& text)
+bool isAscii(QByteArrayView text)
 {
     for (const char c : text) {
         if (static_cast<uint8_t>(c) >= 0x80)
             return false;
     }
     return true;
+}
+
+QString nameText(QByteArrayView name)
+{
+    if (isAscii(name))
+        return QString::fromLatin1(name);
+    return Gbk::Decode(name.data(), static_cast<int>(name.size()));
 }
 
 char asciiLower(char c)
@@ -92,7 +92,7 @@ public:
     {
     }
 
-    bool matches(const QByteArray& other) const
+    bool matches(QByteArrayView other) const
     {
         if (!ascii || !isAscii(other))
             return nameText(other).compare(text, Qt::CaseInsensitive) == 0;
@@ -118,9 +118,16 @@ struct Line {
     QByteArray text;
     QByteArray ending;   // "\r\n", "\n", or empty for a last line without one
     Kind kind = Other;
-    QByteArray name;     // section or key name, blanks removed
-    QByteArray value;    // key value, blanks removed
+    // Where the section or key name lies in the text, and where the text
+    // after a key's '=' begins.
+    qsizetype nameAt = 0;
+    qsizetype nameSize = 0;
+    qsizetype valueAt = 0;
 
+    // The section or key name, blanks removed.
+    QByteArrayView name() const { return QByteArrayView(text).sliced(nameAt, nameSize); }
+    // The key's value, up to a zero byte, blanks removed.
+    QByteArray value() const { return trimmed(cString(QByteArrayView(text).sliced(valueAt))).toByteArray(); }
     bool isBlankLine() const { return trimmed(text).isEmpty(); }
 };
 
@@ -129,20 +136,25 @@ Line parseLine(QByteArray text, QByteArray ending)
     Line line;
     line.text = std::move(text);
     line.ending = std::move(ending);
-    const QByteArray content = trimmed(line.text);
+    const QByteArrayView whole(line.text);
+    const QByteArrayView content = trimmed(whole);
+    const auto setName = [&](QByteArrayView name) {
+        line.nameAt = name.data() - whole.data();
+        line.nameSize = name.size();
+    };
     if (content.startsWith('[')) {
         const qsizetype close = lastCloseBracket(content);
         if (close > 0) {
             line.kind = Line::Section;
-            line.name = trimmed(content.mid(1, close - 1));
+            setName(trimmed(content.sliced(1, close - 1)));
             return line;
         }
     }
     const qsizetype equals = content.indexOf('=');
     if (equals >= 0) {
         line.kind = Line::Key;
-        line.name = trimmed(content.left(equals));
-        line.value = trimmed(cString(content.mid(equals + 1)));
+        setName(trimmed(content.first(equals)));
+        line.valueAt = content.data() - whole.data() + equals + 1;
     }
     return line;
 }
@@ -155,12 +167,13 @@ std::vector<Line> splitLines(const QByteArray& bytes)
     while (start < bytes.size()) {
         const qsizetype lf = bytes.indexOf('\n', start);
         if (lf < 0) {
-            lines.push_back(parseLine(bytes.mid(start), QByteArray()));
+            lines.push_back(parseLine(bytes.sliced(start), QByteArray()));
             break;
         }
         const bool crlf = lf > start && bytes[lf - 1] == '\r';
         const qsizetype end = crlf ? lf - 1 : lf;
-        lines.push_back(parseLine(bytes.mid(start, end - start), crlf ? "\r\n" : "\n"));
+        lines.push_back(parseLine(bytes.sliced(start, end - start),
+                                  crlf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n")));
         start = lf + 1;
     }
     return lines;
@@ -223,7 +236,7 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& nam
             continue;
         if (!found.empty() && found.back().end == lines.size())
             found.back().end = i;
-        if (name.matches(lines[i].name))
+        if (name.matches(lines[i].name()))
             found.push_back({i, lines.size()});
     }
     return found;
@@ -233,7 +246,7 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& nam
 size_t keyIn(const std::vector<Line>& lines, Range range, const Name& name)
 {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::Key && name.matches(lines[i].name))
+        if (lines[i].kind == Line::Key && name.matches(lines[i].name()))
             return i;
     }
     return range.end;
@@ -245,7 +258,7 @@ void insertLine(std::vector<Line>& lines, size_t at, const QByteArray& text)
 {
     if (at > 0 && lines[at - 1].ending.isEmpty())
         lines[at - 1].ending = "\r\n";
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(text, "\r\n"));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(text, QByteArrayLiteral("\r\n")));
 }
 
 bool hasLineBreak(const QByteArray& text)
@@ -258,7 +271,7 @@ bool hasLineBreak(const QByteArray& text)
 // holds a line break.
 std::optional<QByteArray> validName(const QByteArray& name)
 {
-    QByteArray text = trimmed(cString(name));
+    QByteArray text = trimmed(cString(name)).toByteArray();
     if (text.isEmpty() || hasLineBreak(text))
         return std::nullopt;
     return text;
@@ -267,7 +280,7 @@ std::optional<QByteArray> validName(const QByteArray& name)
 // A value as it is written: up to its first zero byte or line break.
 QByteArray oneLine(const QByteArray& value)
 {
-    QByteArray text = cString(value);
+    QByteArray text = cString(value).toByteArray();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
             text.truncate(i);
@@ -302,7 +315,7 @@ public:
         size_t changed = keyIn(lines, range, Name(key));
         if (changed < range.end) {
             // Keep the name as the file spells it, and the line's ending.
-            lines[changed] = parseLine(lines[changed].name + '=' + text, lines[changed].ending);
+            lines[changed] = parseLine(lines[changed].name().toByteArray() + '=' + text, lines[changed].ending);
         } else {
             // After the last line of the section that is not blank, so that
             // blank lines separating it from the next section stay there.
@@ -351,12 +364,12 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
     if (size <= 0)
         return 0;
 
-    QByteArray value = cString(defaultValue);
+    QByteArray value = cString(defaultValue).toByteArray();
     while (value.endsWith(' '))
         value.chop(1);
 
-    const QByteArray section = trimmed(cString(appName));
-    const QByteArray key = trimmed(cString(keyName));
+    const QByteArray section = trimmed(cString(appName)).toByteArray();
+    const QByteArray key = trimmed(cString(keyName)).toByteArray();
     QByteArray bytes;
     if (!fileName.isEmpty() && !section.isEmpty() && !key.isEmpty()
         && loadFile(fileName, bytes) == Load::Read) {
@@ -365,7 +378,7 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
         if (!sections.empty()) {
             const size_t at = keyIn(lines, sections.front(), Name(key));
             if (at < sections.front().end) {
-                value = lines[at].value;
+                value = lines[at].value();
                 const char first = value.isEmpty() ? '\0' : value.front();
                 if ((first == '"' || first == '\'') && value.size() >= 2 && value.back() == first)
                     value = value.mid(1, value.size() - 2);
