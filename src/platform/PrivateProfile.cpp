@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace mj::PrivateProfile {
@@ -242,14 +244,31 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& nam
     return found;
 }
 
-// The first key called `name` in the range, or the range's end.
-size_t keyIn(const std::vector<Line>& lines, Range range, const Name& name)
+// The first key called `name` in lines [begin, end), or `end`.
+size_t firstKey(const std::vector<Line>& lines, size_t begin, size_t end, const Name& name)
 {
-    for (size_t i = range.header + 1; i < range.end; ++i) {
+    for (size_t i = begin; i < end; ++i) {
         if (lines[i].kind == Line::Key && name.matches(lines[i].name()))
             return i;
     }
-    return range.end;
+    return end;
+}
+
+// The first key called `name` in the section, or the section's end.
+size_t keyIn(const std::vector<Line>& lines, Range range, const Name& name)
+{
+    return firstKey(lines, range.header + 1, range.end, name);
+}
+
+// The last line of [begin, end) that is not blank, or `end` when all are.
+size_t lastNonBlank(const std::vector<Line>& lines, size_t begin, size_t end)
+{
+    size_t found = end;
+    for (size_t i = begin; i < end; ++i) {
+        if (!lines[i].isBlankLine())
+            found = i;
+    }
+    return found;
 }
 
 // Inserts a new line before position `at`, giving the line before it a line
@@ -291,9 +310,10 @@ QByteArray oneLine(const QByteArray& value)
 }
 
 // Writes keys into the first section of one name, in the lines of a file read
-// once. It keeps that section's place as it goes, so a key costs a look
-// through the section, not through the file; the lines it leaves are those
-// that reading the file again before each key would give.
+// once. The lines of that section are taken out of the file's lines while the
+// keys are written and put back once at the end, so a key costs a look through
+// the section, not through (or a shift of) the whole file. The lines it leaves
+// are those that reading the file again before each key would give.
 class SectionWriter {
 public:
     SectionWriter(std::vector<Line>& fileLines, const QByteArray& sectionName)
@@ -304,47 +324,71 @@ public:
 
     void write(const QByteArray& key, const QByteArray& text)
     {
-        if (!first) {
+        if (!header) {
             // A new section at the end of the file.
             insertLine(lines, lines.size(), '[' + section + ']');
             insertLine(lines, lines.size(), key + '=' + text);
             locate();
             return;
         }
-        const Range range = *first;
-        size_t changed = keyIn(lines, range, Name(key));
-        if (changed < range.end) {
+        size_t changed = firstKey(body, 0, body.size(), Name(key));
+        if (changed < body.size()) {
             // Keep the name as the file spells it, and the line's ending.
-            lines[changed] = parseLine(lines[changed].name().toByteArray() + '=' + text, lines[changed].ending);
+            body[changed] = parseLine(body[changed].name().toByteArray() + '=' + text, body[changed].ending);
         } else {
             // After the last line of the section that is not blank, so that
             // blank lines separating it from the next section stay there.
-            size_t after = range.header;
-            for (size_t i = range.header + 1; i < range.end; ++i) {
-                if (!lines[i].isBlankLine())
-                    after = i;
-            }
-            changed = after + 1;
-            insertLine(lines, changed, key + '=' + text);
-            ++first->end;
+            const size_t last = lastNonBlank(body, 0, body.size());
+            changed = last < body.size() ? last + 1 : 0;
+            if (changed == 0 && lines[*header].ending.isEmpty())
+                lines[*header].ending = "\r\n";
+            insertLine(body, changed, key + '=' + text);
         }
         // A key line that reads as a section header ("[x]=1") splits the
         // section: the file then holds other sections than before.
-        if (lines[changed].kind == Line::Section)
+        if (body[changed].kind == Line::Section) {
+            finish();
             locate();
+        }
+    }
+
+    // Puts the section's lines back into the file's lines.
+    void finish()
+    {
+        if (!header)
+            return;
+        // The section only grows: its old places are filled again and the
+        // rest goes in after them, in one shift of the lines that follow.
+        const auto place = lines.begin() + static_cast<std::ptrdiff_t>(*header + 1);
+        const auto middle = body.begin() + static_cast<std::ptrdiff_t>(bodyPlaces);
+        std::move(body.begin(), middle, place);
+        lines.insert(place + static_cast<std::ptrdiff_t>(bodyPlaces), std::make_move_iterator(middle),
+                     std::make_move_iterator(body.end()));
+        header.reset();
+        body.clear();
     }
 
 private:
+    // Finds the first section of the name and takes its lines out.
     void locate()
     {
         const std::vector<Range> sections = sectionsNamed(lines, sectionMatch);
-        first = sections.empty() ? std::nullopt : std::optional<Range>(sections.front());
+        if (sections.empty())
+            return;
+        const Range range = sections.front();
+        header = range.header;
+        bodyPlaces = range.end - range.header - 1;
+        const auto from = lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
+        body.assign(std::make_move_iterator(from),
+                    std::make_move_iterator(from + static_cast<std::ptrdiff_t>(bodyPlaces)));
     }
 
     std::vector<Line>& lines;
     const QByteArray section;
     const Name sectionMatch;
-    std::optional<Range> first;
+    std::optional<size_t> header;   // the section's header line, while its lines are out
+    std::vector<Line> body;         // the section's lines after its header
+    size_t bodyPlaces = 0;          // how many lines the section had when taken out
 };
 
 // Saves the lines unless they are the bytes the file already holds.
@@ -453,6 +497,7 @@ bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyV
         else
             allWritten = false;
     }
+    writer.finish();
     return saveChanges(fileName, before, lines) && allWritten;
 }
 
