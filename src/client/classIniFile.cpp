@@ -25,6 +25,15 @@ void classIniFile::WriteIniKey(const QString& section, const QString& key, const
                                               FileName);
 }
 
+void classIniFile::WriteIniKeys(const QString& section, const std::vector<std::pair<QString, QString>>& keyValues)
+{
+    PrivateProfile::KeyValues encoded;
+    encoded.reserve(keyValues.size());
+    for (const auto& [key, value] : keyValues)
+        encoded.emplace_back(Gbk::Encode(key), Gbk::Encode(value));
+    PrivateProfile::WritePrivateProfileStrings(Gbk::Encode(section), encoded, FileName);
+}
+
 QString classIniFile::GetIniKey(const QString& section, const QString& key)
 {
     QByteArray value;

@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 namespace mj {
 
 class classIniFile {
@@ -12,6 +15,10 @@ public:
     // Writes key = value into the section, creating the file, the section or
     // the key as needed. The result of the write is not checked.
     void WriteIniKey(const QString& section, const QString& key, const QString& value);
+    // Writes the keys into the section in the list's order, leaving the file
+    // as WriteIniKey called for each would, but reading and replacing it only
+    // once. A key that cannot be written is left out; the result is not checked.
+    void WriteIniKeys(const QString& section, const std::vector<std::pair<QString, QString>>& keyValues);
     // Reads the key into a 1024-byte buffer (so at most 1023 bytes of GBK,
     // possibly ending in half a double-byte character, which reads as '?'),
     // trims the blanks at both ends and removes every character of code 0.

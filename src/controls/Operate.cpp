@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace mj::Operate {
 
@@ -63,21 +65,23 @@ QString RoundRecordPath()
 
 void SaveRoundRecord(int16_t round)
 {
-    classIniFile file = HistoryFile();
-    const QString section = Section(round);
+    // The whole sheet in one write: the file grows by a section every hand,
+    // and a write per key would read and replace all of it each time.
+    std::vector<std::pair<QString, QString>> keys;
     Score& board = form<Score>();
     for (int i = 0; i <= 3; ++i) {
-        file.WriteIniKey(section, NameKey(i), OneLine(SeatNameAvatar[i].Name));
-        file.WriteIniKey(section, PicKey(i), OneLine(SeatNameAvatar[i].PicIndex));
+        keys.emplace_back(NameKey(i), OneLine(SeatNameAvatar[i].Name));
+        keys.emplace_back(PicKey(i), OneLine(SeatNameAvatar[i].PicIndex));
     }
     for (int k = 0; k <= 7; ++k) {
         const ListBox& list = board.State(k);
-        file.WriteIniKey(section, CountKey(k), QString::number(list.ListCount()));
+        keys.emplace_back(CountKey(k), QString::number(list.ListCount()));
         for (int j = 0; j < list.ListCount(); ++j)
-            file.WriteIniKey(section, LineKey(k, j), OneLine(list.List(j)));
+            keys.emplace_back(LineKey(k, j), OneLine(list.List(j)));
     }
     for (int i = 0; i <= 3; ++i)
-        file.WriteIniKey(section, ColourKey(i), QString::number(board.State(i).ForeColor()));
+        keys.emplace_back(ColourKey(i), QString::number(board.State(i).ForeColor()));
+    HistoryFile().WriteIniKeys(Section(round), keys);
 }
 
 void LoadRoundRecord(int16_t round)

@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace mj::PrivateProfile {
 
@@ -50,5 +52,21 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
 // which reads back as the same text.
 bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QByteArray>& keyName,
                                const std::optional<QByteArray>& value, const QString& fileName);
+
+// Keys and their values, in the order they are written.
+using KeyValues = std::vector<std::pair<QByteArray, QByteArray>>;
+
+// Writes every key = value of the list into section `appName`, leaving the
+// file byte for byte as WritePrivateProfileString called for each pair in
+// turn would leave it (a key named twice ends with its last value), with the
+// same rules for names and values. The file is read once and replaced once,
+// and not at all when nothing changes, so a long file costs one read and one
+// write however many keys the list holds.
+// A key that the single write would refuse (an empty name, a name holding a
+// line break) is skipped and the other keys are still written; the result is
+// then false. An empty file path, an empty section name or one holding a
+// line break, a file that exists but cannot be read and a file that cannot be
+// written give false with nothing written. An empty list writes nothing.
+bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyValues, const QString& fileName);
 
 } // namespace mj::PrivateProfile

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 using namespace mj;
 
 namespace {
@@ -48,6 +51,31 @@ TEST_F(IniFileTest, ChineseTextRoundTripsAsGbk)
     EXPECT_EQ(ini.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( 3 )( 0 )")),
               QStringLiteral("胡牌 8番"));
     EXPECT_EQ(ini.GetIniKey(QStringLiteral("设置"), QStringLiteral("中")), QStringLiteral("1"));
+}
+
+TEST_F(IniFileTest, ManyKeysWriteAsOneKeyAtATimeWould)
+{
+    const std::vector<std::pair<QString, QString>> keys = {
+        {QStringLiteral("name( 0 )"), QStringLiteral("张三")},
+        {QStringLiteral("count( 3 )( 0 )"), QStringLiteral("  胡牌 8番")},
+        {QStringLiteral("名"), QStringLiteral("1")},
+        {QStringLiteral("NAME( 0 )"), QStringLiteral("李四")},
+        {QStringLiteral("forged"), QStringLiteral("a\r\n[x]")},
+    };
+    writeRaw(Gbk::Encode(QStringLiteral("[设置]\r\n中=1\r\n[局]\r\n名=0\r\n")));
+    classIniFile oneByOne;
+    oneByOne.SetINIFileName(dir.filePath("one.qv"));
+    QFile::copy(ini.INIFileName(), oneByOne.INIFileName());
+
+    ini.WriteIniKeys(QStringLiteral("局"), keys);
+    for (const auto& [key, value] : keys)
+        oneByOne.WriteIniKey(QStringLiteral("局"), key, value);
+
+    QFile one(oneByOne.INIFileName());
+    ASSERT_TRUE(one.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readRaw(), one.readAll());
+    EXPECT_EQ(readRaw(), Gbk::Encode(QStringLiteral("[设置]\r\n中=1\r\n[局]\r\n名=1\r\nname( 0 )=李四\r\n"
+                                                    "count( 3 )( 0 )=  胡牌 8番\r\nforged=a\r\n")));
 }
 
 TEST_F(IniFileTest, NamesMatchWithoutRegardToCase)
