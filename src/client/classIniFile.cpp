@@ -36,9 +36,18 @@ void classIniFile::WriteIniKeys(const QString& section, const std::vector<std::p
 
 QString classIniFile::GetIniKey(const QString& section, const QString& key)
 {
+    return ReadIniSection(section).GetIniKey(key);
+}
+
+classIniFile::Section classIniFile::ReadIniSection(const QString& section) const
+{
+    return Section(PrivateProfile::ReadProfileSection(Gbk::Encode(section), FileName));
+}
+
+QString classIniFile::Section::GetIniKey(const QString& key) const
+{
     QByteArray value;
-    const int32_t length = PrivateProfile::GetPrivateProfileString(
-        Gbk::Encode(section), Gbk::Encode(key), QByteArray(), value, kBufferSize, FileName);
+    const int32_t length = Keys.GetString(Gbk::Encode(key), QByteArray(), value, kBufferSize);
 
     // The buffer as the caller sees it: filled with blanks, the value copied
     // to its start and ended with a zero byte. A value cut inside a

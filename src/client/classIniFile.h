@@ -3,6 +3,8 @@
 // writes and closes the file. Texts go to the file in GBK.
 #pragma once
 
+#include "platform/PrivateProfile.h"
+
 #include <QString>
 
 #include <utility>
@@ -24,6 +26,19 @@ public:
     // trims the blanks at both ends and removes every character of code 0.
     // A missing file, section or key gives the empty text.
     QString GetIniKey(const QString& section, const QString& key);
+    // The keys of one section, read from the file once; each key then reads
+    // as GetIniKey reads it, without going back to the file.
+    class Section {
+    public:
+        QString GetIniKey(const QString& key) const;
+
+    private:
+        friend class classIniFile;
+        explicit Section(PrivateProfile::ProfileSection keys) : Keys(std::move(keys)) {}
+        PrivateProfile::ProfileSection Keys;
+    };
+    // Reads the section for many GetIniKey calls at the cost of one.
+    Section ReadIniSection(const QString& section) const;
     // The path, stored unchanged (no check, no joining); empty until set.
     QString INIFileName() const;
     void SetINIFileName(const QString& path);

@@ -88,13 +88,14 @@ void LoadRoundRecord(int16_t round)
 {
     if (round == 0)
         return;
-    classIniFile file = HistoryFile();
-    const QString section = Section(round);
     Score& board = form<Score>();
+    // One read of the file for the whole board: the file gains a section every
+    // hand, and a read per key would read and parse all of it each time.
+    const classIniFile::Section saved = HistoryFile().ReadIniSection(Section(round));
     for (int i = 0; i <= 3; ++i) {
-        board.ID(i).SetCaption(file.GetIniKey(section, NameKey(i)));
+        board.ID(i).SetCaption(saved.GetIniKey(NameKey(i)));
         bool isNumber = false;
-        const int avatar = file.GetIniKey(section, PicKey(i)).toInt(&isNumber);
+        const int avatar = saved.GetIniKey(PicKey(i)).toInt(&isNumber);
         if (isNumber && avatar >= Image_Resource::AvatarPicture.LBound &&
             avatar <= Image_Resource::AvatarPicture.UBound)
             SkipOnError([&] {
@@ -104,7 +105,7 @@ void LoadRoundRecord(int16_t round)
     }
     for (int k = 0; k <= 7; ++k) {
         bool isNumber = false;
-        const double count = file.GetIniKey(section, CountKey(k)).toDouble(&isNumber);
+        const double count = saved.GetIniKey(CountKey(k)).toDouble(&isNumber);
         if (!isNumber || !(count >= 0 && count <= MaxSavedLines))
             return;
         const int n = static_cast<int>(std::trunc(count));
@@ -114,14 +115,14 @@ void LoadRoundRecord(int16_t round)
         while (list.ListCount() > n)
             list.RemoveItem(list.ListCount() - 1);
         for (int j = 0; j < n; ++j) {
-            const QString line = file.GetIniKey(section, LineKey(k, j));
+            const QString line = saved.GetIniKey(LineKey(k, j));
             list.RemoveItem(j);
             list.AddItem(line.isEmpty() ? QStringLiteral(" ") : line, j);
         }
     }
     for (int i = 0; i <= 3; ++i) {
         bool isNumber = false;
-        const qlonglong colour = file.GetIniKey(section, ColourKey(i)).toLongLong(&isNumber);
+        const qlonglong colour = saved.GetIniKey(ColourKey(i)).toLongLong(&isNumber);
         if (isNumber && colour >= std::numeric_limits<int32_t>::min() && colour <= std::numeric_limits<int32_t>::max())
             board.State(i).SetForeColor(static_cast<int32_t>(colour));
     }

@@ -404,6 +404,35 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
                                 const QByteArray& defaultValue, QByteArray& returned,
                                 int32_t size, const QString& fileName)
 {
+    return ReadProfileSection(appName, fileName).GetString(keyName, defaultValue, returned, size);
+}
+
+struct ProfileSection::Lines {
+    std::vector<Line> lines;
+};
+
+ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName)
+{
+    ProfileSection found;
+    const QByteArray section = trimmed(cString(appName)).toByteArray();
+    QByteArray bytes;
+    if (fileName.isEmpty() || section.isEmpty() || loadFile(fileName, bytes) != Load::Read)
+        return found;
+    std::vector<Line> lines = splitLines(bytes);
+    const std::vector<Range> sections = sectionsNamed(lines, Name(section));
+    if (sections.empty())
+        return found;
+    auto kept = std::make_shared<ProfileSection::Lines>();
+    const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().header);
+    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().end);
+    kept->lines.assign(std::make_move_iterator(begin), std::make_move_iterator(end));
+    found.lines = std::move(kept);
+    return found;
+}
+
+int32_t ProfileSection::GetString(const QByteArray& keyName, const QByteArray& defaultValue,
+                                  QByteArray& returned, int32_t size) const
+{
     returned.clear();
     if (size <= 0)
         return 0;
@@ -412,21 +441,15 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
     while (value.endsWith(' '))
         value.chop(1);
 
-    const QByteArray section = trimmed(cString(appName)).toByteArray();
     const QByteArray key = trimmed(cString(keyName)).toByteArray();
-    QByteArray bytes;
-    if (!fileName.isEmpty() && !section.isEmpty() && !key.isEmpty()
-        && loadFile(fileName, bytes) == Load::Read) {
-        const std::vector<Line> lines = splitLines(bytes);
-        const std::vector<Range> sections = sectionsNamed(lines, Name(section));
-        if (!sections.empty()) {
-            const size_t at = keyIn(lines, sections.front(), Name(key));
-            if (at < sections.front().end) {
-                value = lines[at].value();
-                const char first = value.isEmpty() ? '\0' : value.front();
-                if ((first == '"' || first == '\'') && value.size() >= 2 && value.back() == first)
-                    value = value.mid(1, value.size() - 2);
-            }
+    if (lines && !key.isEmpty()) {
+        const std::vector<Line>& section = lines->lines;
+        const size_t at = keyIn(section, {0, section.size()}, Name(key));
+        if (at < section.size()) {
+            value = section[at].value();
+            const char first = value.isEmpty() ? '\0' : value.front();
+            if ((first == '"' || first == '\'') && value.size() >= 2 && value.back() == first)
+                value = value.mid(1, value.size() - 2);
         }
     }
 

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -34,6 +35,31 @@ namespace mj::PrivateProfile {
 int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& keyName,
                                 const QByteArray& defaultValue, QByteArray& returned,
                                 int32_t size, const QString& fileName);
+
+// The keys of one section, read from the file in one go, for a caller that
+// reads many keys of the same section: the file is read and parsed once, and
+// each key is then looked up among that section's lines only. Later changes to
+// the file are not seen.
+class ProfileSection {
+public:
+    // Reads key `keyName` of the section with the same results as
+    // GetPrivateProfileString gives for it (blanks, quotes, the default, the
+    // cut to size - 1 bytes).
+    int32_t GetString(const QByteArray& keyName, const QByteArray& defaultValue, QByteArray& returned,
+                      int32_t size) const;
+
+private:
+    friend ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName);
+    struct Lines;
+    // The first section of the name, its header first; null when the file or
+    // the section is missing, so that every key gives its default.
+    std::shared_ptr<const Lines> lines;
+};
+
+// Reads section `appName` of the file: the first section of that name, as
+// GetPrivateProfileString reads it. A missing file, section or section name, an
+// empty file path and a file that cannot be read give a section without keys.
+ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName);
 
 // Writes key `keyName` = `value` into section `appName`, creating the file,
 // the section (at the end of the file) or the key (after the last line of the

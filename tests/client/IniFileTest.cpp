@@ -167,6 +167,53 @@ TEST_F(IniFileTest, BlanksTrimmedAndZeroCharactersRemoved)
     EXPECT_FALSE(ini.GetIniKey("s", "plain").contains(QChar(u'\0')));
 }
 
+// Each key of a section read at once against the same key read on its own,
+// and against the text it must give; then the file goes, and the section read
+// still gives the same, since it holds what the file held.
+TEST_F(IniFileTest, ASectionReadAtOnceGivesWhatGetIniKeyGives)
+{
+    const QString han = QStringLiteral("中");
+    struct Case {
+        const char* what;
+        QByteArray file;   // "<missing>" for no file
+        QString section;
+        std::vector<std::pair<QString, QString>> keys;
+    };
+    const Case cases[] = {
+        {"missing file", "<missing>", "s", {{"k", ""}}},
+        {"empty file", "", "s", {{"k", ""}}},
+        {"no final line ending", "[s]\r\na=1\r\nb=2", "s", {{"a", "1"}, {"b", "2"}}},
+        {"LF endings", "[s]\na=1\n[t]\nb=2\n", "s", {{"a", "1"}, {"b", ""}}},
+        {"section absent", "[t]\r\na=1\r\n", "s", {{"a", ""}}},
+        {"section twice: the first is read", "[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n", "S", {{"a", "1"}, {"b", ""}}},
+        {"GBK names", Gbk::Encode(QStringLiteral("[局]\r\n名字=张三\r\n")), QStringLiteral("局"),
+         {{QStringLiteral("名字"), QStringLiteral("张三")}, {QStringLiteral("名"), ""}}},
+        {"keys differing in case and repeated", "[s]\r\nName=1\r\nNAME=2\r\n", "s", {{"name", "1"}, {"NAME", "1"}}},
+        {"blanks and quotes", "[s]\r\nplain=  a b  \r\ntab=\ta\t\r\nquoted=\"  a  \"\r\n", " s ",
+         {{"plain", "a b"}, {" tab ", "a"}, {"quoted", "a  "}}},
+        {"zero byte in the value", QByteArray("[s]\r\nz=ab\0cd\r\n", 13), "s", {{"z", "ab"}}},
+        {"value longer than the buffer", "[s]\r\nk=" + QByteArray(1024, 'a') + "\r\n", "s",
+         {{"k", QString(1023, u'a')}}},
+        {"value cut inside a double-byte character", "[s]\r\nk=" + Gbk::Encode(han.repeated(600)) + "\r\n", "s",
+         {{"k", han.repeated(511) + "?"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(ini.INIFileName());
+        if (c.file != "<missing>")
+            writeRaw(c.file);
+        const classIniFile::Section section = ini.ReadIniSection(c.section);
+        for (const auto& [key, text] : c.keys) {
+            SCOPED_TRACE(key.toStdString());
+            EXPECT_EQ(section.GetIniKey(key), ini.GetIniKey(c.section, key));
+            EXPECT_EQ(section.GetIniKey(key), text);
+        }
+        QFile::remove(ini.INIFileName());
+        for (const auto& [key, text] : c.keys)
+            EXPECT_EQ(section.GetIniKey(key), text) << key.toStdString();
+    }
+}
+
 TEST_F(IniFileTest, EmptyPathWritesAndReadsNothing)
 {
     const QString previous = QDir::currentPath();

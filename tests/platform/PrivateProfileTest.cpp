@@ -151,6 +151,88 @@ TEST_F(PrivateProfileTest, LongLinesAndLongValues)
     EXPECT_EQ(get("s", "k", 1 << 21).size(), longValue.size());
 }
 
+// Each key of a section read at once, at each buffer size, against the same
+// key read on its own, and against the value it must have.
+struct SectionCase {
+    const char* what;
+    QByteArray file;   // "<missing>" for no file
+    QByteArray section;
+    std::vector<std::pair<QByteArray, QByteArray>> keys;   // key, value read into 1024 bytes
+};
+
+TEST_F(PrivateProfileTest, ASectionReadAtOnceGivesWhatEachKeyReadGives)
+{
+    const QByteArray none = "<default>";
+    const QByteArray zhong = Gbk::Encode(QStringLiteral("中"));
+    const SectionCase cases[] = {
+        {"missing file", "<missing>", "s", {{"k", none}}},
+        {"empty file", "", "s", {{"k", none}}},
+        {"no final line ending", "[s]\r\na=1\r\nb=2", "s", {{"a", "1"}, {"b", "2"}, {"c", none}}},
+        {"LF endings", "[s]\na=1\nb=2\n[t]\nc=3\n", "s", {{"a", "1"}, {"b", "2"}, {"c", none}}},
+        {"section absent", "[t]\r\na=1\r\n", "s", {{"a", none}}},
+        {"section twice: the first is read", "[s]\r\na=1\r\n[t]\r\nb=2\r\n[S]\r\na=3\r\nc=4\r\n", "s",
+         {{"a", "1"}, {"b", none}, {"c", none}}},
+        {"keys before the section and in the next", "k=0\r\n[s]\r\n[t]\r\nk=1\r\n", "s", {{"k", none}}},
+        {"GBK names", Gbk::Encode(QStringLiteral("[节]\r\n名=张三\r\n[节二]\r\n值=1\r\n")),
+         Gbk::Encode(QStringLiteral("节")),
+         {{Gbk::Encode(QStringLiteral("名")), Gbk::Encode(QStringLiteral("张三"))},
+          {Gbk::Encode(QStringLiteral("值")), none}}},
+        {"non-ASCII names in another case", Gbk::Encode(QStringLiteral("[αβ]\r\nПРИВЕТ=v\r\n")),
+         Gbk::Encode(QStringLiteral("ΑΒ")), {{Gbk::Encode(QStringLiteral("привет")), "v"}}},
+        {"keys differing in case", "[s]\r\nKey=1\r\nkEY=2\r\n", "S", {{"key", "1"}, {"KEY", "1"}}},
+        {"duplicate keys: the first wins", "[s]\r\nk=1\r\nj=3\r\nk=2\r\nj=4\r\n", "s", {{"k", "1"}, {"j", "3"}}},
+        {"quoted values", "[s]\r\nd=\" v \"\r\nq='v'\r\nm=\"v'\r\nl=\"\r\ne=''\r\n", "s",
+         {{"d", " v "}, {"q", "v"}, {"m", "\"v'"}, {"l", "\""}, {"e", ""}}},
+        {"blanks around names and values", "  [ s ] \r\n \t k \t=  v w \t\r\n", " s\t",
+         {{"k", "v w"}, {" k\t", "v w"}}},
+        {"value ends at a zero byte", QByteArray("[s]\r\nk=ab\0cd\r\n", 13), "s", {{"k", "ab"}}},
+        {"value longer than the buffer", "[s]\r\nk=" + QByteArray(2000, 'x') + "\r\nj=1\r\n", "s",
+         {{"k", QByteArray(1023, 'x')}, {"j", "1"}}},
+        {"value cut inside a double-byte character", "[s]\r\nc=" + zhong.repeated(600) + "\r\n", "s",
+         {{"c", zhong.repeated(511) + zhong.left(1)}}},
+        {"empty key name", "[s]\r\n=v\r\n", "s", {{"", none}, {" ", none}}},
+        {"empty section name", "[]\r\nk=v\r\n", "", {{"k", none}}},
+    };
+    for (const SectionCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        if (c.file != "<missing>")
+            writeRaw(c.file);
+        const ProfileSection section = ReadProfileSection(c.section, path);
+        for (const int32_t size : {1024, 5, 1, 0}) {
+            for (const auto& [key, value] : c.keys) {
+                SCOPED_TRACE(key.toStdString() + " into " + std::to_string(size));
+                QByteArray alone;
+                const int32_t aloneLength = GetPrivateProfileString(c.section, key, none, alone, size, path);
+                QByteArray fromSection = "junk";
+                const int32_t length = section.GetString(key, none, fromSection, size);
+                EXPECT_EQ(fromSection, alone);
+                EXPECT_EQ(length, aloneLength);
+                EXPECT_EQ(length, fromSection.size());
+                if (size == 1024) {
+                    EXPECT_EQ(fromSection, value);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(PrivateProfileTest, ASectionReadOnceKeepsWhatTheFileHeldThen)
+{
+    writeRaw("[s]\r\na=1\r\nb=2\r\n");
+    const ProfileSection section = ReadProfileSection("s", path);
+    writeRaw("[s]\r\na=9\r\nc=3\r\n");
+    QByteArray out;
+    EXPECT_EQ(get("s", "a"), "9");
+    section.GetString("a", "", out, 10);
+    EXPECT_EQ(out, "1");
+    section.GetString("c", "none", out, 10);
+    EXPECT_EQ(out, "none");
+    QFile::remove(path);
+    section.GetString("b", "", out, 10);
+    EXPECT_EQ(out, "2");
+}
+
 struct WriteCase {
     const char* what;
     QByteArray before;   // "<missing>" for no file
