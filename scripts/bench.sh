@@ -25,7 +25,10 @@
 #                     in the wall time)
 #   soak              resident memory and descriptors after the first, the
 #                     middle and the last of MJ_BENCH_HANDS hands (default 5;
-#                     1000 or more for a long soak) played in auto mode
+#                     1000 or more for a long soak) played in auto mode, with
+#                     a relogin before each hand after the first; then their
+#                     range over the hands after the first and the memory's
+#                     trend per hand
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MJ_BENCH_BUILD_DIR:-$here/build-bench}"
@@ -203,17 +206,29 @@ burst() {
 burst seat_names 'send 3 2 0 0 0 0 text:东家'
 burst chat 'send 19 2 0 0 0 0 text:"东家：大家好，今天手气不错，我们再来一局吧"'
 
-# ---- Whole hands -----------------------------------------------------------------------
+# ---- Whole hands ---------------------------------------------------------------------
 # The demonstration's session with its hand played `hands` times over: the
 # client plays each in auto mode and asks for the next when its countdown
-# after the settlement ends.
+# after the settlement ends. Before every hand after the first the server
+# drops the link and the client logs in again (the demonstration's second
+# connection, less the keep-alives a seated client no longer sends), so the
+# soak covers relogins as well as hands.
 demo="$here/scripts/demo-server.txt"
 soak="$work/soak.txt"
 awk -v n="$hands" '
-  /^# ---- the hand ----/ { inhand = 1 }
-  !inhand { print; next }
+  /^connection 2$/ { inconn = 1 }
+  /^# ---- the hand ----/ { inconn = 0; inhand = 1 }
+  !inconn && !inhand { print; next }
+  inconn { conn = conn $0 "\n"; if ($0 !~ /^expect 24/) again = again $0 "\n"; next }
   { body = body $0 "\n" }
-  /^expect 16/ { for (i = 0; i < n; i++) printf "%s", body; print "wait-close timeout 3600"; exit }
+  /^expect 16/ {
+    printf "%s%s", conn, body
+    for (i = 2; i <= n; i++) {
+      c = again; sub(/^connection 2\n/, "connection " (i + 1) "\n", c)
+      printf "close\n%s%s", c, body
+    }
+    print "wait-close timeout 3600"; exit
+  }
 ' "$demo" > "$soak"
 times_file="$work/dispatch-times.txt"
 MJ_DISPATCH_TIMES="$times_file" start_table "$soak" 1
@@ -227,39 +242,63 @@ wait_for_hand() {
   done
   return 1
 }
-rss_mb() { calc "$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status") / 1024"; }
-fds() { ls "/proc/$pid/fd" | wc -l; }
-middle=$(( (hands + 1) / 2 ))
-soak_line="soak"
+# The frames of the hand as the client timed them: CPU per frame, then by code.
+hand_figures() {
+  awk '
+    { code[NR] = $1; wall[NR] = $2; cpu[NR] = $3 }
+    END {
+      n = NR
+      for (i = 1; i <= n; i++) sorted[i] = cpu[i]
+      for (i = 2; i <= n; i++) { v = sorted[i]; for (j = i - 1; j >= 1 && sorted[j] > v; j--) sorted[j + 1] = sorted[j]; sorted[j + 1] = v }
+      p99 = int(n * 0.99); if (p99 < 1) p99 = 1
+      for (i = 1; i <= n; i++) {
+        c = code[i]; count[c]++
+        if (cpu[i] > cmax[c]) cmax[c] = cpu[i]
+        if (wall[i] > wmax[c]) wmax[c] = wall[i]
+      }
+      by = ""
+      for (c = 0; c < 256; c++) if (c in count) by = by sprintf(" %d:%dx/%.1f/%.0f", c, count[c], cmax[c] / 1000, wmax[c] / 1000)
+      printf "dispatch_hand %d frames, CPU per frame median %.3f ms, 99th percentile %.3f ms, largest %.3f ms\n",
+        n, sorted[int((n + 1) / 2)] / 1000, sorted[p99] / 1000, sorted[n] / 1000
+      printf "dispatch_hand by code (code:frames/largest CPU ms/largest wall ms):%s\n", by
+    }'
+}
+rss_samples="$work/soak-rss.txt"
+: > "$rss_samples"
+played=0
 for k in $(seq 1 "$hands"); do
   if ! wait_for_hand "$k"; then
     echo "soak: the client did not finish hand $k" >&2
     break
   fi
+  played=$k
   if [ "$k" -eq 1 ]; then from="$(wc -l < "$times_file")"; fi
   if [ "$k" -eq 2 ]; then
     to="$(wc -l < "$times_file")"
-    sed -n "$((from + 1)),${to}p" "$times_file" | awk '
-      { code[NR] = $1; wall[NR] = $2; cpu[NR] = $3 }
-      END {
-        n = NR
-        for (i = 1; i <= n; i++) sorted[i] = cpu[i]
-        for (i = 2; i <= n; i++) { v = sorted[i]; for (j = i - 1; j >= 1 && sorted[j] > v; j--) sorted[j + 1] = sorted[j]; sorted[j + 1] = v }
-        p99 = int(n * 0.99); if (p99 < 1) p99 = 1
-        for (i = 1; i <= n; i++) {
-          c = code[i]; count[c]++
-          if (cpu[i] > cmax[c]) cmax[c] = cpu[i]
-          if (wall[i] > wmax[c]) wmax[c] = wall[i]
-        }
-        by = ""
-        for (c = 0; c < 256; c++) if (c in count) by = by sprintf(" %d:%dx/%.1f/%.0f", c, count[c], cmax[c] / 1000, wmax[c] / 1000)
-        printf "dispatch_hand %d frames, CPU per frame median %.3f ms, 99th percentile %.3f ms, largest %.3f ms\n",
-          n, sorted[int((n + 1) / 2)] / 1000, sorted[p99] / 1000, sorted[n] / 1000
-        printf "dispatch_hand by code (code:frames/largest CPU ms/largest wall ms):%s\n", by
-      }'
+    sed -n "$((from + 1)),${to}p" "$times_file" | hand_figures
   fi
-  if [ "$k" -eq 1 ] || [ "$k" -eq "$middle" ] || [ "$k" -eq "$hands" ]; then
-    soak_line="$soak_line, hand $k: $(printf '%.1f' "$(rss_mb)") MB $(fds) descriptors"
-  fi
+  echo "$k $(awk '/^VmRSS/ {print $2}' "/proc/$pid/status") $(ls "/proc/$pid/fd" | wc -l)" >> "$rss_samples"
 done
-echo "$soak_line"
+# Memory and descriptors after the first, the middle and the last hand, their
+# range over the hands after the first, and the memory's trend per hand (least
+# squares over the hands after the first).
+awk -v played="$played" '
+  { hand[NR] = $1; rss[NR] = $2; fd[NR] = $3 }
+  END {
+    if (NR == 0) { print "soak no hand finished"; exit }
+    mid = int((NR + 1) / 2)
+    line = sprintf("soak %d hands, a relogin before each after the first: after hand 1 %.1f MB %d descriptors", played, rss[1] / 1024, fd[1])
+    if (NR > 2) line = line sprintf(", hand %d %.1f MB %d descriptors", hand[mid], rss[mid] / 1024, fd[mid])
+    if (NR > 1) line = line sprintf(", hand %d %.1f MB %d descriptors", hand[NR], rss[NR] / 1024, fd[NR])
+    print line
+    if (NR > 2) {
+      lo = hi = rss[2]; flo = fhi = fd[2]; sx = sy = sxx = sxy = 0; m = NR - 1
+      for (i = 2; i <= NR; i++) {
+        if (rss[i] < lo) lo = rss[i]; if (rss[i] > hi) hi = rss[i]
+        if (fd[i] < flo) flo = fd[i]; if (fd[i] > fhi) fhi = fd[i]
+        sx += hand[i]; sy += rss[i]; sxx += hand[i] * hand[i]; sxy += hand[i] * rss[i]
+      }
+      slope = (m * sxy - sx * sy) / (m * sxx - sx * sx)
+      printf "soak over hands 2..%d: memory %.1f..%.1f MB, trend %+.1f KB a hand; descriptors %d..%d\n", hand[NR], lo / 1024, hi / 1024, slope, flo, fhi
+    }
+  }' "$rss_samples"

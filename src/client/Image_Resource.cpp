@@ -3,6 +3,12 @@
 #include "client/Data.h"
 #include "platform/Resources.h"
 
+#include <QCache>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <algorithm>
+
 namespace mj::Image_Resource {
 
 namespace {
@@ -69,14 +75,29 @@ void ResetState()
 
 namespace detail {
 
+// Resources never change while the program runs, so a decoded picture is kept
+// and handed out again: the table shows the same few hundred pictures over and
+// over (every tile drawn, every blink of a button), and decoding one costs far
+// more than the rest of showing it. The kept pictures are bounded by their
+// pixel bytes; the least recently used go first.
+constexpr qsizetype KeptPictureKilobytes = 16 * 1024;
+
 Picture LoadResourcePicture(int16_t id, const QString& type)
 {
     if (type != QLatin1String("GIF"))
         return Picture();
+    static QMutex guard;
+    static QCache<int16_t, Picture> kept(KeptPictureKilobytes);
+    QMutexLocker lock(&guard);
+    if (const Picture* picture = kept.object(id))
+        return *picture;
     const std::optional<QByteArray> data = Resources::Load(id, type);
     if (!data)
         return Picture();
-    return Picture::FromData(*data, id);
+    const Picture picture = Picture::FromData(*data, id);
+    if (!picture.IsNull())
+        kept.insert(id, new Picture(picture), std::max<qsizetype>(1, picture.Image().sizeInBytes() / 1024));
+    return picture;
 }
 
 } // namespace detail

@@ -25,11 +25,29 @@ void classIniFile::WriteIniKey(const QString& section, const QString& key, const
                                               FileName);
 }
 
+void classIniFile::WriteIniKeys(const QString& section, const std::vector<std::pair<QString, QString>>& keyValues)
+{
+    PrivateProfile::KeyValues encoded;
+    encoded.reserve(keyValues.size());
+    for (const auto& [key, value] : keyValues)
+        encoded.emplace_back(Gbk::Encode(key), Gbk::Encode(value));
+    PrivateProfile::WritePrivateProfileStrings(Gbk::Encode(section), encoded, FileName);
+}
+
 QString classIniFile::GetIniKey(const QString& section, const QString& key)
 {
+    return ReadIniSection(section).GetIniKey(key);
+}
+
+classIniFile::Section classIniFile::ReadIniSection(const QString& section) const
+{
+    return Section(PrivateProfile::ReadProfileSection(Gbk::Encode(section), FileName));
+}
+
+QString classIniFile::Section::GetIniKey(const QString& key) const
+{
     QByteArray value;
-    const int32_t length = PrivateProfile::GetPrivateProfileString(
-        Gbk::Encode(section), Gbk::Encode(key), QByteArray(), value, kBufferSize, FileName);
+    const int32_t length = Keys.GetString(Gbk::Encode(key), QByteArray(), value, kBufferSize);
 
     // The buffer as the caller sees it: filled with blanks, the value copied
     // to its start and ended with a zero byte. A value cut inside a

@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace mj::Operate {
 
@@ -63,34 +65,37 @@ QString RoundRecordPath()
 
 void SaveRoundRecord(int16_t round)
 {
-    classIniFile file = HistoryFile();
-    const QString section = Section(round);
+    // The whole sheet in one write: the file grows by a section every hand,
+    // and a write per key would read and replace all of it each time.
+    std::vector<std::pair<QString, QString>> keys;
     Score& board = form<Score>();
     for (int i = 0; i <= 3; ++i) {
-        file.WriteIniKey(section, NameKey(i), OneLine(SeatNameAvatar[i].Name));
-        file.WriteIniKey(section, PicKey(i), OneLine(SeatNameAvatar[i].PicIndex));
+        keys.emplace_back(NameKey(i), OneLine(SeatNameAvatar[i].Name));
+        keys.emplace_back(PicKey(i), OneLine(SeatNameAvatar[i].PicIndex));
     }
     for (int k = 0; k <= 7; ++k) {
         const ListBox& list = board.State(k);
-        file.WriteIniKey(section, CountKey(k), QString::number(list.ListCount()));
+        keys.emplace_back(CountKey(k), QString::number(list.ListCount()));
         for (int j = 0; j < list.ListCount(); ++j)
-            file.WriteIniKey(section, LineKey(k, j), OneLine(list.List(j)));
+            keys.emplace_back(LineKey(k, j), OneLine(list.List(j)));
     }
     for (int i = 0; i <= 3; ++i)
-        file.WriteIniKey(section, ColourKey(i), QString::number(board.State(i).ForeColor()));
+        keys.emplace_back(ColourKey(i), QString::number(board.State(i).ForeColor()));
+    HistoryFile().WriteIniKeys(Section(round), keys);
 }
 
 void LoadRoundRecord(int16_t round)
 {
     if (round == 0)
         return;
-    classIniFile file = HistoryFile();
-    const QString section = Section(round);
     Score& board = form<Score>();
+    // One read of the file for the whole board: the file gains a section every
+    // hand, and a read per key would read and parse all of it each time.
+    const classIniFile::Section saved = HistoryFile().ReadIniSection(Section(round));
     for (int i = 0; i <= 3; ++i) {
-        board.ID(i).SetCaption(file.GetIniKey(section, NameKey(i)));
+        board.ID(i).SetCaption(saved.GetIniKey(NameKey(i)));
         bool isNumber = false;
-        const int avatar = file.GetIniKey(section, PicKey(i)).toInt(&isNumber);
+        const int avatar = saved.GetIniKey(PicKey(i)).toInt(&isNumber);
         if (isNumber && avatar >= Image_Resource::AvatarPicture.LBound &&
             avatar <= Image_Resource::AvatarPicture.UBound)
             SkipOnError([&] {
@@ -100,7 +105,7 @@ void LoadRoundRecord(int16_t round)
     }
     for (int k = 0; k <= 7; ++k) {
         bool isNumber = false;
-        const double count = file.GetIniKey(section, CountKey(k)).toDouble(&isNumber);
+        const double count = saved.GetIniKey(CountKey(k)).toDouble(&isNumber);
         if (!isNumber || !(count >= 0 && count <= MaxSavedLines))
             return;
         const int n = static_cast<int>(std::trunc(count));
@@ -110,14 +115,14 @@ void LoadRoundRecord(int16_t round)
         while (list.ListCount() > n)
             list.RemoveItem(list.ListCount() - 1);
         for (int j = 0; j < n; ++j) {
-            const QString line = file.GetIniKey(section, LineKey(k, j));
+            const QString line = saved.GetIniKey(LineKey(k, j));
             list.RemoveItem(j);
             list.AddItem(line.isEmpty() ? QStringLiteral(" ") : line, j);
         }
     }
     for (int i = 0; i <= 3; ++i) {
         bool isNumber = false;
-        const qlonglong colour = file.GetIniKey(section, ColourKey(i)).toLongLong(&isNumber);
+        const qlonglong colour = saved.GetIniKey(ColourKey(i)).toLongLong(&isNumber);
         if (isNumber && colour >= std::numeric_limits<int32_t>::min() && colour <= std::numeric_limits<int32_t>::max())
             board.State(i).SetForeColor(static_cast<int32_t>(colour));
     }

@@ -645,10 +645,13 @@ Image::Image(Container& parent, const QString& name) : Control(parent, name, Lay
 
 void Image::SetPicture(const mj::Picture& picture)
 {
+    // The same picture again (a blinking button set to the picture it shows)
+    // needs no repaint.
+    const bool unchanged = picture == picture_;
     picture_ = picture;
     if (!stretch_)
         FitToPicture();
-    if (Widget())
+    if (!unchanged && Widget())
         Widget()->update();
 }
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace mj::PrivateProfile {
@@ -20,7 +22,9 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
-QByteArray trimmed(const QByteArray& text)
+// The parts of a text are views into it, so that parsing a long file does
+// not copy every name and value it holds.
+QByteArrayView trimmed(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -28,14 +32,14 @@ QByteArray trimmed(const QByteArray& text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
 // The text as a C string would see it: up to its first zero byte.
-QByteArray cString(const QByteArray& text)
+QByteArrayView cString(QByteArrayView text)
 {
     const qsizetype zero = text.indexOf('\0');
-    return zero < 0 ? text : text.left(zero);
+    return zero < 0 ? text : text.first(zero);
 }
 
 bool isLeadByte(char c)
@@ -46,7 +50,7 @@ bool isLeadByte(char c)
 
 // Position of the last ']' that is a character of its own, not the second byte
 // of a double-byte character; -1 when there is none.
-qsizetype lastCloseBracket(const QByteArray& text)
+qsizetype lastCloseBracket(QByteArrayView text)
 {
     qsizetype found = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -58,14 +62,56 @@ qsizetype lastCloseBracket(const QByteArray& text)
     return found;
 }
 
-QString nameText(const QByteArray& name)
+bool isAscii(QByteArrayView text)
 {
-    for (const char c : name) {
+    for (const char c : text) {
         if (static_cast<uint8_t>(c) >= 0x80)
-            return Gbk::Decode(name);
+            return false;
     }
-    return QString::fromLatin1(name);
+    return true;
 }
+
+QString nameText(QByteArrayView name)
+{
+    if (isAscii(name))
+        return QString::fromLatin1(name);
+    return Gbk::Decode(name.data(), static_cast<int>(name.size()));
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A section or key name to look for. Names match as text, without regard to
+// case. Two names of ASCII bytes (nearly all) are compared byte by byte, which
+// gives the same answer without decoding them: a write looks through its
+// section once for every key.
+class Name {
+public:
+    explicit Name(const QByteArray& name)
+        : bytes(name), ascii(isAscii(name)), text(nameText(name))
+    {
+    }
+
+    bool matches(QByteArrayView other) const
+    {
+        if (!ascii || !isAscii(other))
+            return nameText(other).compare(text, Qt::CaseInsensitive) == 0;
+        if (other.size() != bytes.size())
+            return false;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (asciiLower(other[i]) != asciiLower(bytes[i]))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QByteArray bytes;
+    bool ascii;
+    QString text;
+};
 
 // One line of the file, without its line ending, and what it holds.
 struct Line {
@@ -74,9 +120,16 @@ struct Line {
     QByteArray text;
     QByteArray ending;   // "\r\n", "\n", or empty for a last line without one
     Kind kind = Other;
-    QByteArray name;     // section or key name, blanks removed
-    QByteArray value;    // key value, blanks removed
+    // Where the section or key name lies in the text, and where the text
+    // after a key's '=' begins.
+    qsizetype nameAt = 0;
+    qsizetype nameSize = 0;
+    qsizetype valueAt = 0;
 
+    // The section or key name, blanks removed.
+    QByteArrayView name() const { return QByteArrayView(text).sliced(nameAt, nameSize); }
+    // The key's value, up to a zero byte, blanks removed.
+    QByteArray value() const { return trimmed(cString(QByteArrayView(text).sliced(valueAt))).toByteArray(); }
     bool isBlankLine() const { return trimmed(text).isEmpty(); }
 };
 
@@ -85,20 +138,25 @@ Line parseLine(QByteArray text, QByteArray ending)
     Line line;
     line.text = std::move(text);
     line.ending = std::move(ending);
-    const QByteArray content = trimmed(line.text);
+    const QByteArrayView whole(line.text);
+    const QByteArrayView content = trimmed(whole);
+    const auto setName = [&](QByteArrayView name) {
+        line.nameAt = name.data() - whole.data();
+        line.nameSize = name.size();
+    };
     if (content.startsWith('[')) {
         const qsizetype close = lastCloseBracket(content);
         if (close > 0) {
             line.kind = Line::Section;
-            line.name = trimmed(content.mid(1, close - 1));
+            setName(trimmed(content.sliced(1, close - 1)));
             return line;
         }
     }
     const qsizetype equals = content.indexOf('=');
     if (equals >= 0) {
         line.kind = Line::Key;
-        line.name = trimmed(content.left(equals));
-        line.value = trimmed(cString(content.mid(equals + 1)));
+        setName(trimmed(content.first(equals)));
+        line.valueAt = content.data() - whole.data() + equals + 1;
     }
     return line;
 }
@@ -106,16 +164,18 @@ Line parseLine(QByteArray text, QByteArray ending)
 std::vector<Line> splitLines(const QByteArray& bytes)
 {
     std::vector<Line> lines;
+    lines.reserve(static_cast<size_t>(bytes.count('\n')) + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype lf = bytes.indexOf('\n', start);
         if (lf < 0) {
-            lines.push_back(parseLine(bytes.mid(start), QByteArray()));
+            lines.push_back(parseLine(bytes.sliced(start), QByteArray()));
             break;
         }
         const bool crlf = lf > start && bytes[lf - 1] == '\r';
         const qsizetype end = crlf ? lf - 1 : lf;
-        lines.push_back(parseLine(bytes.mid(start, end - start), crlf ? "\r\n" : "\n"));
+        lines.push_back(parseLine(bytes.sliced(start, end - start),
+                                  crlf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n")));
         start = lf + 1;
     }
     return lines;
@@ -123,9 +183,13 @@ std::vector<Line> splitLines(const QByteArray& bytes)
 
 QByteArray joinLines(const std::vector<Line>& lines)
 {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const Line& line : lines)
-        bytes += line.text + line.ending;
+        size += line.text.size() + line.ending.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const Line& line : lines)
+        bytes.append(line.text).append(line.ending);
     return bytes;
 }
 
@@ -166,7 +230,7 @@ struct Range {
     size_t end;
 };
 
-std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const QString& name)
+std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& name)
 {
     std::vector<Range> found;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -174,20 +238,37 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const QString& 
             continue;
         if (!found.empty() && found.back().end == lines.size())
             found.back().end = i;
-        if (nameText(lines[i].name).compare(name, Qt::CaseInsensitive) == 0)
+        if (name.matches(lines[i].name()))
             found.push_back({i, lines.size()});
     }
     return found;
 }
 
-// The first key called `name` in the range, or the range's end.
-size_t keyIn(const std::vector<Line>& lines, Range range, const QString& name)
+// The first key called `name` in lines [begin, end), or `end`.
+size_t firstKey(const std::vector<Line>& lines, size_t begin, size_t end, const Name& name)
 {
-    for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::Key && nameText(lines[i].name).compare(name, Qt::CaseInsensitive) == 0)
+    for (size_t i = begin; i < end; ++i) {
+        if (lines[i].kind == Line::Key && name.matches(lines[i].name()))
             return i;
     }
-    return range.end;
+    return end;
+}
+
+// The first key called `name` in the section, or the section's end.
+size_t keyIn(const std::vector<Line>& lines, Range range, const Name& name)
+{
+    return firstKey(lines, range.header + 1, range.end, name);
+}
+
+// The last line of [begin, end) that is not blank, or `end` when all are.
+size_t lastNonBlank(const std::vector<Line>& lines, size_t begin, size_t end)
+{
+    size_t found = end;
+    for (size_t i = begin; i < end; ++i) {
+        if (!lines[i].isBlankLine())
+            found = i;
+    }
+    return found;
 }
 
 // Inserts a new line before position `at`, giving the line before it a line
@@ -196,12 +277,125 @@ void insertLine(std::vector<Line>& lines, size_t at, const QByteArray& text)
 {
     if (at > 0 && lines[at - 1].ending.isEmpty())
         lines[at - 1].ending = "\r\n";
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(text, "\r\n"));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(text, QByteArrayLiteral("\r\n")));
 }
 
 bool hasLineBreak(const QByteArray& text)
 {
     return text.contains('\r') || text.contains('\n');
+}
+
+// A section or key name as the write functions take it: up to its first zero
+// byte, without the blanks around it; none when that leaves it empty or it
+// holds a line break.
+std::optional<QByteArray> validName(const QByteArray& name)
+{
+    QByteArray text = trimmed(cString(name)).toByteArray();
+    if (text.isEmpty() || hasLineBreak(text))
+        return std::nullopt;
+    return text;
+}
+
+// A value as it is written: up to its first zero byte or line break.
+QByteArray oneLine(const QByteArray& value)
+{
+    QByteArray text = cString(value).toByteArray();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            text.truncate(i);
+            break;
+        }
+    }
+    return text;
+}
+
+// Writes keys into the first section of one name, in the lines of a file read
+// once. The lines of that section are taken out of the file's lines while the
+// keys are written and put back once at the end, so a key costs a look through
+// the section, not through (or a shift of) the whole file. The lines it leaves
+// are those that reading the file again before each key would give.
+class SectionWriter {
+public:
+    SectionWriter(std::vector<Line>& fileLines, const QByteArray& sectionName)
+        : lines(fileLines), section(sectionName), sectionMatch(sectionName)
+    {
+        locate();
+    }
+
+    void write(const QByteArray& key, const QByteArray& text)
+    {
+        if (!header) {
+            // A new section at the end of the file.
+            insertLine(lines, lines.size(), '[' + section + ']');
+            insertLine(lines, lines.size(), key + '=' + text);
+            locate();
+            return;
+        }
+        size_t changed = firstKey(body, 0, body.size(), Name(key));
+        if (changed < body.size()) {
+            // Keep the name as the file spells it, and the line's ending.
+            body[changed] = parseLine(body[changed].name().toByteArray() + '=' + text, body[changed].ending);
+        } else {
+            // After the last line of the section that is not blank, so that
+            // blank lines separating it from the next section stay there.
+            const size_t last = lastNonBlank(body, 0, body.size());
+            changed = last < body.size() ? last + 1 : 0;
+            if (changed == 0 && lines[*header].ending.isEmpty())
+                lines[*header].ending = "\r\n";
+            insertLine(body, changed, key + '=' + text);
+        }
+        // A key line that reads as a section header ("[x]=1") splits the
+        // section: the file then holds other sections than before.
+        if (body[changed].kind == Line::Section) {
+            finish();
+            locate();
+        }
+    }
+
+    // Puts the section's lines back into the file's lines.
+    void finish()
+    {
+        if (!header)
+            return;
+        // The section only grows: its old places are filled again and the
+        // rest goes in after them, in one shift of the lines that follow.
+        const auto place = lines.begin() + static_cast<std::ptrdiff_t>(*header + 1);
+        const auto middle = body.begin() + static_cast<std::ptrdiff_t>(bodyPlaces);
+        std::move(body.begin(), middle, place);
+        lines.insert(place + static_cast<std::ptrdiff_t>(bodyPlaces), std::make_move_iterator(middle),
+                     std::make_move_iterator(body.end()));
+        header.reset();
+        body.clear();
+    }
+
+private:
+    // Finds the first section of the name and takes its lines out.
+    void locate()
+    {
+        const std::vector<Range> sections = sectionsNamed(lines, sectionMatch);
+        if (sections.empty())
+            return;
+        const Range range = sections.front();
+        header = range.header;
+        bodyPlaces = range.end - range.header - 1;
+        const auto from = lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
+        body.assign(std::make_move_iterator(from),
+                    std::make_move_iterator(from + static_cast<std::ptrdiff_t>(bodyPlaces)));
+    }
+
+    std::vector<Line>& lines;
+    const QByteArray section;
+    const Name sectionMatch;
+    std::optional<size_t> header;   // the section's header line, while its lines are out
+    std::vector<Line> body;         // the section's lines after its header
+    size_t bodyPlaces = 0;          // how many lines the section had when taken out
+};
+
+// Saves the lines unless they are the bytes the file already holds.
+bool saveChanges(const QString& fileName, const QByteArray& before, const std::vector<Line>& lines)
+{
+    const QByteArray after = joinLines(lines);
+    return after == before || saveFile(fileName, after);
 }
 
 } // namespace
@@ -210,29 +404,52 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
                                 const QByteArray& defaultValue, QByteArray& returned,
                                 int32_t size, const QString& fileName)
 {
+    return ReadProfileSection(appName, fileName).GetString(keyName, defaultValue, returned, size);
+}
+
+struct ProfileSection::Lines {
+    std::vector<Line> lines;
+};
+
+ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName)
+{
+    ProfileSection found;
+    const QByteArray section = trimmed(cString(appName)).toByteArray();
+    QByteArray bytes;
+    if (fileName.isEmpty() || section.isEmpty() || loadFile(fileName, bytes) != Load::Read)
+        return found;
+    std::vector<Line> lines = splitLines(bytes);
+    const std::vector<Range> sections = sectionsNamed(lines, Name(section));
+    if (sections.empty())
+        return found;
+    auto kept = std::make_shared<ProfileSection::Lines>();
+    const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().header);
+    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().end);
+    kept->lines.assign(std::make_move_iterator(begin), std::make_move_iterator(end));
+    found.lines = std::move(kept);
+    return found;
+}
+
+int32_t ProfileSection::GetString(const QByteArray& keyName, const QByteArray& defaultValue,
+                                  QByteArray& returned, int32_t size) const
+{
     returned.clear();
     if (size <= 0)
         return 0;
 
-    QByteArray value = cString(defaultValue);
+    QByteArray value = cString(defaultValue).toByteArray();
     while (value.endsWith(' '))
         value.chop(1);
 
-    const QByteArray section = trimmed(cString(appName));
-    const QByteArray key = trimmed(cString(keyName));
-    QByteArray bytes;
-    if (!fileName.isEmpty() && !section.isEmpty() && !key.isEmpty()
-        && loadFile(fileName, bytes) == Load::Read) {
-        const std::vector<Line> lines = splitLines(bytes);
-        const std::vector<Range> sections = sectionsNamed(lines, nameText(section));
-        if (!sections.empty()) {
-            const size_t at = keyIn(lines, sections.front(), nameText(key));
-            if (at < sections.front().end) {
-                value = lines[at].value;
-                const char first = value.isEmpty() ? '\0' : value.front();
-                if ((first == '"' || first == '\'') && value.size() >= 2 && value.back() == first)
-                    value = value.mid(1, value.size() - 2);
-            }
+    const QByteArray key = trimmed(cString(keyName)).toByteArray();
+    if (lines && !key.isEmpty()) {
+        const std::vector<Line>& section = lines->lines;
+        const size_t at = keyIn(section, {0, section.size()}, Name(key));
+        if (at < section.size()) {
+            value = section[at].value();
+            const char first = value.isEmpty() ? '\0' : value.front();
+            if ((first == '"' || first == '\'') && value.size() >= 2 && value.back() == first)
+                value = value.mid(1, value.size() - 2);
         }
     }
 
@@ -243,25 +460,25 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
 bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QByteArray>& keyName,
                                const std::optional<QByteArray>& value, const QString& fileName)
 {
-    if (fileName.isEmpty())
-        return false;
-    const QByteArray section = trimmed(cString(appName));
-    if (section.isEmpty() || hasLineBreak(section))
+    if (keyName && value)
+        return WritePrivateProfileStrings(appName, {{*keyName, *value}}, fileName);
+
+    const std::optional<QByteArray> section = validName(appName);
+    if (fileName.isEmpty() || !section)
         return false;
     QByteArray key;
     if (keyName) {
-        key = trimmed(cString(*keyName));
-        if (key.isEmpty() || hasLineBreak(key))
+        const std::optional<QByteArray> valid = validName(*keyName);
+        if (!valid)
             return false;
+        key = *valid;
     }
 
     QByteArray before;
-    const Load load = loadFile(fileName, before);
-    if (load == Load::Failed)
+    if (loadFile(fileName, before) == Load::Failed)
         return false;
-
     std::vector<Line> lines = splitLines(before);
-    const std::vector<Range> sections = sectionsNamed(lines, nameText(section));
+    const std::vector<Range> sections = sectionsNamed(lines, Name(*section));
 
     if (!keyName) {
         // Delete every section of that name, last first so that the earlier
@@ -269,50 +486,42 @@ bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QB
         for (auto it = sections.rbegin(); it != sections.rend(); ++it)
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(it->header),
                         lines.begin() + static_cast<std::ptrdiff_t>(it->end));
-    } else if (!value) {
+    } else {
         // Delete the first key of that name, looking through the sections in order.
+        const Name keyMatch(key);
         for (const Range& range : sections) {
-            const size_t at = keyIn(lines, range, nameText(key));
+            const size_t at = keyIn(lines, range, keyMatch);
             if (at < range.end) {
                 lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
                 break;
             }
         }
-    } else {
-        QByteArray text = cString(*value);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' || text[i] == '\n') {
-                text.truncate(i);
-                break;
-            }
-        }
-
-        if (sections.empty()) {
-            insertLine(lines, lines.size(), '[' + section + ']');
-            insertLine(lines, lines.size(), key + '=' + text);
-        } else {
-            const Range range = sections.front();
-            const size_t at = keyIn(lines, range, nameText(key));
-            if (at < range.end) {
-                // Keep the name as the file spells it, and the line's ending.
-                lines[at] = parseLine(lines[at].name + '=' + text, lines[at].ending);
-            } else {
-                // After the last line of the section that is not blank, so that
-                // blank lines separating it from the next section stay there.
-                size_t after = range.header;
-                for (size_t i = range.header + 1; i < range.end; ++i) {
-                    if (!lines[i].isBlankLine())
-                        after = i;
-                }
-                insertLine(lines, after + 1, key + '=' + text);
-            }
-        }
     }
+    return saveChanges(fileName, before, lines);
+}
 
-    const QByteArray after = joinLines(lines);
-    if (after == before)
-        return true;
-    return saveFile(fileName, after);
+bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyValues, const QString& fileName)
+{
+    const std::optional<QByteArray> section = validName(appName);
+    if (fileName.isEmpty() || !section)
+        return false;
+
+    QByteArray before;
+    if (loadFile(fileName, before) == Load::Failed)
+        return false;
+    std::vector<Line> lines = splitLines(before);
+    SectionWriter writer(lines, *section);
+
+    bool allWritten = true;
+    for (const auto& [keyName, value] : keyValues) {
+        const std::optional<QByteArray> key = validName(keyName);
+        if (key)
+            writer.write(*key, oneLine(value));
+        else
+            allWritten = false;
+    }
+    writer.finish();
+    return saveChanges(fileName, before, lines) && allWritten;
 }
 
 } // namespace mj::PrivateProfile

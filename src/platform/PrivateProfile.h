@@ -16,7 +16,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace mj::PrivateProfile {
 
@@ -32,6 +35,31 @@ namespace mj::PrivateProfile {
 int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& keyName,
                                 const QByteArray& defaultValue, QByteArray& returned,
                                 int32_t size, const QString& fileName);
+
+// The keys of one section, read from the file in one go, for a caller that
+// reads many keys of the same section: the file is read and parsed once, and
+// each key is then looked up among that section's lines only. Later changes to
+// the file are not seen.
+class ProfileSection {
+public:
+    // Reads key `keyName` of the section with the same results as
+    // GetPrivateProfileString gives for it (blanks, quotes, the default, the
+    // cut to size - 1 bytes).
+    int32_t GetString(const QByteArray& keyName, const QByteArray& defaultValue, QByteArray& returned,
+                      int32_t size) const;
+
+private:
+    friend ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName);
+    struct Lines;
+    // The first section of the name, its header first; null when the file or
+    // the section is missing, so that every key gives its default.
+    std::shared_ptr<const Lines> lines;
+};
+
+// Reads section `appName` of the file: the first section of that name, as
+// GetPrivateProfileString reads it. A missing file, section or section name, an
+// empty file path and a file that cannot be read give a section without keys.
+ProfileSection ReadProfileSection(const QByteArray& appName, const QString& fileName);
 
 // Writes key `keyName` = `value` into section `appName`, creating the file,
 // the section (at the end of the file) or the key (after the last line of the
@@ -50,5 +78,21 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
 // which reads back as the same text.
 bool WritePrivateProfileString(const QByteArray& appName, const std::optional<QByteArray>& keyName,
                                const std::optional<QByteArray>& value, const QString& fileName);
+
+// Keys and their values, in the order they are written.
+using KeyValues = std::vector<std::pair<QByteArray, QByteArray>>;
+
+// Writes every key = value of the list into section `appName`, leaving the
+// file byte for byte as WritePrivateProfileString called for each pair in
+// turn would leave it (a key named twice ends with its last value), with the
+// same rules for names and values. The file is read once and replaced once,
+// and not at all when nothing changes, so a long file costs one read and one
+// write however many keys the list holds.
+// A key that the single write would refuse (an empty name, a name holding a
+// line break) is skipped and the other keys are still written; the result is
+// then false. An empty file path, an empty section name or one holding a
+// line break, a file that exists but cannot be read and a file that cannot be
+// written give false with nothing written. An empty list writes nothing.
+bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyValues, const QString& fileName);
 
 } // namespace mj::PrivateProfile

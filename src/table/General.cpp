@@ -11,8 +11,11 @@ void ShowTileImage(int16_t imageIndex, int16_t pictureIndex)
 {
     if (imageIndex < 0 || imageIndex > 135 || pictureIndex < 0 || pictureIndex > 181)
         return;
+    // The window is repainted only once the frame is handled, so the tile
+    // is not hidden around the change: a hide and a show would show nothing
+    // new and cost the display a round trip each time the pointer is over
+    // the table.
     Image& tile = form<MainForm>().MJ_Image(imageIndex);
-    tile.SetVisible(false);
     Image_Resource::LoadGifResource(CInt(Image_Resource::TilePicture[pictureIndex]), QStringLiteral("GIF"), tile);
     tile.SetVisible(true);
 }

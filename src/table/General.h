@@ -9,10 +9,10 @@
 
 namespace mj::General {
 
-// Shows entry `pictureIndex` of TilePicture in MJ_Image(imageIndex): hidden,
-// given the picture, shown again. Place and size stay; the tile images stretch
-// their picture to their own size. An image outside 0..135 or a picture
-// outside 0..181 does nothing.
+// Shows entry `pictureIndex` of TilePicture in MJ_Image(imageIndex): given
+// the picture and shown. Place and size stay; the tile images stretch their
+// picture to their own size. An image outside 0..135 or a picture outside
+// 0..181 does nothing.
 void ShowTileImage(int16_t imageIndex, int16_t pictureIndex);
 
 // True for a code that names a tile: 0x11..0x17, 0x21..0x29, 0x41..0x49,

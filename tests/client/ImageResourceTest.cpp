@@ -226,6 +226,32 @@ TEST(PictureTables, EveryNamedPictureLoadsAtItsSize)
     }
 }
 
+// Pictures are decoded once and handed out again: whatever was loaded before,
+// in whatever order, every id still gives exactly its own pixels.
+TEST(LoadGifResource, PicturesLoadedAgainAreTheirOwnPixels)
+{
+    QList<int> ids = Resources::Ids(QStringLiteral("GIF"));
+    ASSERT_GT(ids.size(), 100);
+    std::vector<Picture> first;
+    for (int id : ids) {
+        FakeTarget target;
+        ASSERT_EQ(LoadGifResource(static_cast<int16_t>(id), QStringLiteral("GIF"), target), 1) << id;
+        first.push_back(target.picture);
+    }
+    // Backwards the second time, so a picture handed out for the wrong id
+    // or a stale slot shows up as a difference.
+    for (qsizetype k = ids.size() - 1; k >= 0; --k) {
+        const int id = ids[k];
+        SCOPED_TRACE(testing::Message() << "id " << id);
+        FakeTarget target;
+        ASSERT_EQ(LoadGifResource(static_cast<int16_t>(id), QStringLiteral("GIF"), target), 1);
+        EXPECT_EQ(target.picture.ResourceId(), id);
+        const QImage fresh = QImage::fromData(*Resources::Load(id, QStringLiteral("GIF")));
+        EXPECT_TRUE(target.picture.Image() == fresh);
+        EXPECT_TRUE(first[static_cast<size_t>(k)].Image() == fresh);
+    }
+}
+
 TEST(LoadGifResource, FailureLeavesTheTargetAsItWas)
 {
     FakeTarget target;

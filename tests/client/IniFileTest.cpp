@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 using namespace mj;
 
 namespace {
@@ -48,6 +51,31 @@ TEST_F(IniFileTest, ChineseTextRoundTripsAsGbk)
     EXPECT_EQ(ini.GetIniKey(QStringLiteral("juNum:1"), QStringLiteral("count( 3 )( 0 )")),
               QStringLiteral("胡牌 8番"));
     EXPECT_EQ(ini.GetIniKey(QStringLiteral("设置"), QStringLiteral("中")), QStringLiteral("1"));
+}
+
+TEST_F(IniFileTest, ManyKeysWriteAsOneKeyAtATimeWould)
+{
+    const std::vector<std::pair<QString, QString>> keys = {
+        {QStringLiteral("name( 0 )"), QStringLiteral("张三")},
+        {QStringLiteral("count( 3 )( 0 )"), QStringLiteral("  胡牌 8番")},
+        {QStringLiteral("名"), QStringLiteral("1")},
+        {QStringLiteral("NAME( 0 )"), QStringLiteral("李四")},
+        {QStringLiteral("forged"), QStringLiteral("a\r\n[x]")},
+    };
+    writeRaw(Gbk::Encode(QStringLiteral("[设置]\r\n中=1\r\n[局]\r\n名=0\r\n")));
+    classIniFile oneByOne;
+    oneByOne.SetINIFileName(dir.filePath("one.qv"));
+    QFile::copy(ini.INIFileName(), oneByOne.INIFileName());
+
+    ini.WriteIniKeys(QStringLiteral("局"), keys);
+    for (const auto& [key, value] : keys)
+        oneByOne.WriteIniKey(QStringLiteral("局"), key, value);
+
+    QFile one(oneByOne.INIFileName());
+    ASSERT_TRUE(one.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readRaw(), one.readAll());
+    EXPECT_EQ(readRaw(), Gbk::Encode(QStringLiteral("[设置]\r\n中=1\r\n[局]\r\n名=1\r\nname( 0 )=李四\r\n"
+                                                    "count( 3 )( 0 )=  胡牌 8番\r\nforged=a\r\n")));
 }
 
 TEST_F(IniFileTest, NamesMatchWithoutRegardToCase)
@@ -137,6 +165,53 @@ TEST_F(IniFileTest, BlanksTrimmedAndZeroCharactersRemoved)
     ini.WriteIniKey("s", "zero", QStringLiteral("ab") + QChar(u'\0') + "cd");
     EXPECT_EQ(ini.GetIniKey("s", "zero"), "ab");
     EXPECT_FALSE(ini.GetIniKey("s", "plain").contains(QChar(u'\0')));
+}
+
+// Each key of a section read at once against the same key read on its own,
+// and against the text it must give; then the file goes, and the section read
+// still gives the same, since it holds what the file held.
+TEST_F(IniFileTest, ASectionReadAtOnceGivesWhatGetIniKeyGives)
+{
+    const QString han = QStringLiteral("中");
+    struct Case {
+        const char* what;
+        QByteArray file;   // "<missing>" for no file
+        QString section;
+        std::vector<std::pair<QString, QString>> keys;
+    };
+    const Case cases[] = {
+        {"missing file", "<missing>", "s", {{"k", ""}}},
+        {"empty file", "", "s", {{"k", ""}}},
+        {"no final line ending", "[s]\r\na=1\r\nb=2", "s", {{"a", "1"}, {"b", "2"}}},
+        {"LF endings", "[s]\na=1\n[t]\nb=2\n", "s", {{"a", "1"}, {"b", ""}}},
+        {"section absent", "[t]\r\na=1\r\n", "s", {{"a", ""}}},
+        {"section twice: the first is read", "[s]\r\na=1\r\n[S]\r\na=2\r\nb=3\r\n", "S", {{"a", "1"}, {"b", ""}}},
+        {"GBK names", Gbk::Encode(QStringLiteral("[局]\r\n名字=张三\r\n")), QStringLiteral("局"),
+         {{QStringLiteral("名字"), QStringLiteral("张三")}, {QStringLiteral("名"), ""}}},
+        {"keys differing in case and repeated", "[s]\r\nName=1\r\nNAME=2\r\n", "s", {{"name", "1"}, {"NAME", "1"}}},
+        {"blanks and quotes", "[s]\r\nplain=  a b  \r\ntab=\ta\t\r\nquoted=\"  a  \"\r\n", " s ",
+         {{"plain", "a b"}, {" tab ", "a"}, {"quoted", "a  "}}},
+        {"zero byte in the value", QByteArray("[s]\r\nz=ab\0cd\r\n", 13), "s", {{"z", "ab"}}},
+        {"value longer than the buffer", "[s]\r\nk=" + QByteArray(1024, 'a') + "\r\n", "s",
+         {{"k", QString(1023, u'a')}}},
+        {"value cut inside a double-byte character", "[s]\r\nk=" + Gbk::Encode(han.repeated(600)) + "\r\n", "s",
+         {{"k", han.repeated(511) + "?"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(ini.INIFileName());
+        if (c.file != "<missing>")
+            writeRaw(c.file);
+        const classIniFile::Section section = ini.ReadIniSection(c.section);
+        for (const auto& [key, text] : c.keys) {
+            SCOPED_TRACE(key.toStdString());
+            EXPECT_EQ(section.GetIniKey(key), ini.GetIniKey(c.section, key));
+            EXPECT_EQ(section.GetIniKey(key), text);
+        }
+        QFile::remove(ini.INIFileName());
+        for (const auto& [key, text] : c.keys)
+            EXPECT_EQ(section.GetIniKey(key), text) << key.toStdString();
+    }
 }
 
 TEST_F(IniFileTest, EmptyPathWritesAndReadsNothing)

@@ -17,9 +17,54 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using namespace mj;
 
 namespace {
+
+// Counts the times a file is opened, from the kernel's events for it.
+class FileOpens {
+public:
+    explicit FileOpens(const QString& path)
+        : events(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        watching = events >= 0
+                   && inotify_add_watch(events, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) >= 0;
+    }
+    ~FileOpens()
+    {
+        if (events >= 0)
+            close(events);
+    }
+    FileOpens(const FileOpens&) = delete;
+    FileOpens& operator=(const FileOpens&) = delete;
+
+    bool Watching() const { return watching; }
+
+    // The opens since the last call. An open and its close alternate, so no
+    // two events in a row are alike and the kernel merges none of them.
+    int Count()
+    {
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t got = 0;
+        while ((got = read(events, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & IN_OPEN)
+                    ++opens;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opens;
+    }
+
+private:
+    int events;
+    bool watching = false;
+};
 
 class HistoryFile : public ::testing::Test {
 protected:
@@ -230,6 +275,26 @@ TEST_F(HistoryFile, AFileCutShortLoadsWhatItHolds)
     EXPECT_EQ(board.State(0).ListCount(), 3);
     EXPECT_EQ(Lines(board.State(1)), QStringList({QStringLiteral("底注:  5"), QStringLiteral(" "), QStringLiteral(" ")}));
     EXPECT_EQ(board.State(2).ListCount(), 5); // its count was lost: the load ended
+}
+
+// The file gains a section every hand; a load that read it once per key would
+// slow down with every hand played.
+TEST_F(HistoryFile, LoadingAHandReadsTheFileOnce)
+{
+    SaveHand(1);
+    SaveHand(2);
+    Scramble();
+    FileOpens opens(Operate::RoundRecordPath());
+    ASSERT_TRUE(opens.Watching());
+    Operate::LoadRoundRecord(2);
+    EXPECT_EQ(opens.Count(), 1);
+    EXPECT_EQ(form<Score>().ID(3).Caption(), QStringLiteral("玩家甲3"));
+    EXPECT_EQ(Lines(form<Score>().State(7)), QStringList({QStringLiteral("+30")}));
+
+    Operate::LoadRoundRecord(3);   // no such hand
+    EXPECT_EQ(opens.Count(), 1);
+    Operate::LoadRoundRecord(0);   // no hand at all
+    EXPECT_EQ(opens.Count(), 0);
 }
 
 TEST_F(HistoryFile, AnUnwritableFolderLosesTheHandQuietly)

@@ -209,6 +209,55 @@ TEST_F(Controls, TurningStretchOffFitsTheImageToItsPicture)
     EXPECT_EQ(tile.Height(), 50);
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A blinking button is given the picture it already shows many times a
+// second: that must not repaint it, while another picture must, and the image
+// still fits itself to the picture.
+TEST_F(Controls, SettingThePictureAnImageShowsDoesNotRepaintIt)
+{
+    TableForm& f = form<TableForm>();
+    Image& button = f.MJ_Image(0);
+    button.SetStretch(false);
+    const Picture lit = solid(20, 20, Qt::yellow, 7);
+    button.SetPicture(lit);
+    f.Show();
+    button.SetVisible(true);
+    f.Grab();
+    QCoreApplication::processEvents();
+    PaintCounter counter(button.Widget());
+
+    const Picture again = lit; // another handle on the same decoded picture
+    button.SetPicture(again);
+    button.SetPicture(lit);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+
+    button.Move(0, 0, 5, 5);
+    button.SetPicture(lit);
+    EXPECT_EQ(button.Width(), 20);
+    EXPECT_EQ(button.Height(), 20);
+
+    counter.paints = 0;
+    button.SetPicture(solid(20, 20, Qt::blue, 7)); // the same id decoded apart may differ
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(f.Grab().pixelColor(QPoint(8, 20) + QPoint(5, 5)), QColor(Qt::blue));
+}
+
 // ---- Control arrays ------------------------------------------------------------
 
 TEST_F(Controls, LoadMakesAHiddenCopyOfTheFirstMemberAtItsPlace)

@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <optional>
+#include <string>
 
 using namespace mj;
 using namespace mj::PrivateProfile;
@@ -149,6 +151,88 @@ TEST_F(PrivateProfileTest, LongLinesAndLongValues)
     EXPECT_EQ(get("s", "k", 1 << 21).size(), longValue.size());
 }
 
+// Each key of a section read at once, at each buffer size, against the same
+// key read on its own, and against the value it must have.
+struct SectionCase {
+    const char* what;
+    QByteArray file;   // "<missing>" for no file
+    QByteArray section;
+    std::vector<std::pair<QByteArray, QByteArray>> keys;   // key, value read into 1024 bytes
+};
+
+TEST_F(PrivateProfileTest, ASectionReadAtOnceGivesWhatEachKeyReadGives)
+{
+    const QByteArray none = "<default>";
+    const QByteArray zhong = Gbk::Encode(QStringLiteral("中"));
+    const SectionCase cases[] = {
+        {"missing file", "<missing>", "s", {{"k", none}}},
+        {"empty file", "", "s", {{"k", none}}},
+        {"no final line ending", "[s]\r\na=1\r\nb=2", "s", {{"a", "1"}, {"b", "2"}, {"c", none}}},
+        {"LF endings", "[s]\na=1\nb=2\n[t]\nc=3\n", "s", {{"a", "1"}, {"b", "2"}, {"c", none}}},
+        {"section absent", "[t]\r\na=1\r\n", "s", {{"a", none}}},
+        {"section twice: the first is read", "[s]\r\na=1\r\n[t]\r\nb=2\r\n[S]\r\na=3\r\nc=4\r\n", "s",
+         {{"a", "1"}, {"b", none}, {"c", none}}},
+        {"keys before the section and in the next", "k=0\r\n[s]\r\n[t]\r\nk=1\r\n", "s", {{"k", none}}},
+        {"GBK names", Gbk::Encode(QStringLiteral("[节]\r\n名=张三\r\n[节二]\r\n值=1\r\n")),
+         Gbk::Encode(QStringLiteral("节")),
+         {{Gbk::Encode(QStringLiteral("名")), Gbk::Encode(QStringLiteral("张三"))},
+          {Gbk::Encode(QStringLiteral("值")), none}}},
+        {"non-ASCII names in another case", Gbk::Encode(QStringLiteral("[αβ]\r\nПРИВЕТ=v\r\n")),
+         Gbk::Encode(QStringLiteral("ΑΒ")), {{Gbk::Encode(QStringLiteral("привет")), "v"}}},
+        {"keys differing in case", "[s]\r\nKey=1\r\nkEY=2\r\n", "S", {{"key", "1"}, {"KEY", "1"}}},
+        {"duplicate keys: the first wins", "[s]\r\nk=1\r\nj=3\r\nk=2\r\nj=4\r\n", "s", {{"k", "1"}, {"j", "3"}}},
+        {"quoted values", "[s]\r\nd=\" v \"\r\nq='v'\r\nm=\"v'\r\nl=\"\r\ne=''\r\n", "s",
+         {{"d", " v "}, {"q", "v"}, {"m", "\"v'"}, {"l", "\""}, {"e", ""}}},
+        {"blanks around names and values", "  [ s ] \r\n \t k \t=  v w \t\r\n", " s\t",
+         {{"k", "v w"}, {" k\t", "v w"}}},
+        {"value ends at a zero byte", QByteArray("[s]\r\nk=ab\0cd\r\n", 13), "s", {{"k", "ab"}}},
+        {"value longer than the buffer", "[s]\r\nk=" + QByteArray(2000, 'x') + "\r\nj=1\r\n", "s",
+         {{"k", QByteArray(1023, 'x')}, {"j", "1"}}},
+        {"value cut inside a double-byte character", "[s]\r\nc=" + zhong.repeated(600) + "\r\n", "s",
+         {{"c", zhong.repeated(511) + zhong.left(1)}}},
+        {"empty key name", "[s]\r\n=v\r\n", "s", {{"", none}, {" ", none}}},
+        {"empty section name", "[]\r\nk=v\r\n", "", {{"k", none}}},
+    };
+    for (const SectionCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        if (c.file != "<missing>")
+            writeRaw(c.file);
+        const ProfileSection section = ReadProfileSection(c.section, path);
+        for (const int32_t size : {1024, 5, 1, 0}) {
+            for (const auto& [key, value] : c.keys) {
+                SCOPED_TRACE(key.toStdString() + " into " + std::to_string(size));
+                QByteArray alone;
+                const int32_t aloneLength = GetPrivateProfileString(c.section, key, none, alone, size, path);
+                QByteArray fromSection = "junk";
+                const int32_t length = section.GetString(key, none, fromSection, size);
+                EXPECT_EQ(fromSection, alone);
+                EXPECT_EQ(length, aloneLength);
+                EXPECT_EQ(length, fromSection.size());
+                if (size == 1024) {
+                    EXPECT_EQ(fromSection, value);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(PrivateProfileTest, ASectionReadOnceKeepsWhatTheFileHeldThen)
+{
+    writeRaw("[s]\r\na=1\r\nb=2\r\n");
+    const ProfileSection section = ReadProfileSection("s", path);
+    writeRaw("[s]\r\na=9\r\nc=3\r\n");
+    QByteArray out;
+    EXPECT_EQ(get("s", "a"), "9");
+    section.GetString("a", "", out, 10);
+    EXPECT_EQ(out, "1");
+    section.GetString("c", "none", out, 10);
+    EXPECT_EQ(out, "none");
+    QFile::remove(path);
+    section.GetString("b", "", out, 10);
+    EXPECT_EQ(out, "2");
+}
+
 struct WriteCase {
     const char* what;
     QByteArray before;   // "<missing>" for no file
@@ -180,6 +264,10 @@ TEST_F(PrivateProfileTest, WritesChangeOnlyTheirLine)
          "[s]\r\nk=1\r\n[t]\r\nj=2\r\n"},
         {"key in an empty section", "[s]\r\n[t]\r\n", "s", QByteArray("k"), QByteArray("1"),
          "[s]\r\nk=1\r\n[t]\r\n"},
+        {"key in an empty section before a blank line", "[s]\r\n\r\n[t]\r\n", "s", QByteArray("k"), QByteArray("1"),
+         "[s]\r\nk=1\r\n\r\n[t]\r\n"},
+        {"key in a section whose header ends the file", "[t]\r\n[s]", "s", QByteArray("k"), QByteArray("1"),
+         "[t]\r\n[s]\r\nk=1\r\n"},
         {"value written as it is", "<missing>", "s", QByteArray("k"), QByteArray("  lead"),
          "[s]\r\nk=  lead\r\n"},
         {"Chinese text", "<missing>", Gbk::Encode(QStringLiteral("节")), Gbk::Encode(QStringLiteral("名")),
@@ -294,6 +382,206 @@ TEST_F(PrivateProfileTest, GarbageFileSurvivesAWrite)
     ASSERT_TRUE(WritePrivateProfileString("fresh", QByteArray("k"), QByteArray("v"), path));
     EXPECT_EQ(get("fresh", "k"), "v");
     EXPECT_TRUE(readRaw().startsWith(garbage));
+}
+
+struct BatchCase {
+    const char* what;
+    QByteArray before;   // "<missing>" for no file
+    QByteArray section;
+    KeyValues keys;
+};
+
+// The batch against the same writes one by one, each on its own copy of the
+// starting file: the bytes left and the result must agree.
+TEST_F(PrivateProfileTest, BatchLeavesWhatOneByOneWritesLeave)
+{
+    const QByteArray twoSections = "; head\r\n[a]\r\nx=1\r\n[s]\r\nk=1\r\nj=2\r\n[b]\r\ny=1\r\n";
+    const BatchCase cases[] = {
+        {"missing file", "<missing>", "s", {{"k", "1"}, {"j", "2"}, {"i", "3"}}},
+        {"empty file", "", "s", {{"k", "1"}, {"j", "2"}}},
+        {"file without a final line ending", "[s]\r\nk=1", "s", {{"j", "2"}, {"k", "3"}, {"i", "4"}}},
+        {"new section after a last line without ending", "[t]\r\nk=1", "s", {{"j", "2"}, {"i", "3"}}},
+        {"section header as a last line without ending", "[t]\r\nx=1\r\n[s]", "s", {{"k", "1"}, {"j", "2"}}},
+        {"empty section in the middle", "[a]\r\n[s]\r\n\r\n[b]\r\ny=1\r\n", "s", {{"k", "1"}, {"j", "2"}, {"k", "3"}}},
+        {"LF endings", "[s]\nk=1\nj=2\n[t]\ni=3\n", "s", {{"j", "9"}, {"new", "1"}, {"k", "8"}}},
+        {"section absent", twoSections, "c", {{"k", "1"}, {"j", "2"}, {"k", "3"}}},
+        {"section present", twoSections, "s", {{"j", "5"}, {"new", "6"}, {"k", "7"}, {"last", "8"}}},
+        {"section present twice", "[s]\r\nk=1\r\n[t]\r\nz=0\r\n[S]\r\nn=1\r\nk=2\r\n", "s",
+         {{"n", "5"}, {"k", "6"}, {"m", "7"}}},
+        {"blank lines after the section", "[s]\r\nk=1\r\n\r\n  \r\n[t]\r\nj=2\r\n\r\n", "s",
+         {{"a", "1"}, {"k", "2"}, {"b", "3"}}},
+        {"blank lines after the last section", "[s]\r\nk=1\r\n\r\n\r\n", "S", {{"a", "1"}, {"b", "2"}}},
+        {"keys differing only in case", "[s]\r\nKey=1\r\n", "S",
+         {{"KEY", "2"}, {"key", "3"}, {"New", "4"}, {"nEW", "5"}, {" kEy ", "6"}}},
+        {"GBK names", Gbk::Encode(QStringLiteral("[节]\r\n名=张三\r\n[αβ]\r\nПРИВЕТ=1\r\n")),
+         Gbk::Encode(QStringLiteral("ΑΒ")),
+         {{Gbk::Encode(QStringLiteral("привет")), "2"}, {Gbk::Encode(QStringLiteral("名")), "3"},
+          {Gbk::Encode(QStringLiteral("Привет")), Gbk::Encode(QStringLiteral("李四"))}}},
+        {"keys repeated in the batch", "[s]\r\nb=0\r\n", "s", {{"a", "1"}, {"b", "2"}, {"a", "3"}, {"b", "0"}}},
+        {"line break in a value", "[s]\r\n", "s", {{"k", "a\r\n[x]\r\ny=1"}, {"y", "2"}, {"z", "b\nc"}}},
+        {"zero byte in a name or value", "", "s", {{QByteArray("k\0j", 3), QByteArray("ab\0cd", 5)}, {"k", "e"}}},
+        {"invalid keys in the middle", "[s]\r\nk=1\r\n", "s",
+         {{"a", "1"}, {"", "2"}, {"b\nc", "3"}, {"  ", "4"}, {QByteArray("\0x", 2), "5"}, {"d", "6"}}},
+        {"only invalid keys", "<missing>", "s", {{"", "1"}, {"a\rb", "2"}}},
+        {"same values: nothing changes", twoSections, "s", {{"k", "1"}, {"j", "2"}}},
+        {"changed and changed back", twoSections, "s", {{"k", "9"}, {"k", "1"}}},
+        {"empty list", twoSections, "s", {}},
+        {"equals sign in a key name", "[s]\r\n", "s", {{"a=b", "1"}, {"a=b", "2"}, {"a", "3"}}},
+        // "[x]=1" reads as a section header, which ends the section there.
+        {"key that reads as a section header", "[s]\r\nj=1\r\n[t]\r\n", "s", {{"[x]", "1"}, {"k", "2"}, {"x", "3"}}},
+        {"value that makes a key a section header", "[s]\r\n[x=0\r\n", "s", {{"[x", "y]"}, {"k", "2"}}},
+        // A name ending in a lead byte swallows the closing ']', so the
+        // header written for it never reads as that section.
+        {"section name whose header does not read back", "", QByteArray("a\x81"), {{"k", "1"}, {"j", "2"}}},
+        {"invalid section name", twoSections, "s\r\n[t]", {{"k", "1"}}},
+        {"empty section name", twoSections, " ", {{"k", "1"}}},
+    };
+    const QString onePath = dir.filePath("one.ini");
+    for (const BatchCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        QFile::remove(onePath);
+        if (c.before != "<missing>") {
+            writeRaw(c.before);
+            writeRaw(c.before, onePath);
+        }
+        bool oneByOne = true;
+        for (const auto& [key, value] : c.keys)
+            oneByOne = WritePrivateProfileString(c.section, key, value, onePath) && oneByOne;
+
+        EXPECT_EQ(WritePrivateProfileStrings(c.section, c.keys, path), oneByOne);
+        EXPECT_EQ(readRaw(), readRaw(onePath));
+    }
+}
+
+TEST_F(PrivateProfileTest, RefusedBatchesLeaveEverythingAsItWas)
+{
+    const KeyValues keys = {{"k", "v"}};
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_FALSE(WritePrivateProfileStrings("s", keys, QString()));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+    QDir::setCurrent(previous);
+
+    const QString folder = dir.filePath("folder.ini");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    EXPECT_FALSE(WritePrivateProfileStrings("s", keys, folder));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_FALSE(WritePrivateProfileStrings("s", keys, dir.filePath("no/such/dir.ini")));
+
+    // A key that cannot be written is left out; the others are written.
+    writeRaw("[s]\r\nk=1\r\n");
+    EXPECT_FALSE(WritePrivateProfileStrings("s", {{"a", "1"}, {"", "2"}, {"b\nc", "3"}, {"d", "4"}}, path));
+    EXPECT_EQ(readRaw(), "[s]\r\nk=1\r\na=1\r\nd=4\r\n");
+
+    if (geteuid() == 0)
+        return;   // the superuser reads every file
+    writeRaw("[s]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0200), 0);
+    EXPECT_FALSE(WritePrivateProfileStrings("s", {{"j", "2"}, {"k", "3"}}, path));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(readRaw(), "[s]\r\nk=1\r\n");
+}
+
+// Opens and replacements of one file name in a folder, as the kernel reports
+// them: a file read is one open, a file replaced is one new file moved (or
+// created) under the name. Closes are watched too: the kernel merges an
+// event into the one before it when both are the same, so opens count only
+// when closes come between them.
+class FileEvents {
+public:
+    FileEvents(const QString& folder, const QString& name)
+        : fd(inotify_init1(IN_NONBLOCK)), fileName(QFile::encodeName(name).toStdString())
+    {
+        if (fd >= 0)
+            inotify_add_watch(fd, QFile::encodeName(folder).constData(), IN_OPEN | IN_CLOSE | IN_MOVED_TO | IN_CREATE);
+    }
+    ~FileEvents()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    FileEvents(const FileEvents&) = delete;
+    FileEvents& operator=(const FileEvents&) = delete;
+
+    bool watching() const { return fd >= 0; }
+
+    // Counts the events since the last call.
+    void take(int& opens, int& replacements)
+    {
+        opens = 0;
+        replacements = 0;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && fileName == event->name) {
+                    if (event->mask & IN_OPEN)
+                        ++opens;
+                    if (event->mask & (IN_MOVED_TO | IN_CREATE))
+                        ++replacements;
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    int fd;
+    std::string fileName;
+};
+
+TEST_F(PrivateProfileTest, BatchReadsAndReplacesTheFileOnce)
+{
+    // A long history: the written section sits in the middle of it.
+    const auto sheet = [](int hand) {
+        QByteArray text = "[juNum:" + QByteArray::number(hand) + "]\r\n";
+        for (int k = 0; k < 140; ++k)
+            text += "count( " + QByteArray::number(k) + " )=" + QByteArray::number(hand * k) + "\r\n";
+        return text;
+    };
+    QByteArray history;
+    for (int hand = 1; hand <= 200; ++hand)
+        history += sheet(hand);
+    writeRaw(history);
+
+    KeyValues keys;
+    for (int k = 0; k < 140; k += 2)
+        keys.emplace_back("count( " + QByteArray::number(k) + " )", "x" + QByteArray::number(k));
+    for (int k = 0; k < 70; ++k)
+        keys.emplace_back("new( " + QByteArray::number(k) + " )", QByteArray::number(k));
+
+    FileEvents events(dir.path(), "test.ini");
+    ASSERT_TRUE(events.watching());
+    int opens = 0;
+    int replacements = 0;
+    events.take(opens, replacements);
+
+    ASSERT_TRUE(WritePrivateProfileStrings("juNum:100", keys, path));
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(replacements, 1);
+
+    // The same keys again change nothing: one read, no write.
+    ASSERT_TRUE(WritePrivateProfileStrings("juNum:100", keys, path));
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(replacements, 0);
+
+    // A new section at the end: one read, one write.
+    ASSERT_TRUE(WritePrivateProfileStrings("juNum:201", keys, path));
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(replacements, 1);
+
+    EXPECT_EQ(get("juNum:100", "count( 2 )"), "x2");
+    EXPECT_EQ(get("juNum:100", "count( 3 )"), "300");
+    EXPECT_EQ(get("juNum:100", "new( 69 )"), "69");
+    EXPECT_EQ(get("juNum:101", "new( 69 )"), "<default>");
+    EXPECT_EQ(get("juNum:201", "new( 69 )"), "69");
 }
 
 } // namespace

@@ -75,6 +75,37 @@ TEST_F(TilePictures, ShowTileImageIgnoresImagesAndPicturesOutOfRange)
     EXPECT_EQ(Shown(0), 201);
 }
 
+// A tile on show takes its new picture where it stands: the widget is never
+// hidden and shown again (each of those asks the display where the pointer
+// is), and a hidden one is shown once.
+TEST_F(TilePictures, ShowTileImageChangesATileOnShowWithoutHidingIt)
+{
+    struct VisibilityEvents : QObject {
+        int shows = 0, hides = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            shows += e->type() == QEvent::Show;
+            hides += e->type() == QEvent::Hide;
+            return false;
+        }
+    };
+    f->Widget()->show();
+    Image& tile = f->MJ_Image(7);
+    tile.Move(100, 100, 36, 50);
+    VisibilityEvents events;
+    tile.Widget()->installEventFilter(&events);
+
+    General::ShowTileImage(7, 0);
+    EXPECT_EQ(events.shows, 1);
+    EXPECT_TRUE(tile.Widget()->isVisible());
+    General::ShowTileImage(7, 1);
+    General::ShowTileImage(7, 151);
+    EXPECT_EQ(Shown(7), IdOf(151));
+    EXPECT_EQ(events.shows, 1);
+    EXPECT_EQ(events.hides, 0);
+    EXPECT_TRUE(tile.Widget()->isVisible());
+}
+
 TEST_F(TilePictures, ATileCodesPictureInEachView)
 {
     const struct {
