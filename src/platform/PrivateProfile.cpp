@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 namespace mj::PrivateProfile {
@@ -161,24 +162,55 @@ Line parseLine(QByteArray text, QByteArray ending)
     return line;
 }
 
-std::vector<Line> splitLines(const QByteArray& bytes)
+// One line of the bytes from `start`: where its text ends and where the next
+// line starts (the size of the bytes after the last line).
+struct RawLine {
+    qsizetype textEnd;
+    qsizetype next;
+    bool crlf;
+    bool lf;
+};
+
+RawLine rawLineAt(const QByteArray& bytes, qsizetype start)
+{
+    const qsizetype lf = bytes.indexOf('\n', start);
+    if (lf < 0)
+        return {bytes.size(), bytes.size(), false, false};
+    const bool crlf = lf > start && bytes[lf - 1] == '\r';
+    return {crlf ? lf - 1 : lf, lf + 1, crlf, true};
+}
+
+Line parseRawLine(const QByteArray& bytes, qsizetype start, const RawLine& raw)
+{
+    return parseLine(bytes.sliced(start, raw.textEnd - start),
+                     raw.crlf ? QByteArrayLiteral("\r\n") : raw.lf ? QByteArrayLiteral("\n") : QByteArray());
+}
+
+// The lines of bytes [begin, end), both at the start of a line.
+std::vector<Line> splitLines(const QByteArray& bytes, qsizetype begin, qsizetype end)
 {
     std::vector<Line> lines;
-    lines.reserve(static_cast<size_t>(bytes.count('\n')) + 1);
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype lf = bytes.indexOf('\n', start);
-        if (lf < 0) {
-            lines.push_back(parseLine(bytes.sliced(start), QByteArray()));
-            break;
-        }
-        const bool crlf = lf > start && bytes[lf - 1] == '\r';
-        const qsizetype end = crlf ? lf - 1 : lf;
-        lines.push_back(parseLine(bytes.sliced(start, end - start),
-                                  crlf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n")));
-        start = lf + 1;
+    lines.reserve(static_cast<size_t>(QByteArrayView(bytes).sliced(begin, end - begin).count('\n')) + 1);
+    for (qsizetype start = begin; start < end;) {
+        const RawLine raw = rawLineAt(bytes, start);
+        lines.push_back(parseRawLine(bytes, start, raw));
+        start = raw.next;
     }
     return lines;
+}
+
+std::vector<Line> splitLines(const QByteArray& bytes)
+{
+    return splitLines(bytes, 0, bytes.size());
+}
+
+// Where the last line of the bytes starts (0 for none).
+qsizetype lastLineStart(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return 0;
+    const qsizetype before = bytes.endsWith('\n') ? bytes.size() - 2 : bytes.size() - 1;
+    return before < 0 ? 0 : bytes.lastIndexOf('\n', before) + 1;
 }
 
 QByteArray joinLines(const std::vector<Line>& lines)
@@ -242,6 +274,34 @@ std::vector<Range> sectionsNamed(const std::vector<Line>& lines, const Name& nam
             found.push_back({i, lines.size()});
     }
     return found;
+}
+
+// The bytes of the first section called `name`: from its header line to the
+// next header line or the end of the file. Only the lines that may be headers
+// (a '[' first after the blanks) are parsed, so a long file is searched
+// without being taken apart line by line.
+std::optional<std::pair<qsizetype, qsizetype>> firstSectionBytes(const QByteArray& bytes, const Name& name)
+{
+    std::optional<qsizetype> begin;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const RawLine raw = rawLineAt(bytes, start);
+        qsizetype first = start;
+        while (first < raw.textEnd && isBlank(bytes[first]))
+            ++first;
+        if (first < raw.textEnd && bytes[first] == '[') {
+            const Line line = parseRawLine(bytes, start, raw);
+            if (line.kind == Line::Section) {
+                if (begin)
+                    return std::pair{*begin, start};
+                if (name.matches(line.name()))
+                    begin = start;
+            }
+        }
+        start = raw.next;
+    }
+    if (begin)
+        return std::pair{*begin, bytes.size()};
+    return std::nullopt;
 }
 
 // The first key called `name` in lines [begin, end), or `end`.
@@ -391,11 +451,23 @@ private:
     size_t bodyPlaces = 0;          // how many lines the section had when taken out
 };
 
-// Saves the lines unless they are the bytes the file already holds.
+// Saves the file with bytes [begin, end) of what it held replaced by the
+// lines, unless that leaves the bytes it already holds.
+bool saveChanges(const QString& fileName, const QByteArray& before, qsizetype begin, qsizetype end,
+                 const std::vector<Line>& lines)
+{
+    const QByteArray middle = joinLines(lines);
+    if (QByteArrayView(before).sliced(begin, end - begin) == QByteArrayView(middle))
+        return true;
+    QByteArray after;
+    after.reserve(begin + middle.size() + (before.size() - end));
+    after.append(QByteArrayView(before).first(begin)).append(middle).append(QByteArrayView(before).sliced(end));
+    return saveFile(fileName, after);
+}
+
 bool saveChanges(const QString& fileName, const QByteArray& before, const std::vector<Line>& lines)
 {
-    const QByteArray after = joinLines(lines);
-    return after == before || saveFile(fileName, after);
+    return saveChanges(fileName, before, 0, before.size(), lines);
 }
 
 } // namespace
@@ -418,14 +490,11 @@ ProfileSection ReadProfileSection(const QByteArray& appName, const QString& file
     QByteArray bytes;
     if (fileName.isEmpty() || section.isEmpty() || loadFile(fileName, bytes) != Load::Read)
         return found;
-    std::vector<Line> lines = splitLines(bytes);
-    const std::vector<Range> sections = sectionsNamed(lines, Name(section));
-    if (sections.empty())
+    const auto range = firstSectionBytes(bytes, Name(section));
+    if (!range)
         return found;
     auto kept = std::make_shared<ProfileSection::Lines>();
-    const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().header);
-    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(sections.front().end);
-    kept->lines.assign(std::make_move_iterator(begin), std::make_move_iterator(end));
+    kept->lines = splitLines(bytes, range->first, range->second);
     found.lines = std::move(kept);
     return found;
 }
@@ -509,7 +578,24 @@ bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyV
     QByteArray before;
     if (loadFile(fileName, before) == Load::Failed)
         return false;
-    std::vector<Line> lines = splitLines(before);
+    // The keys change only their section's lines, or, when there is no such
+    // section, add one after the last line (which may need a line ending):
+    // only those lines are taken apart. A key whose line would read as a
+    // section header changes which sections the file holds, so a batch with
+    // one works on the whole file.
+    qsizetype begin = 0;
+    qsizetype end = before.size();
+    const bool keysOnly = std::none_of(keyValues.begin(), keyValues.end(), [](const auto& keyValue) {
+        const std::optional<QByteArray> key = validName(keyValue.first);
+        return key && key->startsWith('[');
+    });
+    if (keysOnly) {
+        if (const auto found = firstSectionBytes(before, Name(*section)))
+            std::tie(begin, end) = *found;
+        else
+            begin = lastLineStart(before);
+    }
+    std::vector<Line> lines = splitLines(before, begin, end);
     SectionWriter writer(lines, *section);
 
     bool allWritten = true;
@@ -521,7 +607,7 @@ bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyV
             allWritten = false;
     }
     writer.finish();
-    return saveChanges(fileName, before, lines) && allWritten;
+    return saveChanges(fileName, before, begin, end, lines) && allWritten;
 }
 
 } // namespace mj::PrivateProfile
