@@ -37,9 +37,9 @@ int32_t GetPrivateProfileString(const QByteArray& appName, const QByteArray& key
                                 int32_t size, const QString& fileName);
 
 // The keys of one section, read from the file in one go, for a caller that
-// reads many keys of the same section: the file is read and parsed once, and
-// each key is then looked up among that section's lines only. Later changes to
-// the file are not seen.
+// reads many keys of the same section: the file is read once, only that
+// section's lines are taken apart, and each key is then looked up among them.
+// Later changes to the file are not seen.
 class ProfileSection {
 public:
     // Reads key `keyName` of the section with the same results as
