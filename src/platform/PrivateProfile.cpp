@@ -583,12 +583,14 @@ bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyV
     // only those lines are taken apart. A key whose line would read as a
     // section header changes which sections the file holds, so a batch with
     // one works on the whole file.
+    std::vector<std::optional<QByteArray>> keys;
+    keys.reserve(keyValues.size());
+    for (const auto& keyValue : keyValues)
+        keys.push_back(validName(keyValue.first));
     qsizetype begin = 0;
     qsizetype end = before.size();
-    const bool keysOnly = std::none_of(keyValues.begin(), keyValues.end(), [](const auto& keyValue) {
-        const std::optional<QByteArray> key = validName(keyValue.first);
-        return key && key->startsWith('[');
-    });
+    const bool keysOnly =
+        std::none_of(keys.begin(), keys.end(), [](const auto& key) { return key && key->startsWith('['); });
     if (keysOnly) {
         if (const auto found = firstSectionBytes(before, Name(*section)))
             std::tie(begin, end) = *found;
@@ -599,10 +601,9 @@ bool WritePrivateProfileStrings(const QByteArray& appName, const KeyValues& keyV
     SectionWriter writer(lines, *section);
 
     bool allWritten = true;
-    for (const auto& [keyName, value] : keyValues) {
-        const std::optional<QByteArray> key = validName(keyName);
-        if (key)
-            writer.write(*key, oneLine(value));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i])
+            writer.write(*keys[i], oneLine(keyValues[i].second));
         else
             allWritten = false;
     }

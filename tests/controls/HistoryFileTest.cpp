@@ -1,6 +1,7 @@
 // The hand history file: the score board saved as one section per hand in
 // info.qv beside the program, and loaded back. Real files in a temporary
 // folder.
+#include "FileEvents.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
 
@@ -12,59 +13,15 @@
 #include "platform/Program.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <sys/inotify.h>
-#include <unistd.h>
-
 using namespace mj;
 
 namespace {
-
-// Counts the times a file is opened, from the kernel's events for it.
-class FileOpens {
-public:
-    explicit FileOpens(const QString& path)
-        : events(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        watching = events >= 0
-                   && inotify_add_watch(events, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) >= 0;
-    }
-    ~FileOpens()
-    {
-        if (events >= 0)
-            close(events);
-    }
-    FileOpens(const FileOpens&) = delete;
-    FileOpens& operator=(const FileOpens&) = delete;
-
-    bool Watching() const { return watching; }
-
-    // The opens since the last call. An open and its close alternate, so no
-    // two events in a row are alike and the kernel merges none of them.
-    int Count()
-    {
-        int opens = 0;
-        alignas(inotify_event) char buffer[4096];
-        ssize_t got = 0;
-        while ((got = read(events, buffer, sizeof buffer)) > 0) {
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->mask & IN_OPEN)
-                    ++opens;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return opens;
-    }
-
-private:
-    int events;
-    bool watching = false;
-};
 
 class HistoryFile : public ::testing::Test {
 protected:
@@ -284,17 +241,24 @@ TEST_F(HistoryFile, LoadingAHandReadsTheFileOnce)
     SaveHand(1);
     SaveHand(2);
     Scramble();
-    FileOpens opens(Operate::RoundRecordPath());
-    ASSERT_TRUE(opens.Watching());
+    const QFileInfo history(Operate::RoundRecordPath());
+    mjtest::FileEvents events(history.path(), history.fileName());
+    ASSERT_TRUE(events.watching());
+    int opens = 0;
+    int replacements = 0;
     Operate::LoadRoundRecord(2);
-    EXPECT_EQ(opens.Count(), 1);
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 1);
     EXPECT_EQ(form<Score>().ID(3).Caption(), QStringLiteral("玩家甲3"));
     EXPECT_EQ(Lines(form<Score>().State(7)), QStringList({QStringLiteral("+30")}));
 
     Operate::LoadRoundRecord(3);   // no such hand
-    EXPECT_EQ(opens.Count(), 1);
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 1);
     Operate::LoadRoundRecord(0);   // no hand at all
-    EXPECT_EQ(opens.Count(), 0);
+    events.take(opens, replacements);
+    EXPECT_EQ(opens, 0);
+    EXPECT_EQ(replacements, 0);
 }
 
 TEST_F(HistoryFile, AnUnwritableFolderLosesTheHandQuietly)

@@ -1,3 +1,4 @@
+#include "FileEvents.h"
 #include "TestSupport.h"
 
 #include "platform/Gbk.h"
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -483,57 +483,6 @@ TEST_F(PrivateProfileTest, RefusedBatchesLeaveEverythingAsItWas)
     EXPECT_EQ(readRaw(), "[s]\r\nk=1\r\n");
 }
 
-// Opens and replacements of one file name in a folder, as the kernel reports
-// them: a file read is one open, a file replaced is one new file moved (or
-// created) under the name. Closes are watched too: the kernel merges an
-// event into the one before it when both are the same, so opens count only
-// when closes come between them.
-class FileEvents {
-public:
-    FileEvents(const QString& folder, const QString& name)
-        : fd(inotify_init1(IN_NONBLOCK)), fileName(QFile::encodeName(name).toStdString())
-    {
-        if (fd >= 0)
-            inotify_add_watch(fd, QFile::encodeName(folder).constData(), IN_OPEN | IN_CLOSE | IN_MOVED_TO | IN_CREATE);
-    }
-    ~FileEvents()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-    FileEvents(const FileEvents&) = delete;
-    FileEvents& operator=(const FileEvents&) = delete;
-
-    bool watching() const { return fd >= 0; }
-
-    // Counts the events since the last call.
-    void take(int& opens, int& replacements)
-    {
-        opens = 0;
-        replacements = 0;
-        alignas(inotify_event) char buffer[64 * 1024];
-        for (;;) {
-            const ssize_t n = read(fd, buffer, sizeof buffer);
-            if (n <= 0)
-                return;
-            for (ssize_t at = 0; at < n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->len > 0 && fileName == event->name) {
-                    if (event->mask & IN_OPEN)
-                        ++opens;
-                    if (event->mask & (IN_MOVED_TO | IN_CREATE))
-                        ++replacements;
-                }
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-    }
-
-private:
-    int fd;
-    std::string fileName;
-};
-
 TEST_F(PrivateProfileTest, BatchReadsAndReplacesTheFileOnce)
 {
     // A long history: the written section sits in the middle of it.
@@ -554,7 +503,7 @@ TEST_F(PrivateProfileTest, BatchReadsAndReplacesTheFileOnce)
     for (int k = 0; k < 70; ++k)
         keys.emplace_back("new( " + QByteArray::number(k) + " )", QByteArray::number(k));
 
-    FileEvents events(dir.path(), "test.ini");
+    mjtest::FileEvents events(dir.path(), "test.ini");
     ASSERT_TRUE(events.watching());
     int opens = 0;
     int replacements = 0;
