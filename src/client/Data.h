@@ -173,6 +173,7 @@ struct MsgHeader {
     X(FlippedWallTile, int16_t)                                                   \
     X(ClaimedDiscard, int16_t)                                                    \
     X(ClaimedDiscardImage, int16_t)                                               \
+    X(PooledDiscardImage, int16_t)  /* the parked discard a draw last laid into its pool, -1 none */ \
     X(DiscarderSide, uint8_t)                                                     \
     X(ActorSeat, int16_t)                                                         \
     X(WinnerSide, int16_t)                                                        \
@@ -238,6 +239,7 @@ struct MsgHeader {
     X(ContinuePromptArmed, bool)                                                  \
     X(CountUserInfos, bool)                                                       \
     X(ScoreRowsIn, int16_t)                                                       \
+    X(HandSettled, bool)        /* the hand-end frames are in: later ones wait for the next round start */ \
     X(WallRevealSide, int16_t)                                                    \
     X(BankerMask, uint8_t)                                                        \
     X(Dice, VbArray<int16_t, 0, 1>)                                               \

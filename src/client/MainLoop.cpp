@@ -405,10 +405,10 @@ void MainForm::NextRoundSlot()
     Number.SetVisible(false);
     Time_Img.SetVisible(false);
     form<Score>().Hide();
-    if (!TableResetDone) {
-        LoadButtonPicture(2, 6);
-        ButtonUsed[2] = true;
-    }
+    // The ready goes out once a hand: the countdown's uses the button as a
+    // click on 继续 does, even when the table was reset already.
+    LoadButtonPicture(2, 6);
+    ButtonUsed[2] = true;
     SendReady();
     NextRoundCountdownOn = false;
 }

@@ -87,18 +87,21 @@ void AutoPlayTurn()
             Operate::QueueHuRequest();
         }
         if (ClaimButtonState[2] == 2 && !RequestSent && !claimed && DecideGang()) {
-            RequestSent = true;
-            claimed = true;
             if (OfferBits & OpConcealedGang)
                 Operate::SortHand(0, own.sum);
+            // The finder sends its first candidate; with none the turn goes
+            // on to the other claims, the pass and the discard.
             Operate::OfferGangChoices();
+            claimed = RequestSent;
         }
         if (ClaimButtonState[1] == 2 && !RequestSent && !claimed
             && DecideClaim(2, static_cast<uint8_t>(ClaimedDiscard))) {
-            RequestSent = true;
-            claimed = true;
-            Voice("02");
-            Operate::SendPeng(ClaimChoiceA);
+            // A hand without the pair answers with the pass instead, and
+            // without a word.
+            if (Operate::SendPeng(ClaimChoiceA)) {
+                claimed = true;
+                Voice("02");
+            }
         }
         if (ClaimButtonState[0] == 2 && !RequestSent && !claimed
             && DecideClaim(1, static_cast<uint8_t>(ClaimedDiscard))) {

@@ -73,8 +73,9 @@ void MainForm::Operation_Click(int16_t index)
     case 1:
         MayDiscard = false;
         HideClaimButtons(*this);
-        Operate::PlayOwnVoice("02");
-        Operate::SendPeng(ClaimedDiscard);
+        // A hand without the pair passes instead, without a word.
+        if (Operate::SendPeng(ClaimedDiscard))
+            Operate::PlayOwnVoice("02");
         break;
     case 2:
         MayDiscard = false;
@@ -113,6 +114,7 @@ void MainForm::Chi_Click(int16_t index)
 {
     if (!MayAnswer())
         return;
+    TimeoutCount = 0;
     TurnClockOn = false;
     TurnClockTicks = 0;
     const int first = index % 2 == 0 ? index : index - 1;
@@ -130,6 +132,7 @@ void MainForm::Gang_Click(int16_t index)
 {
     if (!MayAnswer())
         return;
+    TimeoutCount = 0;
     TurnClockOn = false;
     TurnClockTicks = 0;
     for (Image& picker : Gang) {
@@ -148,8 +151,10 @@ void MainForm::Gang_Click(int16_t index)
     }
     if (OfferBits & OpAddedGang) {
         Operate::PlayOwnVoice("03");
+        // A tile beside its twin is taken for a concealed or exposed gang,
+        // except the wild tile, which only ever goes aside.
         const int neighbour = s + 1 < end ? s + 1 : s - 1;
-        if (code(neighbour) != code(s)) {
+        if (code(neighbour) != code(s) || (WildTile > 0 && code(s) == WildTile)) {
             GangChoices[0] = s;
             Operate::SendAddedGang(s);
             return;
@@ -173,6 +178,7 @@ void MainForm::Pic1_MouseUp(int16_t button, int16_t, float, float)
     if (!LoggedIn || WatchMode || button != 2 || !Operation(4).Visible() || DecisionState > 0)
         return;
     DecisionState = 2;
+    TimeoutCount = 0;
     HideClaimButtons(*this);
     if (!OwnDiscardTurn()) {
         StopTurnClock(*this);

@@ -154,6 +154,15 @@ void OfferGangChoices()
             if (j >= 0 && !listed(j))
                 add(j, GangKind::Added);
         }
+        // The same claim sets a red dragon or the wild tile aside, one at a
+        // time, peng or no peng.
+        for (const int16_t special : {TileRedDragon, WildTile}) {
+            if (special <= 0)
+                continue;
+            const int16_t j = firstWith(special);
+            if (j >= 0 && !listed(j))
+                add(j, GangKind::Added);
+        }
     }
     if (OfferBits & OpExposedGang) {
         for (int i = own.FirstConcealed; i <= own.FirstConcealed + own.sum - 3; ++i) {

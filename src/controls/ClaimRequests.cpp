@@ -44,7 +44,7 @@ void SendChi(int16_t slotA, int16_t slotB)
                ClaimTileWord(own.Slots[me].Code));
 }
 
-void SendPeng(int16_t tile)
+bool SendPeng(int16_t tile)
 {
     SeatRecord& own = custom[0];
     const int16_t t = static_cast<int16_t>(tile & 0xFF);
@@ -60,7 +60,7 @@ void SendPeng(int16_t tile)
             QueuePassRequest();
             RequestSent = true;
         }
-        return;
+        return false;
     }
     const int me = own.MeldEnd;
     Stage(me - 2, pair, SlotPeng);
@@ -70,6 +70,7 @@ void SendPeng(int16_t tile)
     own.Slots[me].State = SlotPeng;
     const int16_t word = ClaimTileWord(own.Slots[me - 2].Code);
     QueueClaim(OpPeng, word, word, word);
+    return true;
 }
 
 void SendExposedGang(int16_t slot)

@@ -37,8 +37,8 @@ void LoadRoundRecord(int16_t round);
 void SendChi(int16_t slotA, int16_t slotB);
 // Peng on `tile` (its low byte) with the first pair of it in the hand. A hand
 // without such a pair stages nothing and claims nothing: the offer is passed
-// instead, when nothing was sent for it yet.
-void SendPeng(int16_t tile);
+// instead, when nothing was sent for it yet. True when the peng was claimed.
+bool SendPeng(int16_t tile);
 // Gang on the parked discard with the three equal concealed tiles from `slot`.
 void SendExposedGang(int16_t slot);
 // Concealed gang of the four equal tiles from `slot` (the fourth stays in the run).
@@ -55,7 +55,8 @@ void SendHu();
 // button, and the turn clock restarts at half the turn length. A hand without
 // a pair that fits (or without a tile of that suit) offers nothing.
 void OfferChiChoices(int16_t tile);
-// The gang candidates of the offered kinds: in the automatic play
+// The gang candidates of the offered kinds (an added gang: the fourth tile of
+// a peng, a red dragon or the wild tile set aside): in the automatic play
 // (DecisionState 3) the first is sent without a word; otherwise one is sent
 // at once, and none or several are shown as a column on the gang picker with
 // the turn clock restarted at half the turn length.

@@ -69,12 +69,12 @@ void PutOwnDiscardOnTable(MainForm& table, int16_t slot)
     ParkAtCentre(tile, TileW[0], TileH[0]);
     tile.ZOrder(1);
     tile.SetVisible(true);
-    TileW[0] = CInt(48 * ScaleX);
-    TileH[0] = CInt(78 * ScaleY);
 }
 
 void CloseHandGap(MainForm& table, int16_t slot)
 {
+    TileW[0] = CInt(48 * ScaleX);
+    TileH[0] = CInt(78 * ScaleY);
     SeatRecord& own = custom[0];
     for (int j = slot; j <= own.FirstConcealed + own.sum - 2; ++j) {
         own.Slots[j] = own.Slots[j + 1];

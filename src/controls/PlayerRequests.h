@@ -41,10 +41,11 @@ void ResetClaimButtons(MainForm& table, bool hide);
 
 // The tile of own concealed slot `slot` becomes the parked discard: the face
 // of its tile at the own pool size, at the table's centre, behind the other
-// tiles. TileW(0) and TileH(0) end at the own hand size.
+// tiles. TileW(0) and TileH(0) end at the own pool size.
 void PutOwnDiscardOnTable(MainForm& table, int16_t slot);
 // The concealed run closes over slot `slot` (each later slot moves down one,
-// its image to its new place in the row), is sorted, and holds one tile less.
+// its image to its new place in the row at the own hand size, which TileW(0)
+// and TileH(0) then hold), is sorted, and holds one tile less.
 void CloseHandGap(MainForm& table, int16_t slot);
 
 // Plays the own voice line with this suffix ("01" chi ... "09" hu) while

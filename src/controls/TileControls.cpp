@@ -151,6 +151,7 @@ void MainForm::MJ_Image_MouseDown(int16_t index, int16_t button, int16_t, float,
         return;
     }
     if (!WatchMode && button == 2 && Operation(4).Visible() && !General::HandHasImage(index)) {
+        TimeoutCount = 0;
         for (Image& b : Operation)
             b.SetVisible(false);
         if ((own.sum - 2) % 3 != 0) {

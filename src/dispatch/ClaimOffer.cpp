@@ -71,9 +71,9 @@ void HandleClaimOffer(MsgHeader& header)
             table.Operation(i).ZOrder(0);
         }
     }
-    // A hand of 3n + 2 concealed tiles has a tile to discard.
-    if ((held - 2) % 3 == 0)
-        MayDiscard = true;
+    // A hand of 3n + 2 concealed tiles has a tile to discard; the permission
+    // lasts for this offer only.
+    MayDiscard = (held - 2) % 3 == 0;
 
     if (BossKey) {
         TurnCountdown = 1;

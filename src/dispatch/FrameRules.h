@@ -22,6 +22,8 @@ enum class SeatRule : uint8_t {
 
 struct FrameRule {
     SeatRule Seat = SeatRule::Any;
+    // The frame is meant for an onlooker only; a seated player drops it.
+    bool WatchOnly = false;
 };
 
 // True for the mask of exactly one seat: 1, 2, 4 or 8.

@@ -10,6 +10,9 @@
 // a drawn hand at once while the props plug-in is not ready, a won hand at
 // once without the plug-in; with it, the main loop's settlement poll settles
 // once the plug-in has its award data.
+//
+// A hand settles once: after the settling frame, hand-end frames change
+// nothing (no sheet, no coins, no saved hand) until the next round start.
 #include "dispatch/Total.h"
 
 #include "client/General.h"
@@ -81,6 +84,8 @@ void settleDrawnHand()
 
 void HandleHandScore(MsgHeader& header)
 {
+    if (HandSettled)
+        return;
     HoldPropFrameA = true;
     HoldPropFrameB = true;
     HeldPropFrameA = {};
@@ -102,6 +107,7 @@ void HandleHandScore(MsgHeader& header)
         for (int s = 0; s <= 3; ++s)
             drawn = drawn && custom[s].HandScore == 0;
         if (drawn) {
+            HandSettled = true;
             Settlement::PutSeatsOnBoard();
             if (Mod_Prop::Prop_GameDllState >= 1)
                 handOverToPlugin(true);
@@ -114,6 +120,8 @@ void HandleHandScore(MsgHeader& header)
 
 void HandleScoreRow(MsgHeader& header)
 {
+    if (HandSettled)
+        return;
     const int16_t side = SideOf(header.Seat);
     header.Seat = static_cast<uint8_t>(side);
     RoundResult(side, 0) = header.value[1];
@@ -123,6 +131,7 @@ void HandleScoreRow(MsgHeader& header)
     if (++ScoreRowsIn != 4)
         return;
     ScoreRowsIn = 0;
+    HandSettled = true;
     if (Mod_Prop::Prop_GameDllState <= 0)
         Operate::ShowRoundResult();
     else

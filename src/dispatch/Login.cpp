@@ -5,6 +5,7 @@
 #include "client/MainForm.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
+#include "controls/Hero.h"
 #include "platform/Program.h"
 #include "social/Mod_Prop.h"
 
@@ -47,6 +48,13 @@ void HandleLoginResult(MsgHeader& header)
     const QString history = ProgramFolder() + QStringLiteral("/info.qv");
     if (QFile::exists(history))
         QFile::remove(history);
+    // The history window's rows name hands of that file: they go with it.
+    if (isLoaded<Hero>()) {
+        Hero& hero = form<Hero>();
+        hero.Num.Clear();
+        for (int side = 0; side <= 3; ++side)
+            hero.Grade(side).Clear();
+    }
     LoginPending = false;
 
     const int answer = header.value[3] & 0xFF;

@@ -112,6 +112,7 @@ void HandleRoundStart(MsgHeader& header)
     for (int side = 0; side <= 3; ++side)
         table.OK(side).SetVisible(false);
     HandInPlay = true;
+    HandSettled = false;
     ++RoundNo;
 
     NewGame::ClearTableAndPlaceWalls();

@@ -78,19 +78,19 @@ void HandleContinuePrompt(MsgHeader& header)
         }
     }
     // Every prompt brings the room's multiplier; a room without one has none.
-    if (WealthRate != 0)
-        WealthRate = static_cast<int32_t>(MsgU32le(16));
+    // A room that has one shows whatever the prompt brings, 0 included.
+    if (WealthRate == 0) {
+        table.Imgwealth.SetVisible(false);
+        table.lbwealth.SetVisible(false);
+        return;
+    }
+    WealthRate = static_cast<int32_t>(MsgU32le(16));
     ShowWealthRate();
 }
 
 void ShowWealthRate()
 {
     MainForm& table = form<MainForm>();
-    if (WealthRate == 0) {
-        table.Imgwealth.SetVisible(false);
-        table.lbwealth.SetVisible(false);
-        return;
-    }
     // The multiplier is a count: all 32 bits read as an unsigned number.
     const uint32_t rate = static_cast<uint32_t>(WealthRate);
     table.lbwealth.SetCaption(QString::number(rate));

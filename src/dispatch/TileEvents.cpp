@@ -122,6 +122,9 @@ void HandleDiscard(MsgHeader& header)
         return;
     }
     Operate::ShowDiscard(seat, tile, ClaimedDiscardImage);
+    // Whoever discarded, no discard is due from the own hand until the next
+    // offer says so.
+    MayDiscard = false;
 
     if (header.value[0] == FollowTheDealer) {
         const int16_t side = SideOf(seat);

@@ -102,7 +102,7 @@ inline std::function<double()> VoicePackDraw;
 // The side of a frame's seat mask (its low four bits) as seen from the own seat.
 int16_t SideOf(uint8_t seat);
 // The wealth plate: the multiplier WealthRate in lbwealth, its font size by
-// the layout and the number's size; both hidden while the room has none.
+// the layout and the number's size, both shown.
 void ShowWealthRate();
 // The wealth plate's font size for the number it shows, by the layout.
 void SetWealthFontSize(uint32_t shown);

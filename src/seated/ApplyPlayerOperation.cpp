@@ -281,6 +281,7 @@ private:
         const bool concealed = op_ == OpConcealedGang;
         const int16_t me = seat_.MeldEnd;
         const int16_t first = seat_.FirstConcealed;
+        LeaveTheNextDrawToTheTail();
         if (side_ == 0) {
             OwnGang(concealed);
             return;
@@ -289,8 +290,6 @@ private:
         // parked discard, moves nothing.
         if (seat_.sum < (concealed ? 4 : 3) || (!concealed && !IsImage(ClaimedDiscardImage)))
             return;
-        NormalDraw = false;
-        SkipDiscardMove = true;
         Step([&] { seat_.Slots[me] = seat_.Slots[first]; });
         Step([&] { seat_.Slots[me - 1] = seat_.Slots[first + 1]; });
         Step([&] { seat_.Slots[me - 2] = seat_.Slots[first + 2]; });
@@ -350,8 +349,6 @@ private:
         if (!Staged(concealed ? SlotConcealedGang : SlotExposedGang) || !InRun(g, g + (concealed ? 3 : 2))
             || (!concealed && !IsImage(ClaimedDiscardImage)))
             return;
-        NormalDraw = false;
-        SkipDiscardMove = true;
         SizeMeldSlots(seat_.MeldEnd);
         if (concealed)
             LayOwnConcealedGang(g, tiles_);
@@ -360,6 +357,15 @@ private:
         seat_.sum -= concealed ? 4 : 3;
         seat_.FirstConcealed += 3;
         seat_.MeldEnd += 3;
+    }
+
+    // Whatever a gang's own steps can draw, the server's next draw for the
+    // seat is the replacement from the wall's tail, and the parked discard
+    // (now in the meld, or the claimable tile) stays where it is.
+    static void LeaveTheNextDrawToTheTail()
+    {
+        NormalDraw = false;
+        SkipDiscardMove = true;
     }
 
     void SizeMeldSlots(int16_t me)
@@ -379,6 +385,7 @@ private:
         const int16_t me = seat_.MeldEnd;
         const int16_t first = seat_.FirstConcealed;
         const int16_t added = tiles_[2];
+        LeaveTheNextDrawToTheTail();
         if (side_ == 0) {
             const int16_t g = GangChoices[0];
             if (!Staged(SlotAddedGang, 1) || !InRun(g, g))
@@ -386,8 +393,6 @@ private:
         } else if (seat_.sum < 1) {
             return;
         }
-        NormalDraw = false;
-        SkipDiscardMove = true;
         if (side_ > 0) {
             Step([&] { seat_.Slots[me - 2] = seat_.Slots[first + seat_.sum - 1]; });
             Step([&] { Sprite(seat_.Slots[me - 2].Image).SetVisible(false); });
@@ -473,7 +478,9 @@ private:
         } else {
             switch (side_) {
             case 0:
-                sprite.Move(seat_.HandX + TileW[0] - 2, y - step);
+                // Beside the hand's start by a meld tile's width: the own
+                // added gang has put TileW(0) back to the hand's size.
+                sprite.Move(seat_.HandX + ScaledWidth(MeldTileSize[0]) - 2, y - step);
                 break;
             case 1:
                 sprite.Move(x - 5 * sx, y + (h - 17 * sy) - step);
@@ -537,7 +544,15 @@ private:
             Step([&] { Sprite(seat_.Slots[i].Image).ZOrder(side_ == 1 ? 0 : 1); });
         if (op_ != OpAddedGang)
             return;
+        // The tiles set aside lie over the re-stacked row again; on the left
+        // each later wild tile lies in front of the one below it.
         if (side_ == 1) {
+            Step([&] {
+                if (seat_.Slots[1].Image >= 0)
+                    Sprite(seat_.Slots[1].Image).ZOrder(1);
+            });
+            for (int k = 1; k < seat_.WildCount; ++k)
+                Step([&] { Sprite(SpecialTileImages(1, 4 + k)).ZOrder(0); });
             Step([&] {
                 if (seat_.Slots[0].Image <= -1)
                     return;
@@ -547,6 +562,8 @@ private:
                     Sprite(SpecialTileImages(1, k)).ZOrder(0);
             });
         } else {
+            for (int k = 0; k < seat_.WildCount; ++k)
+                Step([&] { Sprite(SpecialTileImages(3, 4 + k)).ZOrder(0); });
             Step([&] {
                 for (int k = 0; k < seat_.RedCount; ++k)
                     Sprite(SpecialTileImages(3, k)).ZOrder(0);

@@ -35,7 +35,9 @@ void AdvanceHeadPastTakenTile()
         MoveWallEnd(WallEnd::Head);
 }
 
-// The parked discard goes into its discarder's pool.
+// The parked discard goes into its discarder's pool, once: a second draw
+// with no discard between leaves it where the first laid it, so the pool
+// keeps no hole.
 void MoveParkedDiscardToPool(uint8_t mask, uint8_t count)
 {
     if (SkipDiscardMove || ClaimedDiscardImage < 0 || ClaimedDiscard <= 0)
@@ -45,7 +47,10 @@ void MoveParkedDiscardToPool(uint8_t mask, uint8_t count)
     // The own discard waits for the right-hand neighbour, who plays next.
     if (DiscarderSide == 0 && mask != custom[3].SeatMask)
         return;
+    if (ClaimedDiscardImage == PooledDiscardImage)
+        return;
     PlaceInPool(DiscarderSide, ClaimedDiscardImage);
+    PooledDiscardImage = ClaimedDiscardImage;
 }
 
 // Where the wall's two ends meet.
@@ -99,7 +104,7 @@ void DrawOwn(uint8_t count, std::span<const int16_t> tiles)
             if (slot > 20)
                 return;
             const int16_t code = TileAt(tiles, i);
-            const int16_t image = TakeWallTile(WallHead);
+            const int16_t image = TakeWallTile(NearestWallPosition(WallEnd::Head));
             if (image < 0)
                 return;
             place(slot, image, code, seat.HandX + slot * W);
@@ -110,8 +115,8 @@ void DrawOwn(uint8_t count, std::span<const int16_t> tiles)
 
     const int16_t code = TileAt(tiles, 3);
     const int slot = seat.FirstConcealed + seat.sum;
-    const int16_t from = NormalDraw ? WallHead : WallTail;
-    if (slot > 20 || !WallTile(from))
+    const int16_t from = NearestWallPosition(NormalDraw ? WallEnd::Head : WallEnd::Tail);
+    if (slot > 20 || from < 0)
         return;
     if (!NormalDraw) {
         // The hand closes up where the gang took its tiles.
@@ -176,7 +181,7 @@ void DrawOther(int16_t side, uint8_t count)
         const int slot = seat.FirstConcealed + seat.sum;
         if (slot > 20)
             return;
-        const int16_t image = TakeWallTile(WallTail);
+        const int16_t image = TakeWallTile(NearestWallPosition(WallEnd::Tail));
         if (image < 0)
             return;
         place(slot, image, true);
@@ -187,7 +192,7 @@ void DrawOther(int16_t side, uint8_t count)
         const int slot = seat.FirstConcealed + seat.sum;
         if (slot > 20)
             return;
-        const int16_t image = TakeWallTile(WallHead);
+        const int16_t image = TakeWallTile(NearestWallPosition(WallEnd::Head));
         if (image < 0)
             return;
         const bool apart = count == 1 && (WildTile > 0 || seat.sum + 1 == 14);

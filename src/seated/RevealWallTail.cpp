@@ -52,10 +52,10 @@ void RevealWallTail(const VbArray<uint8_t, 0, 100>& block)
                 if (Image* tile = WallTile(WallTail))
                     tile->ZOrder(1);
         }
-        const int16_t T = WallTail;
-        Image* tile = WallTile(T);
-        if (!tile)
+        const int16_t T = NearestWallPosition(WallEnd::Tail);
+        if (T < 0)
             return;
+        Image* tile = WallTile(T);
         const int16_t d = static_cast<int16_t>((T - WallHead + 136) % 136);
 
         // A lower tile is lifted onto the stack before it, to be seen.

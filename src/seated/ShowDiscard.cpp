@@ -8,6 +8,7 @@
 #include "client/Mod_Sound.h"
 #include "seated/TableTiles.h"
 #include "table/General.h"
+#include "table/Operate.h"
 #include "table/TileSizes.h"
 
 namespace mj::Operate {
@@ -24,10 +25,51 @@ void Attempt(Step step)
     }
 }
 
+// The own discard the player did not park (the server played it for the
+// seat): the last concealed tile of that code leaves the hand and is parked
+// at the table's centre as the player's discard would be, and the run closes
+// up. A hand without the tile parks nothing.
+void ParkUnparkedOwnDiscard(int16_t code)
+{
+    SeatRecord& own = custom[0];
+    MainForm& table = form<MainForm>();
+    ClaimedDiscardImage = -1;
+    int slot = -1;
+    for (int i = own.FirstConcealed + own.sum - 1; i >= own.FirstConcealed && i >= 0; --i)
+        if (i <= 20 && (own.Slots[i].Code & 0xFF) == code) {
+            slot = i;
+            break;
+        }
+    if (slot < 0 || own.Slots[slot].Image < 0 || own.Slots[slot].Image > 135)
+        return;
+    const int16_t image = own.Slots[slot].Image;
+    SetTileSize(0, HandTileSize[0]);
+    for (int j = slot; j <= own.FirstConcealed + own.sum - 2 && j < 20; ++j) {
+        own.Slots[j] = own.Slots[j + 1];
+        Attempt([&] { table.MJ_Image(own.Slots[j].Image).Move(own.HandX + j * TileW[0], own.HandY); });
+    }
+    --own.sum;
+    Attempt([&] { SortHand(0, own.sum); });
+    Image& sprite = table.MJ_Image(image);
+    SetTileSize(0, PoolTileSize[0]);
+    General::ShowTileImage(image, General::TilePictureOf(0, code));
+    ParkAtCentre(sprite, TileW[0], TileH[0]);
+    sprite.ZOrder(1);
+    sprite.SetVisible(true);
+    ClaimedDiscardImage = image;
+}
+
 } // namespace
 
 void ShowDiscard(uint8_t seatMask, int16_t tile, int16_t /*unused*/)
 {
+    // The player's own discard is parked before the server reports it: it is
+    // then the parked discard, of the own side, no longer in the hand.
+    bool ownParked = false;
+    Attempt([&] {
+        ownParked = DiscarderSide == 0 && ClaimedDiscardImage >= 0 && ClaimedDiscardImage <= 135
+            && !General::HandHasImage(ClaimedDiscardImage);
+    });
     ClaimedDiscard = tile;
     if (tile == 0)
         return;
@@ -44,8 +86,11 @@ void ShowDiscard(uint8_t seatMask, int16_t tile, int16_t /*unused*/)
         Mod_Sound::PlayWave(Mod_Resource::VoiceFileName(Players[side], Mod_Resource::TileVoiceSuffix(code)), false, 0);
 
     DiscarderSide = static_cast<uint8_t>(side);
-    if (side == 0)
+    if (side == 0) {
+        if (!ownParked)
+            ParkUnparkedOwnDiscard(code);
         return;
+    }
 
     // The discarded tile is the last of the concealed run; a run without
     // one, or one whose last slot shows no tile, parks nothing.

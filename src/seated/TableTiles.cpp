@@ -84,6 +84,18 @@ int16_t TakeWallTile(int16_t position)
     return position;
 }
 
+int16_t NearestWallPosition(WallEnd end)
+{
+    int16_t position = InRange(end == WallEnd::Head ? WallHead : WallTail);
+    // Either end's walk passes every position once in a round of the wall.
+    for (int step = 0; step < WallSize; ++step) {
+        if (WallTile(position))
+            return position;
+        position = NextWallPosition(end, position);
+    }
+    return -1;
+}
+
 int16_t WallTilesLeft()
 {
     return static_cast<int16_t>(std::count(InWall.begin(), InWall.end(), true));

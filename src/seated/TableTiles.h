@@ -39,6 +39,11 @@ Image* WallTile(int16_t position);
 // Takes the tile at `position` out of the wall and returns its image index;
 // -1, taking nothing, when that tile has already left the wall.
 int16_t TakeWallTile(int16_t position);
+// Where the next tile at that end is taken: the end's position while its
+// tile is in the wall, else the first position the end would reach that
+// still holds one (where the two ends meet, a tile can stand where neither
+// points); -1 when the wall is empty.
+int16_t NearestWallPosition(WallEnd end);
 // How many tiles the wall still holds.
 int16_t WallTilesLeft();
 

@@ -48,6 +48,7 @@ void ResetTableForRound()
     MainForm& f = form<MainForm>();
 
     ClaimedDiscardImage = -1;
+    PooledDiscardImage = -1;
     BlinkImage = -1;
     SetPoolTileSizes();
     for (int i = 0; i <= 135; ++i) {

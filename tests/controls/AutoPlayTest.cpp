@@ -36,13 +36,6 @@ protected:
             v.push_back(RequestFrame(values[0], Own(), {values[1], values[2], values[3], values[4]}).toHex());
         return v;
     }
-    std::vector<QByteArray> Hex(const QList<QByteArray>& frames)
-    {
-        std::vector<QByteArray> v;
-        for (const QByteArray& f : frames)
-            v.push_back(f.toHex());
-        return v;
-    }
 };
 
 // In auto mode the order is hu, gang, peng, chi, pass; one reply per offer,
@@ -73,19 +66,12 @@ TEST_P(AutoPlay, TheAutomaticPlayTakesTheFirstClaimItFavours)
         const int sum = custom[0].sum;
         Offer(c.bits, 2);
         RunOutTheClock();
-        const QList<QByteArray> sent = Sent(1);
-        EXPECT_EQ(Hex(sent), Expected({c.frame}));
-        EXPECT_TRUE(NothingQueued());
         EXPECT_EQ(custom[0].sum, sum);
         for (int i = 0; i <= 4; ++i)
             EXPECT_FALSE(f->Operation(i).Visible());
-        // The next ticks and clicks add nothing.
-        for (int t = 0; t < 40; ++t) {
-            mj::Clock::Advance(0.05);
-            f->TimerBong_Timer();
-        }
+        // The one reply, and nothing from a click or the next ticks.
         f->Operation_Click(4);
-        EXPECT_TRUE(NothingQueued());
+        EXPECT_EQ(Hex(SentOverTicks(40)), Expected({c.frame}));
     }
 }
 
@@ -102,33 +88,52 @@ TEST_P(AutoPlay, OnTheOwnTurnItPassesThenDiscardsItsChoice)
         if (custom[0].Slots[i].Code == 0x21)
             one = custom[0].Slots[i].Image;
     RunOutTheClock();
-    QList<QByteArray> sent = Sent(2);
-    EXPECT_EQ(Hex(sent), Expected({{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}));
+    EXPECT_EQ(Hex(SentOverTicks(20)), Expected({{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}));
     EXPECT_EQ(custom[0].sum, 13);
     EXPECT_EQ(ClaimedDiscardImage, one);
     EXPECT_EQ(DiscarderSide, 0);
     ExpectConsistent("after the automatic discard");
-
-    // A gang the evaluation takes but the hand cannot make: nothing at all
-    // goes out for the offer, not even the pass.
-    NewHand();
-    OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x29, 0x11, 0x11, 0x11});
-    Offer(0x21, 2);
-    RunOutTheClock();
-    for (int t = 0; t < 5; ++t)
-        f->TimerBong_Timer();
-    EXPECT_TRUE(NothingQueued());
-    EXPECT_EQ(custom[0].sum, 14);
 
     NewHand();
     OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
     Offer(0x81, 2);
     const QRectF lastTile = Rect(HandImage(13));
     RunOutTheClock();
-    sent = Sent(1);
-    EXPECT_EQ(Hex(sent), Expected({{7, 0x80, 0, 0, 0}}));
+    EXPECT_EQ(Hex(SentOverTicks(20)), Expected({{7, 0x80, 0, 0, 0}}));
     EXPECT_EQ(custom[0].sum, 14);
     EXPECT_EQ(Rect(HandImage(13)), lastTile); // no tile moved
+}
+
+// A gang the evaluation takes is made when the hand holds one of the offered
+// kinds (an added gang also sets a red dragon or the wild tile aside); when
+// the hand holds none the turn still goes on to the pass and the discard.
+TEST_P(AutoPlay, AGangTheEvaluationTakesIsMadeOrTheTurnGoesOn)
+{
+    const std::vector<int16_t> hand = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x29};
+    const std::vector<int16_t> reds = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x15, 0x15};
+    const struct {
+        const char* name;
+        int16_t wild;
+        int bits;
+        std::vector<int16_t> hand;
+        std::vector<std::vector<uint16_t>> frames;
+    } cases[] = {
+        {"a concealed gang the hand cannot make", -1, 0x21, hand, {{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}},
+        {"a red dragon set aside", 0x33, 0x41, reds, {{7, 0x40, 0, 0, W(0x15)}}},
+        {"the wild tile set aside", 0x29, 0x41, hand, {{7, 0x40, 0, 0, W(0x29)}}},
+        {"an added gang the hand cannot make", 0x33, 0x41, hand, {{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewHand();
+        mj::AutoPlay = true;
+        OwnHand(c.hand);
+        WildTile = c.wild;
+        Offer(c.bits, 2);
+        ASSERT_TRUE(AI::DecideGang());
+        RunOutTheClock();
+        EXPECT_EQ(Hex(SentOverTicks(20)), Expected(c.frames));
+    }
 }
 
 // A hu on a discard brings the discard beside the hand; without a parked
@@ -171,6 +176,9 @@ TEST_P(AutoPlay, ThePlainTimeOutDiscardsTheLastSlot)
     EXPECT_EQ(custom[0].sum, 13);
     EXPECT_EQ(ClaimedDiscardImage, image);
     EXPECT_EQ(Rect(image).size(), QSizeF(CInt(36 * S()), CInt(50 * S())));
+    // The own tile size stays at the pool's.
+    EXPECT_EQ(TileW[0], CInt(36 * S()));
+    EXPECT_EQ(TileH[0], CInt(50 * S()));
     EXPECT_FALSE(MayDiscard);
     ExpectConsistent("after the time-out discard");
 
@@ -193,9 +201,7 @@ TEST_P(AutoPlay, AnOnlookerNeverPlays)
         OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
         Offer(0x81, 2);
         RunOutTheClock();
-        for (int t = 0; t < 5; ++t)
-            f->TimerBong_Timer();
-        EXPECT_TRUE(NothingQueued());
+        EXPECT_TRUE(SentOverTicks(5).isEmpty());
         EXPECT_EQ(custom[0].sum, 14);
     }
 }

@@ -2,6 +2,7 @@
 // and gang pickers and the right-button pass clicked for real, the claims as
 // the server receives them and the meld slots they stage; the finders'
 // options and where the pickers stand.
+#include "FrameBuilder.h"
 #include "PlayTable.h"
 
 #include "controls/PlayerRequests.h"
@@ -131,7 +132,9 @@ TEST_P(Claims, APengWithoutAPairPassesInstead)
     OnDiscard({0x47, 0x81, 0x82}, 0x47);
     Offer(0x09);
     const auto staged = Staged();
+    audio->ClearLog();
     ClickButton(1);
+    EXPECT_TRUE(Played().isEmpty()); // no peng voice for a pass
     const QList<QByteArray> sent = Sent(1);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), {1, 0, 0, 0}).toHex());
@@ -151,27 +154,53 @@ TEST_P(Claims, TheAddedGangAndTheRedDragonFromThePicker)
     custom[0].MeldEnd = 6;
     Draw(0, 0x15);
     Operate::SortHand(0, custom[0].sum);
-    Offer(0x41);
     const std::vector<int> reds = SlotsOf(0x15);
     ASSERT_EQ(reds.size(), 2u);
-    // The red dragon is no peng's fourth, so only the 9 of bamboo is found;
-    // the picker's red dragon path is reached through its choice table.
+    for (const bool red : {false, true}) {
+        SCOPED_TRACE(red ? "the red dragon" : "the peng's fourth");
+        Offer(0x41);
+        ClickButton(2);
+        EXPECT_TRUE(NothingQueued());
+        EXPECT_EQ(GangChoices[0], SlotsOf(0x29)[0]);
+        EXPECT_EQ(GangChoices[1], reds[0]);
+        EXPECT_TRUE(f->Gang(0).Visible());
+        EXPECT_TRUE(f->Gang(1).Visible());
+        EXPECT_FALSE(f->Gang(2).Visible());
+        audio->ClearLog();
+        Click(f->Gang(red ? 1 : 0).Widget());
+        const QList<QByteArray> sent = Sent(1);
+        ASSERT_EQ(sent.size(), 1);
+        EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(red ? 0x15 : 0x29)}).toHex());
+        EXPECT_EQ(Played().isEmpty(), red); // the red dragon without a voice line
+    }
+}
+
+// The wild tile set aside is an added gang the finder knows: the only
+// candidate goes out at once, even beside its twin in the sorted hand.
+TEST_P(Claims, TheWildTileSetAsideIsTheOnlyGangAndGoesAtOnce)
+{
+    OwnHand({0x27, 0x27, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43});
+    WildTile = 0x27;
+    Offer(0x41);
     ClickButton(2);
     const QList<QByteArray> sent = Sent(1);
     ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x29)}).toHex());
-
-    Offer(0x61); // a picker choice holding the red dragon is always an added gang
-    GangChoices[0] = static_cast<int16_t>(reds[0]);
+    EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x27)}).toHex());
+    for (int i = 0; i <= 4; ++i)
+        EXPECT_FALSE(f->Gang(i).Visible()) << i;
+    // Chosen on the picker (as beside another candidate), it is set aside too.
+    NewHand();
+    OwnHand({0x27, 0x27, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43});
+    WildTile = 0x27;
+    Offer(0x41);
+    GangChoices[0] = static_cast<int16_t>(SlotsOf(0x27)[0]);
     f->Gang(0).Move(10, 10, 40, 60);
     f->Gang(0).SetVisible(true);
     f->Gang(0).SetEnabled(true);
-    audio->ClearLog();
     Click(f->Gang(0).Widget());
-    const QList<QByteArray> red = Sent(1);
-    ASSERT_EQ(red.size(), 1);
-    EXPECT_EQ(red[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x15)}).toHex());
-    EXPECT_TRUE(Played().isEmpty()); // without a voice line
+    const QList<QByteArray> picked = Sent(1);
+    ASSERT_EQ(picked.size(), 1);
+    EXPECT_EQ(picked[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x27)}).toHex());
 }
 
 TEST_P(Claims, TheChiPickerRowsAndTheirChoice)
@@ -350,6 +379,95 @@ TEST_P(Claims, TheRightButtonOverTheTablePasses)
     EXPECT_EQ(DecisionState, 1);
     for (int i = 0; i <= 4; ++i)
         EXPECT_FALSE(f->Operation(i).Visible());
+}
+
+// Every answer the player gives counts as activity: the time-out count that
+// presses the boss key starts again.
+TEST_P(Claims, EveryAnswerResetsTheTimeOutCount)
+{
+    const struct {
+        const char* name;
+        std::function<void()> answer;
+    } cases[] = {
+        {"the right button over the table",
+         [&] {
+             OwnHand({0x12, 0x84, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x41, 0x42, 0x43});
+             Offer(0x01);
+             TimeoutCount = 2;
+             Click(f->Pic1.Widget(), QPointF(5, 5), Qt::RightButton);
+         }},
+        {"the right button on a wall tile",
+         [&] {
+             OwnHand({0x12, 0x84, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x41, 0x42, 0x43});
+             Offer(0x01);
+             TimeoutCount = 2;
+             const int16_t wallTile = Operate::NearestWallPosition(Operate::WallEnd::Head);
+             Click(Tile(wallTile), QPointF(2, 2), Qt::RightButton);
+         }},
+        {"the chi picker",
+         [&] {
+             OnDiscard({0x23, 0x24, 0x26, 0x27, 0x81, 0x82, 0x83, 0x41}, 0x25);
+             Offer(0x05);
+             ClickButton(0);
+             TimeoutCount = 2;
+             Click(f->Chi(2).Widget());
+         }},
+        {"the gang picker",
+         [&] {
+             OwnHand({0x12, 0x12, 0x12, 0x12, 0x84, 0x84, 0x84, 0x84, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26});
+             Offer(0x21);
+             ClickButton(2);
+             TimeoutCount = 2;
+             Click(f->Gang(1).Widget());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewHand();
+        c.answer();
+        EXPECT_EQ(SentOverTicks(0).size(), 1);
+        EXPECT_EQ(TimeoutCount, 0);
+    }
+}
+
+// A discard is allowed only during the offer that allowed it: once the
+// server has played the seat's discard itself, or another offer has come, a
+// press on a hand tile parks nothing and sends nothing.
+TEST_P(Claims, ADiscardIsAllowedOnlyDuringTheOfferThatAllowedIt)
+{
+    const auto offer = [&](int bits) {
+        mjtest::Dispatch(mjtest::frames::WithHeader(6, Own(), static_cast<uint16_t>(bits)).Byte(100, 10).Token(0x1234));
+    };
+    const auto pressChangesNothing = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const int16_t sum = custom[0].sum;
+        const int16_t image = HandImage(0);
+        const QRectF at = Rect(image);
+        Click(Tile(image));
+        EXPECT_EQ(custom[0].sum, sum);
+        EXPECT_EQ(Rect(image), at);
+        EXPECT_TRUE(General::HandHasImage(image));
+    };
+    Deal(3, std::vector<int16_t>(12, 0x11));
+    OwnHand({0x12, 0x84, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x41, 0x42, 0x43});
+    offer(0x01); // the own turn
+    ASSERT_TRUE(MayDiscard);
+    Click(f->Pic1.Widget(), QPointF(5, 5), Qt::RightButton); // the pass; the discard still due
+    ASSERT_TRUE(MayDiscard);
+    // The server plays the seat's discard itself.
+    const int16_t last = custom[0].Slots[custom[0].FirstConcealed + 13].Code;
+    mjtest::Dispatch(mjtest::frames::WithHeader(2, Own(), 0, 0, 0, static_cast<uint16_t>(last)).Token(0x1234));
+    EXPECT_FALSE(MayDiscard);
+    pressChangesNothing("after the server's discard for the seat");
+
+    // A permission left over from another turn does not survive the next
+    // offer, one on another seat's discard.
+    MayDiscard = true;
+    mjtest::Dispatch(mjtest::frames::WithHeader(5, MaskOf(3), 0, 0, 0, 0x11).Token(0x1234));
+    offer(0x01);
+    EXPECT_FALSE(MayDiscard);
+    pressChangesNothing("during an offer on another seat's turn");
+    EXPECT_EQ(Hex(SentOverTicks(5)), std::vector<QByteArray>{RequestFrame(7, Own(), {1, 0, 0, 0}).toHex()});
 }
 
 // Link down, timed out, an onlooker: no button, picker or right-button pass

@@ -140,6 +140,38 @@ protected:
     }
     // Nothing new waits to be sent.
     bool NothingQueued() const { return mj::Total::SendWaiting() == 0; }
+    // Runs the main loop for `ticks` turns of 50 ms, then sends a marker frame
+    // of a code the client never uses and returns every frame the server
+    // received before it: what the ticks (and anything before them) sent.
+    QList<QByteArray> SentOverTicks(int ticks)
+    {
+        for (int t = 0; t < ticks; ++t) {
+            mj::Clock::Advance(0.05);
+            f->TimerBong_Timer();
+        }
+        mj::MsgHeader marker;
+        marker.Code = MarkerCode;
+        EXPECT_TRUE(mj::Total::QueueMessage(marker));
+        QList<QByteArray> frames;
+        for (int round = 0; round < 50; ++round) {
+            for (const QByteArray& frame : Sent(1)) {
+                if (static_cast<uint8_t>(frame[3]) == MarkerCode)
+                    return frames;
+                frames << frame;
+            }
+        }
+        ADD_FAILURE() << "the marker frame never arrived";
+        return frames;
+    }
+    static constexpr int MarkerCode = 0x7E;
+    // Frames as hex text, for readable comparisons.
+    static std::vector<QByteArray> Hex(const QList<QByteArray>& frames)
+    {
+        std::vector<QByteArray> v;
+        for (const QByteArray& frame : frames)
+            v.push_back(frame.toHex());
+        return v;
+    }
 
     QWidget* Tile(int image) const { return f->MJ_Image(image).Widget(); }
     int HandImage(int k) const { return mj::custom[0].Slots[mj::custom[0].FirstConcealed + k].Image; }

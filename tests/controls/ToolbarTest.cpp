@@ -85,6 +85,24 @@ TEST_P(Toolbar, ReadyGoesOutOncePerHand)
     EXPECT_TRUE(NothingQueued());
 }
 
+// The next-hand countdown sends the ready itself when it runs out; 继续 then
+// sends no second one, whether the table was reset before (the other three
+// being ready) or by the countdown.
+TEST_P(Toolbar, TheCountdownsReadyUsesTheContinueButton)
+{
+    for (const bool othersReady : {false, true}) {
+        SCOPED_TRACE(othersReady ? "the other three ready" : "the table reset by the countdown");
+        ButtonUsed[2] = false;
+        TableResetDone = othersReady;
+        StartNextRoundCountdown(2);
+        EXPECT_EQ(Hex(SentOverTicks(20 * 4)), std::vector<QByteArray>{RequestFrame(16, Own(), {0, 0, 0, 1}).toHex()});
+        EXPECT_TRUE(ButtonUsed[2]);
+        EXPECT_EQ(PictureOf(2), ButtonPictureId(6));
+        Press(2);
+        EXPECT_TRUE(SentOverTicks(1).isEmpty());
+    }
+}
+
 TEST_P(Toolbar, AnOnlookerIsNeverReadyForTheWatchedPlayer)
 {
     WatchMode = true;

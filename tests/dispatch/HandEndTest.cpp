@@ -130,15 +130,17 @@ protected:
         form<Score>().Hide();
         QFile::remove(Operate::RoundRecordPath());
     }
-    // The four rows, by side.
+    // The four rows, by side, of a hand of their own.
     void Settle(const Row (&rows)[4])
     {
+        HandSettled = false;
         for (int side = 0; side <= 3; ++side)
             mjtest::Dispatch(ScoreRow(Masks[side], rows[side]));
     }
-    // Four hand scores of 0: a drawn hand.
+    // Four hand scores of 0: a drawn hand of its own.
     void DrawnHand()
     {
+        HandSettled = false;
         for (int side = 0; side <= 3; ++side)
             mjtest::Dispatch(HandScore(Masks[side], 0));
     }
@@ -490,6 +492,7 @@ TEST_F(HandEnd, OnlyFourZeroHandScoresAreADrawnHand)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         form<Hero>().Num.Clear();
+        HandSettled = false; // each case a hand of its own
         for (int side = 0; side <= 3; ++side)
             mjtest::Dispatch(HandScore(Masks[side], c.bodies[side], c.keepSign[side]));
         EXPECT_EQ(Fen_Num, 0);
@@ -500,18 +503,16 @@ TEST_F(HandEnd, OnlyFourZeroHandScoresAreADrawnHand)
     }
 }
 
-TEST_F(HandEnd, FramesCountWhateverSeatTheyNameAndAFifthStartsANewCount)
+TEST_F(HandEnd, FramesCountWhateverSeatTheyName)
 {
     // Four frames of one seat settle a drawn hand all the same.
     for (int i = 0; i < 4; ++i)
         mjtest::Dispatch(HandScore(2, 0));
     EXPECT_EQ(form<Hero>().Num.ListCount(), 1);
-    mjtest::Dispatch(HandScore(4, 0));
-    EXPECT_EQ(Fen_Num, 1);
-    EXPECT_EQ(form<Hero>().Num.ListCount(), 1);
+    EXPECT_EQ(Fen_Num, 0);
 
-    // Rows: the fourth settles at once without the plug-in; a fifth starts
-    // the next count.
+    // Rows of the next hand: the fourth settles at once without the plug-in.
+    HandSettled = false;
     for (int i = 0; i < 3; ++i)
         mjtest::Dispatch(ScoreRow(1, Row{}));
     EXPECT_EQ(form<Hero>().Num.ListCount(), 1);
@@ -519,8 +520,71 @@ TEST_F(HandEnd, FramesCountWhateverSeatTheyNameAndAFifthStartsANewCount)
     EXPECT_EQ(form<Hero>().Num.ListCount(), 2);
     EXPECT_FALSE(Mod_Prop::ScoreInfoPending);
     EXPECT_EQ(ScoreRowsIn, 0);
-    mjtest::Dispatch(ScoreRow(1, Row{}));
-    EXPECT_EQ(ScoreRowsIn, 1);
+}
+
+// A second group of hand-end frames for a hand already settled (the server
+// sending them again) adds no sheet, moves no coins and leaves the saved hand;
+// the next round start opens the count again.
+TEST_F(HandEnd, AHandSettlesOnceUntilTheNextRoundStart)
+{
+    Clock::SetIdleStep([] { Clock::Advance(0.25); });
+    Row rows[4];
+    rows[1].item = 12;
+    rows[1].multiplier = 2;
+    rows[1].final = 300;
+    for (int side : {0, 2, 3}) {
+        rows[side].final = 100;
+        rows[side].negative = true;
+    }
+    // The frames of a hand's end: four hand scores, then for a won hand the
+    // four rows.
+    const auto handEnd = [&](bool won) {
+        for (int side = 0; side <= 3; ++side)
+            mjtest::Dispatch(HandScore(Masks[side], won && side == 1 ? 300 : 0));
+        if (won)
+            for (int side = 0; side <= 3; ++side)
+                mjtest::Dispatch(ScoreRow(Masks[side], rows[side]));
+    };
+    const auto savedHand = [] {
+        QFile file(Operate::RoundRecordPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    for (const bool won : {false, true}) {
+        SCOPED_TRACE(won ? "won" : "drawn");
+        Fresh();
+        form<Hero>().Num.Clear();
+        for (int side = 0; side <= 3; ++side)
+            form<Hero>().Grade(side).Clear();
+        HandSettled = false;
+        handEnd(won);
+        ASSERT_EQ(form<Hero>().Num.ListCount(), 1);
+        QStringList columns[8];
+        for (int k = 0; k <= 7; ++k)
+            columns[k] = Column(k);
+        ASSERT_FALSE(columns[0].isEmpty());
+        double coins[4];
+        for (int side = 0; side <= 3; ++side)
+            coins[side] = Players[side].Coins;
+        const QByteArray saved = savedHand();
+        ASSERT_FALSE(saved.isEmpty());
+
+        for (const bool again : {false, true}) {
+            handEnd(again);
+            for (int k = 0; k <= 7; ++k)
+                EXPECT_EQ(Column(k), columns[k]) << "State(" << k << ")";
+            for (int side = 0; side <= 3; ++side) {
+                EXPECT_EQ(Players[side].Coins, coins[side]) << side;
+                EXPECT_EQ(form<Hero>().Grade(side).ListCount(), 1) << side;
+            }
+            EXPECT_EQ(form<Hero>().Num.ListCount(), 1);
+            EXPECT_EQ(savedHand(), saved);
+        }
+
+        // The next hand's start, then its end: settled again.
+        ASSERT_FALSE(endsProgram(frames::WithHeader(4, Masks[1], 3, 4, 2, 5)));
+        handEnd(won);
+        EXPECT_EQ(form<Hero>().Num.ListCount(), 2);
+    }
 }
 
 TEST_F(HandEnd, EveryHandScoreHoldsThePropsFramesAndClearsItsSeatsLists)
@@ -608,6 +672,7 @@ TEST_F(HandEnd, AnAvatarIndexThatNamesNoPictureLeavesThePicture)
         SCOPED_TRACE(index.toStdString());
         SeatNameAvatar[1].PicIndex = index;
         Fen_Num = 0;
+        HandSettled = false;
         ASSERT_FALSE(endsProgram(HandScore(1, 0)));
         for (int i = 0; i < 3; ++i)
             ASSERT_FALSE(endsProgram(HandScore(1, 0)));

@@ -5,6 +5,7 @@
 #include "client/Data.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
+#include "controls/Hero.h"
 #include "dispatch/Total.h"
 #include "social/Mod_Prop.h"
 
@@ -39,6 +40,11 @@ void leaveAPreviousStay(const QString& folder)
     QFile history(folder + QStringLiteral("/info.qv"));
     history.open(QIODevice::WriteOnly);
     history.write("[1]\n");
+    // The history window's rows of that stay's hands.
+    Hero& hero = form<Hero>();
+    hero.Num.AddItem(QStringLiteral("6           "));
+    for (int side = 0; side <= 3; ++side)
+        hero.Grade(side).AddItem(QStringLiteral("0        金币"));
 }
 
 TEST_F(DispatchTable, AnAcceptedLoginOpensTheStay)
@@ -75,6 +81,10 @@ TEST_F(DispatchTable, AnAcceptedLoginOpensTheStay)
         EXPECT_TRUE(FirstGame);
         EXPECT_FALSE(LoginPending);
         EXPECT_FALSE(QFile::exists(tmp.filePath(QStringLiteral("info.qv"))));
+        // The rows go with the file: none names a hand of the new stay.
+        EXPECT_EQ(form<Hero>().Num.ListCount(), 0);
+        for (int side = 0; side <= 3; ++side)
+            EXPECT_EQ(form<Hero>().Grade(side).ListCount(), 0) << side;
         EXPECT_TRUE(w->TimerKeepAlive.Enabled());
 
         EXPECT_TRUE(LoggedIn);

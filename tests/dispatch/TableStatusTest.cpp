@@ -204,7 +204,8 @@ TEST_F(TableStatus, EveryPromptShowsTheRoomsWealthMultiplier)
         {"99, full layout", 1, 99, 1.0f, true, "99", 16},
         {"a room without one", 0, 150, 1.0f, false, "", 0},
         {"2^31 and more read unsigned", 1, 0x80000005u, 1.0f, true, "2147483653", 12},
-        {"down to none", 5, 0, 1.0f, false, "", 0},
+        {"down to 0: the plate shows 0", 5, 0, 1.0f, true, "0", 16},
+        {"0 in the small layout", 5, 0, 0.78125f, true, "0", 15},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

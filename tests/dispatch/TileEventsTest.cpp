@@ -275,6 +275,33 @@ TEST_P(TileEvents, ATileEventForNoOneSeatIsDroppedWhole)
     }
 }
 
+// The table snapshot is an onlooker's: on a seated player's table it deals
+// nothing, moves no tile and, sent twice, does not end the program.
+TEST_P(TileEvents, ATableSnapshotLeavesASeatedTableAlone)
+{
+    constexpr int CodeSnapshot = 40;
+    mjtest::Dispatch(frames::WithHeader(CodeDeal, ownMask()).Bytes(16, QByteArray::fromHex("111213141516172122232425")));
+    std::vector<QRectF> before;
+    for (int i = 0; i <= 135; ++i)
+        before.push_back(Rect(i));
+    const int16_t left = Operate::WallTilesLeft();
+    const int16_t first = custom[0].FirstConcealed;
+    // The own seat's snapshot: three discards, a peng and nine hand tiles.
+    const QByteArray pairs = QByteArray::fromHex("3015301530151011101210131014101510161017102110221023");
+    for (int n = 1; n <= 2; ++n) {
+        SCOPED_TRACE(n);
+        const mjtest::ServerFrame snapshot =
+            frames::WithHeader(CodeSnapshot, ownMask(), 0, 20, 0, 2).Byte(7, 3).Bytes(16, pairs);
+        EXPECT_FALSE(mjtest::EndsProgram([&] { mjtest::Dispatch(snapshot); }));
+        EXPECT_EQ(custom[0].sum, 12);
+        EXPECT_EQ(custom[0].FirstConcealed, first);
+        EXPECT_EQ(Operate::WallTilesLeft(), left);
+        for (int i = 0; i <= 135; ++i)
+            EXPECT_EQ(Rect(i), before[static_cast<size_t>(i)]) << "tile " << i;
+    }
+    ExpectConsistent("after the snapshots");
+}
+
 MJ_SEATED_CASES(TileEvents);
 
 } // namespace

@@ -595,24 +595,44 @@ TEST_P(Claim, GangRecordsStopAtSixteen)
     ExpectConsistent();
 }
 
-TEST_P(Claim, AGangOnARunTooShortMovesNothing)
+// A gang whose tiles cannot be laid (another seat's run too short, an own
+// gang the client did not stage, as after a reconnection) moves no tile, yet
+// the server's next draw for the seat is still the replacement from the
+// wall's tail, and the parked discard stays where it is.
+TEST_P(Claim, AGangThatMovesNothingStillLeavesTheNextDrawToTheTail)
 {
-    for (int16_t op : {OpExposedGang, OpConcealedGang, OpAddedGang}) {
-        SCOPED_TRACE(op);
+    const struct {
+        int side;
+        int16_t op;
+        int16_t sum; // -1: as dealt
+    } cases[] = {
+        {3, OpExposedGang, 2}, {3, OpConcealedGang, 3}, {3, OpAddedGang, 0},
+        {0, OpExposedGang, -1}, {0, OpConcealedGang, -1}, {0, OpAddedGang, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "side " << c.side << ", op " << c.op);
         Fresh();
         Discard(1, 0x29);
-        SeatRecord& seat = custom[3];
-        seat.sum = op == OpExposedGang ? 2 : op == OpConcealedGang ? 3 : 0;
+        SeatRecord& seat = custom[c.side];
+        if (c.sum >= 0)
+            seat.sum = c.sum;
         const SeatRecord before = seat;
         const int16_t parked = ClaimedDiscardImage;
-        Claim3(3, op, 0x29, 0x29, 0x29);
+        const QRectF atCentre = Rect(parked);
+        Claim3(c.side, c.op, 0x29, 0x29, 0x29);
         EXPECT_EQ(seat.sum, before.sum);
         EXPECT_EQ(seat.MeldEnd, before.MeldEnd);
         for (int s = 0; s <= 20; ++s)
             EXPECT_EQ(seat.Slots[s], before.Slots[s]) << s;
         EXPECT_EQ(ClaimedDiscardImage, parked);
         EXPECT_EQ(GangCount, 0);
-        EXPECT_TRUE(f->Speak(2).Visible());
+        EXPECT_EQ(f->Speak(2).Visible(), c.side == 3);
+
+        const int16_t tail = WallTail, head = WallHead;
+        Draw(c.side, 0x26);
+        EXPECT_EQ(seat.Slots[seat.FirstConcealed + seat.sum - 1].Image, tail);
+        EXPECT_EQ(WallHead, head);
+        EXPECT_EQ(Rect(parked), atCentre);
     }
 }
 
@@ -760,7 +780,8 @@ TEST_P(Claim, ATileWithNoPengIsSetAsideBesideTheHand)
         int side;
         int16_t code;
         bool red;
-    } cases[] = {{3, 0x15, true}, {1, 0x15, true}, {1, 0x22, false}, {0, 0x15, true}, {2, 0x22, false}};
+    } cases[] = {{3, 0x15, true}, {1, 0x15, true}, {1, 0x22, false}, {0, 0x15, true}, {0, 0x22, false},
+                 {2, 0x22, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.side * 1000 + c.code);
         Fresh();
@@ -784,6 +805,8 @@ TEST_P(Claim, ATileWithNoPengIsSetAsideBesideTheHand)
                 place = {c.side == 3 ? x - 10 * sx : x, y - k * 18 * sy};
             else if (c.side == 1)
                 place = {x - 5 * sx, y + (TileH[1] - 17 * sy) - k * 18 * sy};
+            else if (c.side == 0) // a meld tile's width from the hand's start
+                place = {static_cast<double>(seat.HandX + CInt(45 * S()) - 2), y - k * 18 * sy};
             else
                 place = {static_cast<double>(seat.HandX - TileW[2]), y - k * 18 * sy};
             EXPECT_EQ(Rect(image).topLeft(), place) << n;
@@ -806,16 +829,17 @@ TEST_P(Claim, ATileWithNoPengIsSetAsideBesideTheHand)
         }
         if (c.side == 1) {
             // The left seat's red dragons end in front, each over the one
-            // below it; its wild tiles lie behind the hand.
+            // below it; its first wild tile lies behind the hand, each later
+            // one in front, over the one below it.
             const int hand = At(seat.Slots[seat.FirstConcealed].Image);
             for (int k = 0; k < 4; ++k) {
-                if (c.red) {
+                if (c.red || k > 0) {
                     EXPECT_GT(At(images[k]), hand) << k;
-                    if (k > 0) {
-                        EXPECT_GT(At(images[k]), At(images[k - 1])) << k;
-                    }
                 } else {
                     EXPECT_LT(At(images[k]), hand) << k;
+                }
+                if (k > 1 || (c.red && k > 0)) {
+                    EXPECT_GT(At(images[k]), At(images[k - 1])) << k;
                 }
             }
         }

@@ -84,6 +84,53 @@ TEST_P(Discard, TheOwnDiscardIsSpokenAndRecordedButNotMoved)
     ExpectConsistent();
 }
 
+// The server reports an own discard the player did not make (after a
+// reconnection it played for the seat): that tile leaves the own hand, waits
+// at the centre and goes into the own pool with the right-hand seat's draw;
+// no other seat's tile moves. Before any discard of the hand, and after
+// another seat's discard already laid into its pool, alike.
+TEST_P(Discard, AnOwnDiscardThePlayerDidNotMakeLeavesTheHandForTheOwnPool)
+{
+    for (const bool afterAnother : {false, true}) {
+        SCOPED_TRACE(afterAnother ? "after another seat's discard" : "the hand's first discard");
+        NewHand();
+        for (int side = 0; side <= 3; ++side)
+            Deal(side, {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x21, 0x22, 0x23, 0x24, 0x25});
+        int16_t pooled = -1;
+        if (afterAnother) {
+            Operate::ShowDiscard(MaskOf(1), 0x43);
+            pooled = ClaimedDiscardImage;
+        }
+        Draw(0, 0x29);
+        QRectF pooledAt;
+        if (pooled >= 0)
+            pooledAt = Rect(pooled);
+        SeatRecord& own = custom[0];
+        ASSERT_EQ(own.sum, 13);
+        const int16_t image = own.Slots[own.FirstConcealed + own.sum - 1].Image;
+        const QPoint poolCursor(own.PoolX, own.PoolY);
+
+        Operate::ShowDiscard(MaskOf(0), 0x29);
+        EXPECT_EQ(own.sum, 12);
+        EXPECT_FALSE(General::HandHasImage(image));
+        EXPECT_EQ(ClaimedDiscardImage, image);
+        EXPECT_EQ(DiscarderSide, 0);
+        EXPECT_EQ(Rect(image).size(), QSizeF(CInt(36 * S()), CInt(50 * S())));
+        EXPECT_TRUE(Rect(image).contains(General::TableCentre()));
+        EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(0, 0x29)));
+        for (int i = own.FirstConcealed; i < own.FirstConcealed + own.sum; ++i)
+            EXPECT_EQ(Rect(own.Slots[i].Image).topLeft(), QPointF(own.HandX + i * CInt(48 * S()), own.HandY)) << i;
+        ExpectConsistent("after the discard");
+
+        Draw(3);
+        EXPECT_EQ(Rect(image).topLeft(), QPointF(poolCursor));
+        if (pooled >= 0) {
+            EXPECT_EQ(Rect(pooled), pooledAt);
+        }
+        ExpectConsistent("after the right-hand seat's draw");
+    }
+}
+
 TEST_P(Discard, WithoutSoundNothingIsSpokenButThePauseStays)
 {
     Mod_Sound::FunctionSoundOn = false;

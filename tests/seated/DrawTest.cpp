@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <set>
 
 using namespace mj;
 using mjtest::SeatedTable;
@@ -260,17 +261,79 @@ TEST_P(DrawTiles, TheOwnDiscardMovesOnlyWhenTheRightHandSeatDraws)
     EXPECT_FALSE(SkipDiscardMove);
 }
 
-TEST_P(DrawTiles, ASecondDrawWithoutADiscardKeepsTheRightPoolsOneEntry)
+// A second draw with no discard between meets the same parked tile again: it
+// stays where the first laid it, and the pool's next tile lies beside it.
+TEST_P(DrawTiles, ASecondDrawWithoutADiscardKeepsThePoolWithoutAHole)
 {
     for (int side = 0; side <= 3; ++side)
         Deal(side, Twelve);
-    Operate::ShowDiscard(MaskOf(3), 0x41);
-    const int16_t image = ClaimedDiscardImage;
-    Draw(2);
-    Draw(2); // no discard between: the same tile is met again
-    EXPECT_EQ(RightPoolCount, 1);
-    EXPECT_EQ(RightPoolOrder[0], image);
-    ExpectConsistent();
+    for (int side : {3, 1, 2}) {
+        SCOPED_TRACE(side);
+        const int drawer = (side + 3) % 4; // the next in the order of play
+        Operate::ShowDiscard(MaskOf(side), 0x41);
+        const int16_t first = ClaimedDiscardImage;
+        Draw(drawer);
+        const QRectF laid = Rect(first);
+        const QPoint cursor(custom[side].PoolX, custom[side].PoolY);
+        Draw(drawer); // no discard between
+        EXPECT_EQ(Rect(first), laid);
+        EXPECT_EQ(QPoint(custom[side].PoolX, custom[side].PoolY), cursor);
+        if (side == 3) {
+            EXPECT_EQ(RightPoolCount, 1);
+            EXPECT_EQ(RightPoolOrder[0], first);
+        }
+        // The next discard of the side takes the very next place.
+        Operate::ShowDiscard(MaskOf(side), 0x42);
+        const int16_t second = ClaimedDiscardImage;
+        Draw(drawer);
+        EXPECT_EQ(Rect(second).topLeft(), QPointF(cursor));
+        ExpectConsistent();
+    }
+}
+
+// The wall drawn out to its last tile, round the table in the order of play,
+// each seat discarding what it draws: every one of the 136 tiles is drawn
+// once, the ends' meeting strands none. With replacement draws the tail's
+// rule takes part too.
+TEST_P(DrawTiles, TheWholeWallIsDrawnEveryTileOnce)
+{
+    for (const int replacementEvery : {0, 5}) {
+        SCOPED_TRACE(replacementEvery);
+        NewHand(0, 4);
+        std::set<int16_t> drawn;
+        for (int side = 0; side <= 3; ++side) {
+            Deal(side, Twelve);
+            for (int i = custom[side].FirstConcealed; i < custom[side].FirstConcealed + custom[side].sum; ++i)
+                drawn.insert(custom[side].Slots[i].Image);
+        }
+        ASSERT_EQ(drawn.size(), 48u);
+        int side = 0, draws = 0;
+        while (Operate::WallTilesLeft() > 0 && draws < 136) {
+            SCOPED_TRACE(testing::Message() << "draw " << draws << ", head " << WallHead << ", tail " << WallTail);
+            ++draws;
+            if (replacementEvery > 0 && draws % replacementEvery == 0) {
+                NormalDraw = false; // as a gang leaves it
+                SkipDiscardMove = true;
+            }
+            SeatRecord& seat = custom[side];
+            const int16_t sum = seat.sum, left = Operate::WallTilesLeft();
+            Draw(side, 0x26);
+            ASSERT_EQ(seat.sum, sum + 1);
+            ASSERT_EQ(Operate::WallTilesLeft(), left - 1);
+            const int last = seat.FirstConcealed + seat.sum - 1;
+            EXPECT_TRUE(drawn.insert(seat.Slots[last].Image).second) << "tile " << seat.Slots[last].Image;
+            if (side == 0) {
+                ParkOwnDiscard(last);
+                Operate::ShowDiscard(MaskOf(0), 0x26);
+            } else {
+                Operate::ShowDiscard(MaskOf(side), 0x26);
+            }
+            side = (side + 3) % 4;
+        }
+        EXPECT_EQ(Operate::WallTilesLeft(), 0);
+        EXPECT_EQ(drawn.size(), 136u);
+        ExpectConsistent();
+    }
 }
 
 TEST_P(DrawTiles, TheReplacementDrawComesFromTheTailWithoutAPause)
