@@ -141,7 +141,7 @@ TEST_F(ReadyMarks, EverySideOfTheNameGetsItsMark)
         {"ready 2 is not ready", "left", 2, false, "0000"},
         {"a side without a plate", "left", 1, true, "0000"},
         {"nobody of that name", "lef", 1, false, "0000"},
-        {"a name of all sixteen bytes", "left567890123456", 1, false, "0000"},
+        {"only the first sixteen bytes are the name", "left567890123456", 1, false, "0000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,6 +153,13 @@ TEST_F(ReadyMarks, EverySideOfTheNameGetsItsMark)
         EXPECT_EQ(marks(), QString::fromLatin1(c.marks));
         w->Nid(1).SetCaption(QStringLiteral("[tag] left"));
     }
+    // A name of all sixteen bytes, with the byte after it not zero: exactly
+    // bytes 16 to 31 are read, neither one byte less nor one more.
+    for (int side = 0; side <= 3; ++side)
+        w->OK(side).SetVisible(false);
+    custom[1].Name = QStringLiteral("left567890123456");
+    mjtest::Dispatch(frames::PlayerReady("left567890123456", 1).Byte(32, 'X'));
+    EXPECT_EQ(marks(), QStringLiteral("0100"));
 }
 
 TEST_F(ReadyMarks, TheOtherThreeReadyAfterAHandSetTheTableUp)

@@ -264,6 +264,10 @@ TEST_F(BreakUp, TheOwnSeatOutOfCoinsLeavesWithoutReconnecting)
         ReconnectAllowed = ConnectionMonitorOn = ConnectWatchOn = true;
         w->TimerKeepAlive.SetEnabled(true);
         w->SetWindowState(c.minimised ? 1 : 0);
+        // A stale plate, hidden: the refresh shows the own seat's multiplier.
+        w->lbwealth.SetCaption(QStringLiteral("101"));
+        w->lbwealth.SetVisible(false);
+        w->Imgwealth.SetVisible(false);
         ASSERT_FALSE(endsProgram(OutOfCoins(15 - 4 - 8, c.roomChange)));
         EXPECT_EQ(dialogText(), c.text);
         EXPECT_TRUE(dialogShown());
@@ -276,7 +280,9 @@ TEST_F(BreakUp, TheOwnSeatOutOfCoinsLeavesWithoutReconnecting)
             EXPECT_TRUE(cleared(side)) << side;
             EXPECT_TRUE(OtherPlayerNames[side].isEmpty()) << side;
         }
-        EXPECT_FALSE(w->lbwealth.Visible() && w->lbwealth.Caption() != QStringLiteral("100"));
+        EXPECT_TRUE(w->lbwealth.Visible());
+        EXPECT_TRUE(w->Imgwealth.Visible());
+        EXPECT_EQ(w->lbwealth.Caption(), QStringLiteral("100"));
         EXPECT_EQ(Mod_Prop::PropExitAfterScore, c.scoreShowState == 1);
         EXPECT_EQ(Mod_Prop::Prop_GameDllState, c.scoreShowState == 1 ? 1 : 0);
         w->SetWindowState(0);

@@ -179,6 +179,25 @@ TEST_P(RevealWallTail, AWallWithoutTilesRevealsNothing)
     ExpectConsistent();
 }
 
+// Where the two ends have met, the last tile can stand where neither points
+// (tile 108 with the head at 110 and the tail at 109): it is the one turned
+// up, and it goes into the first pool.
+TEST_P(RevealWallTail, AStrandedLastTileIsTurnedUpWhereItStands)
+{
+    Clock::SetIdleStep([] { Clock::Advance(0.5); });
+    Clock::SetSleepObserver(nullptr);
+    for (int i = 0; i <= 135; ++i)
+        if (i != 108)
+            Operate::TakeWallTile(static_cast<int16_t>(i));
+    WallHead = 110;
+    WallTail = 109;
+    Reveal(false, {0x23});
+    EXPECT_EQ(Operate::WallTilesLeft(), 0);
+    EXPECT_EQ(Picture(108), Resource(General::TilePictureOf(static_cast<int16_t>(FirstPool()), 0x23)));
+    EXPECT_EQ(WallRevealSide, (FirstPool() + 3) % 4);
+    ExpectConsistent();
+}
+
 MJ_SEATED_CASES(RevealWallTail);
 
 } // namespace

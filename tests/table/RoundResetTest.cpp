@@ -389,11 +389,23 @@ TEST_P(RoundReset, ClearingTwiceGivesTheSameTableAsOnce)
     EXPECT_TRUE(take() == once);
 }
 
+// On screens larger than the drawn table (the small table on a 900x650
+// screen, the full one inside the skin of a 1280x1024 screen) the middle of
+// the table picture or of the window is elsewhere; the centre stays the
+// drawn table's middle.
 TEST_P(RoundReset, TheTableCentreIsTheDrawnTablesMiddle)
 {
+    mjtest::FitTableToScreen(*f, small() ? 900 : 1280, small() ? 650 : 1024);
+    ASSERT_FLOAT_EQ(ScaleX, GetParam());
     const QPointF centre = General::TableCentre();
     EXPECT_DOUBLE_EQ(centre.x(), small() ? 400 : 512);
     EXPECT_DOUBLE_EQ(centre.y(), small() ? 300 : 384);
+    const QPointF halfWindow(f->Width() / 15 / 2, f->Height() / 15 / 2);
+    const QPointF halfPicture(f->Pic1.Width() / 15 / 2, f->Pic1.Height() / 15 / 2);
+    EXPECT_NE(halfWindow, centre);
+    if (small()) {
+        EXPECT_NE(halfPicture, centre);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, RoundReset, ::testing::Values(1.0f, Small),
