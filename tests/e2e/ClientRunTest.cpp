@@ -305,8 +305,8 @@ QByteArray handRequest(uint8_t code, uint16_t v0, uint16_t v1, uint16_t v2, uint
 // What the client in auto mode answers to the hand's offers, in order: a
 // pass on each (queued first, none answered twice), then on its own turns
 // the tile the hand evaluation gives up (tile Or 0x4000), and the peng of
-// the 6 of dots (tile Or 0x2000 three times) after which no discard follows
-// until the next offer.
+// the 6 of dots (tile Or 0x2000 three times) and the chi of the 8 of bamboo,
+// after which no discard follows until the next offer.
 QList<QByteArray> expectedHandAnswers()
 {
     const QByteArray pass = handRequest(7, 1, 0, 0, 0);
@@ -319,8 +319,10 @@ QList<QByteArray> expectedHandAnswers()
             answers << pass;
         answers << pass << discard(tiles[round]);
     }
-    // Round 10: the peng, the discard after it, and the last turn.
+    // Round 10: the peng, the discard after it, and the last turn; then the
+    // chi of seat 2's 8 of bamboo and the discard after it.
     answers << handRequest(7, 8, 0x2086, 0x2086, 0x2086) << pass << discard(0x42) << pass << discard(0x44);
+    answers << handRequest(7, 4, 0x2026, 0x2027, 0x2028) << pass << discard(0x22);
     return answers;
 }
 

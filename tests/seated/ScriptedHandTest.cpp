@@ -224,20 +224,21 @@ TEST_P(ScriptedHand, TheDemonstrationHandKeepsTheTableConsistentFrameByFrame)
         discards += info.Code == CodeDiscard ? 1 : 0;
         ExpectConsistent(qPrintable(QStringLiteral("frame %1, code %2").arg(n).arg(info.Code)));
     }
-    EXPECT_EQ(discards, 48);
-    EXPECT_EQ(claims, 7);
+    EXPECT_EQ(discards, 52);
+    EXPECT_EQ(claims, 9);
     if (shots) {
         EXPECT_TRUE(midHandShot);
         EXPECT_TRUE(Screenshot("end"));
     }
 
-    // The wall gave 48 dealt tiles, 51 draws (3 of them replacements from
+    // The wall gave 48 dealt tiles, 55 draws (4 of them replacements from
     // its end) and 3 turned up.
-    EXPECT_EQ(Operate::WallTilesLeft(), 136 - 48 - 51 - 3);
-    // Every seat made one meld and kept ten concealed tiles; every other
-    // hand is in, sorted and face up.
-    EXPECT_EQ(custom[0].MeldEnd, 6);
-    EXPECT_EQ(custom[0].sum, 10);
+    EXPECT_EQ(Operate::WallTilesLeft(), 136 - 48 - 55 - 3);
+    // Seats 1 and 4 made two melds and kept seven concealed tiles, the
+    // others one meld and ten; every other hand is in, sorted and face up.
+    const auto melds = [](uint8_t seat) { return seat == 1 || seat == 4 ? 2 : 1; };
+    EXPECT_EQ(custom[0].MeldEnd, 3 + 3 * melds(ownMask()));
+    EXPECT_EQ(custom[0].sum, 13 - 3 * melds(ownMask()));
     // The hand's end names the own tiles the own answers left.
     std::vector<int> own;
     for (int p = 0; p < custom[0].sum; ++p)
@@ -248,23 +249,30 @@ TEST_P(ScriptedHand, TheDemonstrationHandKeepsTheTableConsistentFrameByFrame)
     for (int side = 1; side <= 3; ++side) {
         SCOPED_TRACE(side);
         const SeatRecord& seat = custom[side];
-        EXPECT_EQ(seat.MeldEnd, 7);
+        const int n = melds(MaskOf(side));
+        EXPECT_EQ(seat.MeldEnd, 4 + 3 * n);
         EXPECT_EQ(seat.sum, 0);
-        for (int p = 0; p < 10; ++p) {
+        EXPECT_EQ(HiddenTiles(side, 13 - 3 * n), 0);
+        for (int p = 0; p < 13 - 3 * n; ++p) {
             const TileSlot& slot = seat.Slots[seat.FirstConcealed + p];
             EXPECT_NE(HiddenTiles(side, p), 0) << p;
             EXPECT_EQ(Picture(slot.Image), Resource(General::TilePictureOf(static_cast<int16_t>(side), slot.Code)))
                 << p;
         }
     }
-    // Seat 8 set a red dragon aside; no gang was concealed; seat 2 won.
+    // Seat 8 set a red dragon aside; seat 1 concealed a gang (recorded only
+    // as another seat's); seat 4 made a chi; seat 2 won.
     const int seat8 = SideOfMask(ownMask(), 8);
     EXPECT_EQ(custom[seat8].RedCount, 1);
-    EXPECT_EQ(GangCount, 0);
+    EXPECT_EQ(GangCount, ownMask() == 1 ? 0 : 1);
+    // The own seat's second meld: seat 1's gang of the 7 of dots, or seat
+    // 4's chi of the 6, 7 and 8 of bamboo.
+    for (int k = 0; k <= 2; ++k)
+        EXPECT_EQ(custom[0].Slots[custom[0].MeldEnd - 5 + k].Code & 0xFF, ownMask() == 1 ? 0x87 : 0x26 + k) << k;
     EXPECT_EQ(WinnerSide, SideOfMask(ownMask(), 2));
     // The right pool took the right-hand seat's discards that a draw followed
     // (not those claimed) and one tile from the wall's end.
-    EXPECT_EQ(RightPoolCount, ownMask() == 1 ? 11 : 12);
+    EXPECT_EQ(RightPoolCount, ownMask() == 1 ? 11 : 13);
 }
 
 MJ_SEATED_CASES(ScriptedHand);
