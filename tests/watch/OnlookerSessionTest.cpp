@@ -486,6 +486,14 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
     EXPECT_GE(claims, 10);
     EXPECT_EQ(WinnerSide, SideOf(2));
     EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-next-hand-end.png")));
+    // The onlooker sent its login and keep-alives, nothing else.
+    EXPECT_FALSE(server.Received().filter(QStringLiteral("recv 18 ")).isEmpty());
+    for (const QString& line : server.Received()) {
+        if (line.startsWith(QLatin1String("recv "))) {
+            EXPECT_TRUE(line.startsWith(QLatin1String("recv 18 ")) || line.startsWith(QLatin1String("recv 24 ")))
+                << line.left(40).toStdString();
+        }
+    }
 }
 
 } // namespace

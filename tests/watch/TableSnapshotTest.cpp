@@ -379,12 +379,11 @@ TEST_P(TableSnapshot, HiddenConcealedTilesAndNoWildTileKeepTheWatchInStep)
             EXPECT_EQ(QPointF(custom[side].PoolX, custom[side].PoolY), mjtest::PoolPlace(side, 2)) << side;
         }
         ExpectConsistent("after a round of play");
-        mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
-        EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-hidden-%1-own%2-%3.png")
-                                                               .arg(small() ? "800x600" : "1024x768")
-                                                               .arg(ownMask())
-                                                               .arg(&c - cases)));
     }
+    mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+    EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-hidden-tiles-%1-own%2.png")
+                                                           .arg(small() ? "800x600" : "1024x768")
+                                                           .arg(ownMask())));
 }
 
 // The snapshot lays more tiles than the head count covers when tiles came
@@ -484,11 +483,12 @@ TEST_P(TableSnapshot, AnAddedGangGrowsASnapshotPengAsAClaimedOne)
             EXPECT_EQ(Picture(added), Face(side, g.tile));
             ExpectConsistent("after the added gang");
         }
-        mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
-        EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-added-gang-%1-own%2-side%3.png")
-                                                               .arg(small() ? "800x600" : "1024x768")
-                                                               .arg(ownMask())
-                                                               .arg(side)));
+        if (ownMask() == 1) {
+            mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+            EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-added-gang-%1-side%2.png")
+                                                                   .arg(small() ? "800x600" : "1024x768")
+                                                                   .arg(side)));
+        }
     }
 }
 
