@@ -15,10 +15,10 @@
 // A group lays the whole table afresh: every tile drawn takes the first
 // image the group has not laid yet, counted from the wall head, and leaves
 // the wall; the fourth frame lays the wall still to be drawn on the images
-// left. So no image shows two of the snapshot's tiles and no later draw takes
-// one of them, whatever counts the frames carry. The
-// meld tiles lie in the slots a claim fills (two below MeldEnd), so a later
-// claim finds a peng from the snapshot as it finds its own.
+// left. So no image shows two of the snapshot's tiles and no later draw
+// takes one of them, whatever counts the frames carry. The meld tiles lie in
+// the slots a claim fills (from two below MeldEnd), so an added gang finds a
+// peng from the snapshot as it finds one claimed later.
 //
 // Concealed tiles are drawn as backs whatever their code: a server may hide
 // them. A second frame for a seat in one group replaces what the first laid;
