@@ -203,12 +203,14 @@ struct MsgHeader {
     X(LoginPending, bool)                                                         \
     X(WatchMode, bool)                                                            \
     X(WatchSynced, bool)                                                          \
-    /* the snapshot of a running table (code 40), never reset */                  \
+    /* the snapshot of a running table (code 40), counted by group */            \
     X(SideTileCounts, VbArray<int16_t, 0, 3>)   /* discards to lay face down, by Side */ \
     X(SnapshotHeadMax, int16_t)   /* wall tiles taken from the head so far */     \
     X(SnapshotTailMin, int16_t)                                                   \
     X(SnapshotTaken, int16_t)     /* wall images the lay-out has used */          \
     X(SnapshotWallPos, int16_t)   /* the image showing the flipped wall tile */   \
+    X(SnapshotSidesLaid, uint8_t) /* bit by Side: laid by the group's frames */   \
+    X(SnapshotLaidBy, VbArray<int8_t, 0, 135>) /* by image: Side + 1 that laid it, 0 none */ \
     X(AutoPlay, bool)                                                             \
     X(BossKey, bool)                                                              \
     X(HallTitle, QString)                                                         \

@@ -12,9 +12,19 @@
 // smallest); bytes 16..63 24 pairs of a kind (high nibble 1 concealed, 2
 // exposed, else ignored) and a tile code.
 //
-// Every tile drawn takes the next wall sprite, (WallHead + SnapshotTaken)
-// Mod 136. A frame beyond the table's limits (more than 14 concealed tiles,
-// slots past 20, more than four red dragons or wild tiles on a side, a code
+// A group lays the whole table afresh: every tile drawn takes the first
+// image the group has not laid yet, counted from the wall head, and leaves
+// the wall; the fourth frame lays the wall still to be drawn on the images
+// left. So no image shows two of the snapshot's tiles and no later draw
+// takes one of them, whatever counts the frames carry. The meld tiles lie in
+// the slots a claim fills (from two below MeldEnd), so an added gang finds a
+// peng from the snapshot as it finds one claimed later.
+//
+// Concealed tiles are drawn as backs whatever their code: a server may hide
+// them. A second frame for a seat in one group replaces what the first laid;
+// tiles past the seat's last slot, or beyond the images left in the wall,
+// are left out. A frame beyond the table's limits (more than 14 concealed
+// tiles, more than four red dragons or wild tiles on a side, a face-up code
 // that names no tile, no wild tile known at the fourth frame) raises a
 // run-time error before it touches anything out of bounds; the dispatcher
 // then ends the watch.
@@ -27,6 +37,7 @@
 #include "table/TileSizes.h"
 #include "watch/AI.h"
 #include "watch/Side.h"
+#include "watch/SnapshotSprites.h"
 
 #include <algorithm>
 
@@ -35,6 +46,7 @@ namespace mj::Total {
 namespace {
 
 constexpr int PairsFirst = 16, PairCount = 24;
+constexpr int LastSlot = 20;
 constexpr TileSize SnapshotMeldSize[] = {{45, 56}, {45, 35}, {34, 40}, {45, 35}};
 
 int floorMod(int value, int modulus)
@@ -73,14 +85,10 @@ public:
     }
 
 private:
-    // The next sprite from the wall head; taken once it is placed.
-    int16_t nextSprite() const { return static_cast<int16_t>(floorMod(WallHead + SnapshotTaken, 136)); }
+    // The next sprite still in the wall; taken once it is placed.
+    static int16_t nextSprite() { return Side::NextSnapshotSprite(); }
     Image& sprite(int16_t index) { return table_.MJ_Image(index); }
-    void take(int16_t index)
-    {
-        InWall[index] = false;
-        ++SnapshotTaken;
-    }
+    void take(int16_t index) { Side::TakeSnapshotSprite(index, s_); }
     double tw() const { return TileW[s_]; }
     double th() const { return TileH[s_]; }
 
@@ -102,6 +110,8 @@ private:
             if ((red && r >= 4) || (wild && w >= 4))
                 Raise(ErrSubscript);
             const int16_t image = nextSprite();
+            if (image < 0)
+                return; // no image left: the rest is left out
             Image& tile = sprite(image);
             double left = hx, top = hy - 18.0 * (red ? r : w);
             if (red) {
@@ -138,12 +148,15 @@ private:
         }
     }
 
+    // Meld tile i (from MeldEnd on) lies in the slot a claim would give it.
+    static int meldSlot(int meldEnd) { return meldEnd - 2; }
+
     void markPengs(const VbArray<int16_t, 0, 23>& exposed, int count)
     {
-        const int m = seat_.MeldEnd;
+        const int m = meldSlot(seat_.MeldEnd);
         for (int i = 0; i <= count - 3; ++i) {
             if (exposed[i] == exposed[i + 1] && exposed[i + 1] == exposed[i + 2]) {
-                for (int k = 0; k <= 2; ++k)
+                for (int k = 0; k <= 2 && m + i + k <= LastSlot; ++k)
                     seat_.Slots[m + i + k].State = SlotPeng;
             }
         }
@@ -152,12 +165,17 @@ private:
     void drawMelds(const VbArray<int16_t, 0, 23>& exposed, int count)
     {
         const double hx = seat_.HandX, hy = seat_.HandY;
+        // The sprites the meld tiles took, for a gang's fourth tile.
+        VbArray<int16_t, 0, 23> taken;
         for (int i = 0; i < count; ++i) {
             const int m = seat_.MeldEnd;
-            const int16_t code = exposed[i];
-            TileSlot& slot = seat_.Slots[m];
-            const int16_t picture = facePicture(s_, code);
             const int16_t image = nextSprite();
+            if (meldSlot(m) > LastSlot || image < 0)
+                return; // past the last slot or the last image: left out
+            taken[i] = image;
+            const int16_t code = exposed[i];
+            TileSlot& slot = seat_.Slots[meldSlot(m)];
+            const int16_t picture = facePicture(s_, code);
             slot.Image = image;
             slot.Code = code;
             General::ShowTileImage(image, picture);
@@ -174,7 +192,7 @@ private:
             take(image);
             if (i >= 3 && code == exposed[i - 3]) {
                 // The fourth of four equal tiles lies on the second.
-                const Image& below = sprite(static_cast<int16_t>(floorMod(image - 2, 136)));
+                const Image& below = sprite(taken[i - 2]);
                 tile.Move(below.Left(), below.Top() - 17);
                 tile.ZOrder(0);
             } else {
@@ -183,13 +201,16 @@ private:
         }
     }
 
+    // A concealed tile, face down whatever its code.
     void drawHandTile(int16_t code)
     {
         SetTileSize(s_, HandTileSize[s_]);
+        const int16_t image = nextSprite();
+        if (seat_.FirstConcealed + seat_.sum > LastSlot || image < 0)
+            return; // past the last slot or the last image: left out
         ++seat_.sum;
         const int n = seat_.FirstConcealed + seat_.sum;
         TileSlot& slot = seat_.Slots[n - 1];
-        const int16_t image = nextSprite();
         slot.Image = image;
         slot.Code = code;
         Image& tile = sprite(image);
@@ -242,20 +263,62 @@ private:
     MainForm& table_;
 };
 
+// A group's first frame: nothing laid yet.
+void startGroup()
+{
+    SnapshotLaidBy.Fill(0);
+    SnapshotSidesLaid = 0;
+    SnapshotTaken = 0;
+}
+
+// A seat as the round reset leaves it. The images an earlier frame of the
+// group laid for it are free again, out of sight.
+void clearSeat(int16_t side)
+{
+    MainForm& table = form<MainForm>();
+    for (int16_t k = 0; k <= 135; ++k) {
+        if (SnapshotLaidBy[k] != side + 1)
+            continue;
+        SnapshotLaidBy[k] = 0;
+        table.MJ_Image(k).SetVisible(false);
+        --SnapshotTaken;
+    }
+    SeatRecord& seat = custom[side];
+    for (TileSlot& slot : seat.Slots)
+        slot = TileSlot{SlotEmpty, 0, -1};
+    seat.FirstConcealed = 4;
+    seat.sum = 0;
+    seat.MeldEnd = side == 0 ? 3 : 4;
+    seat.RedCount = 0;
+    seat.WildCount = 0;
+    for (int k = 0; k <= 7; ++k)
+        SpecialTileImages(side, k) = 0;
+}
+
 // The wall after the group: the wild tile, the rest of the wall face down,
-// its tail end, the turned tile, the pools and the new wall head.
+// its tail end, the turned tile, the pools and the new wall head. Only
+// images the group has not laid are laid as wall; those left over when the
+// pools are laid are out of play and out of sight.
 void completeTable()
 {
     MainForm& table = form<MainForm>();
     FrameGroupCount = 0;
-    table.QV_Image.SetVisible(true);
-    Image_Resource::LoadGifResource(CInt(Image_Resource::TilePicture[facePicture(4, WildTile)]),
-                                    QStringLiteral("GIF"), table.QV_Image);
+    SnapshotSidesLaid = 0;
+    // A wild tile of 0: none in force, and no indicator.
+    table.QV_Image.SetVisible(WildTile != 0);
+    if (WildTile != 0)
+        Image_Resource::LoadGifResource(CInt(Image_Resource::TilePicture[facePicture(4, WildTile)]),
+                                        QStringLiteral("GIF"), table.QV_Image);
     const int t = 135 - SnapshotTailMin;
     // The remainder is kept in 0..135 whatever the tail.
     WallTail = static_cast<int16_t>(floorMod(WallTail + SnapshotTailMin + (t % 2 == 0 ? 1 : -3), 136));
     const int h = floorMod(WallHead + SnapshotHeadMax, 136);
+    VbArray<bool, 0, 135> wall;
     const auto layBack = [&](int k) {
+        if (SnapshotLaidBy[k] != 0)
+            return;
+        wall[k] = true;
+        InWall[k] = true;
         Image& tile = table.MJ_Image(static_cast<int16_t>(k));
         tile.SetVisible(true);
         General::ShowTileImage(static_cast<int16_t>(k), static_cast<int16_t>(36 * (k / 34) + 8));
@@ -265,16 +328,31 @@ void completeTable()
         if (k == WallTail)
             break;
     }
-    if (t % 2 != 0)
-        table.MJ_Image(static_cast<int16_t>(floorMod(WallTail - 1, 136))).SetVisible(false);
-    else
+    if (t % 2 != 0) {
+        const int16_t end = static_cast<int16_t>(floorMod(WallTail - 1, 136));
+        if (SnapshotLaidBy[end] == 0) {
+            wall[end] = false;
+            InWall[end] = false;
+            table.MJ_Image(end).SetVisible(false);
+        }
+    } else {
         layBack(floorMod(WallTail + 1, 136));
-    const int16_t turned = static_cast<int16_t>(floorMod(WallHead + SnapshotTaken, 136));
-    AI::TurnWallTileFaceUp(turned);
+    }
+    const int16_t turned = Side::NextSnapshotSprite();
     SnapshotWallPos = turned;
-    ++SnapshotTaken;
+    if (turned >= 0) {
+        AI::TurnWallTileFaceUp(turned);
+        Side::TakeSnapshotSprite(turned, Side::TurnedTileMark - 1);
+    }
     Side::LayWallTiles();
+    for (int16_t k = 0; k <= 135; ++k) {
+        if (SnapshotLaidBy[k] == 0 && !wall[k]) {
+            InWall[k] = false;
+            table.MJ_Image(k).SetVisible(false);
+        }
+    }
     WallHead = static_cast<int16_t>(floorMod(WallHead + SnapshotHeadMax, 136));
+    SnapshotLaidBy.Fill(0);
     WatchSynced = true;
 }
 
@@ -289,7 +367,13 @@ void HandleTableSnapshot(MsgHeader& header)
     SideTileCounts[side] = header.Byte7;
     const int16_t taken = static_cast<int16_t>(header.value[1] & 0xFF);
     const int16_t tail = static_cast<int16_t>(header.value[3] & 0xFF);
-    if (++FrameGroupCount == 1) {
+    if (FrameGroupCount == 0)
+        SnapshotSidesLaid = 0;
+    // A second frame for a seat replaces the first and does not count
+    // towards the group's four.
+    const uint8_t bit = static_cast<uint8_t>(1 << side);
+    if ((SnapshotSidesLaid & bit) == 0 && ++FrameGroupCount == 1) {
+        startGroup();
         SnapshotHeadMax = taken;
         SnapshotTailMin = tail;
     }
@@ -307,15 +391,13 @@ void HandleTableSnapshot(MsgHeader& header)
         else if (kind == 1)
             hand[handCount++] = code; // a fifteenth raises
     }
-    // Every code names a tile before anything is drawn.
-    for (int k = 0; k < handCount; ++k) {
-        if (!General::IsTileCode(hand[k]))
-            Raise(ErrSubscript);
-    }
+    // Every code shown face up names a tile before anything is drawn.
     for (int k = 0; k < exposedCount; ++k) {
         if (!General::IsTileCode(exposed[k]))
             Raise(ErrSubscript);
     }
+    clearSeat(side);
+    SnapshotSidesLaid |= bit;
     SeatSnapshot(side).Draw(exposed, exposedCount, hand, handCount);
     if (FrameGroupCount == 4)
         completeTable();

@@ -101,6 +101,19 @@ int16_t WallTilesLeft()
     return static_cast<int16_t>(std::count(InWall.begin(), InWall.end(), true));
 }
 
+int16_t NextInWall(WallEnd end, int16_t position)
+{
+    int16_t p = InRange(position);
+    // The tail's order visits every position too, so a whole round of
+    // either end sees the whole wall.
+    for (int step = 0; step < WallSize; ++step) {
+        if (InWall[p])
+            return p;
+        p = NextWallPosition(end, p);
+    }
+    return -1;
+}
+
 void ParkAtCentre(Image& tile, double width, double height)
 {
     const QPointF centre = General::TableCentre();

@@ -46,6 +46,9 @@ int16_t TakeWallTile(int16_t position);
 int16_t NearestWallPosition(WallEnd end);
 // How many tiles the wall still holds.
 int16_t WallTilesLeft();
+// The first position from `position` on, going the way that end goes, whose
+// tile is still in the wall; -1 when the wall holds none.
+int16_t NextInWall(WallEnd end, int16_t position);
 
 // ---- The centre and the pools -----------------------------------------------
 

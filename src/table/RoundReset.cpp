@@ -97,6 +97,8 @@ void ResetRoundData()
     RightPoolOrder.Fill(0);
     RightPoolCount = 0;
     SpecialTileImages.Fill(0);
+    // A snapshot's turned wall tile belongs to its hand.
+    SnapshotWallPos = -1;
     WinnerSide = -1;
     Fen_Num = 0;
     GameRunning = false;

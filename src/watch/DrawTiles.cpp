@@ -77,7 +77,19 @@ void DrawTiles(uint8_t seatMask, uint8_t count, std::span<const int16_t> tiles)
 
         for (int k = 0; k < count; ++k) {
             const int s = s0 + k;
-            const int16_t image = fromTail ? WallTail : WallHead;
+            // Only a tile still in the wall is taken: the end passes over
+            // tiles already on the table (a snapshot's hands, its turned
+            // tile); with none left the draw takes nothing.
+            const Operate::WallEnd end = fromTail ? Operate::WallEnd::Tail : Operate::WallEnd::Head;
+            int16_t& position = fromTail ? WallTail : WallHead;
+            if (position < 0 || position > 135)
+                Raise(ErrSubscript);
+            const int16_t image = Operate::NextInWall(end, position);
+            if (image < 0) {
+                seat.sum = static_cast<int16_t>(s - seat.FirstConcealed);
+                break;
+            }
+            position = image;
             const bool apart = side == 0 && single && (fromTail || wildInForce);
             PlaceInHandRow(side, s, image, apart);
             TileSlot& slot = seat.Slots[s];
@@ -86,7 +98,7 @@ void DrawTiles(uint8_t seatMask, uint8_t count, std::span<const int16_t> tiles)
             if (side == 0)
                 slot.Code = TileAt(tiles, single ? 3 : k);
             InWall[image] = false;
-            Operate::MoveWallEnd(fromTail ? Operate::WallEnd::Tail : Operate::WallEnd::Head);
+            Operate::MoveWallEnd(end);
         }
 
         // The watched player's set-aside wild tiles stay over the left row.

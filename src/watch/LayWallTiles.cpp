@@ -7,6 +7,9 @@
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/EndWatch.h"
+#include "watch/SnapshotSprites.h"
+
+#include <algorithm>
 
 namespace mj::Side {
 
@@ -19,15 +22,19 @@ void LayWallTiles()
 
         int16_t lastSide = -1;
         int16_t lastImage = -1;
-        // The images from SnapshotHeadMax on are the wall still to be drawn.
-        const auto budgetLeft = [] { return SnapshotTaken < SnapshotHeadMax; };
+        // The tiles on the table are those taken from the wall at both ends;
+        // the images still in the wall beyond them are the wall to be drawn.
+        const int drawnFromTail = std::max(0, 135 - SnapshotTailMin);
+        const int onTable = std::min(136, SnapshotHeadMax + drawnFromTail);
+        const auto budgetLeft = [&] { return SnapshotTaken < onTable; };
         for (int16_t side = 0; side <= 3 && budgetLeft(); ++side) {
             for (int n = 0; n < SideTileCounts[side] && budgetLeft(); ++n) {
-                const int16_t image = static_cast<int16_t>(((WallHead + SnapshotTaken) % 136 + 136) % 136);
-                ++SnapshotTaken;
+                const int16_t image = NextSnapshotSprite();
+                if (image < 0)
+                    break;
+                TakeSnapshotSprite(image, side);
                 f.MJ_Image(image).ZOrder(0);
                 General::ShowTileImage(image, static_cast<int16_t>(36 * side + 8));
-                InWall[image] = false;
                 Operate::LayInPool(side, image);
                 lastSide = side;
                 lastImage = image;

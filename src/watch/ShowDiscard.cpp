@@ -47,7 +47,9 @@ void ShowDiscard(uint8_t seatMask, int16_t tile)
 
     SetTileSize(side, PoolTileSize[side]);
     ClaimedDiscardImage = image;
-    General::ShowTileImage(image, General::TilePictureOf(side, code));
+    // A code that names no tile lies in the pool as a lying back.
+    General::ShowTileImage(image, General::IsTileCode(code) ? General::TilePictureOf(side, code)
+                                                            : static_cast<int16_t>(36 * side + 8));
     if (WatchSynced) {
         const double w = PreviewScale * TileW[side];
         const double h = PreviewScale * TileH[side];
@@ -61,8 +63,9 @@ void ShowDiscard(uint8_t seatMask, int16_t tile)
     Operate::LayInPool(side, image);
     --seat.sum;
 
-    // The turned wall tile of a snapshot stays over the pool tiles.
-    if (WatchSynced)
+    // The turned wall tile of a snapshot stays over the pool tiles while its
+    // hand lasts (the round reset forgets it).
+    if (WatchSynced && SnapshotWallPos >= 0 && SnapshotWallPos <= 135)
         f.MJ_Image(SnapshotWallPos).ZOrder(0);
 }
 

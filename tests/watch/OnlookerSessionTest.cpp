@@ -15,10 +15,12 @@
 #include "mjserver/Script.h"
 #include "platform/Clock.h"
 #include "table/General.h"
+#include "table/TileSizes.h"
 
 #include <QFile>
 
 #include <map>
+#include <set>
 #include <vector>
 
 using namespace mj;
@@ -328,45 +330,84 @@ TEST_F(OnlookerSession, EveryKindOfClaimMovesItsTilesAndKeepsTheBookkeeping)
     EXPECT_FALSE(w->Speak(0).Visible() || w->Speak(1).Visible() || w->Speak(2).Visible());
 }
 
-TEST_F(OnlookerSession, JoiningARunningHandTheSnapshotIsLaidAndEveryDiscardIsPreviewed)
+// The demonstration's hand (scripts/demo-server.txt) as an onlooker's
+// server sends it: the same frames, without the waits for the seated
+// player's answers and without the offers made to that player.
+QString DemoHandForOnlookers()
 {
-    const QString script = ReadScript("onlooker-joining.txt");
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString script = QString::fromUtf8(file.readAll());
+    const qsizetype hand = script.indexOf(QStringLiteral("# ---- the hand ----"));
+    if (hand < 0)
+        return {};
+    QStringList lines;
+    for (const QString& line : script.mid(hand).split(u'\n')) {
+        if (line.startsWith(QLatin1String("expect")) || line.startsWith(QLatin1String("wait-close"))
+            || line.startsWith(QLatin1String("send 6 ")))
+            continue;
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
+// A whole watch against mjserver: the onlooker joins a running hand whose
+// other seats' concealed tiles are hidden and no wild tile is in force,
+// follows it to its end and then the whole next hand. After every frame the
+// bookkeeping holds; the snapshot's discards lie face down in the pools; a
+// draw takes only a tile still in the wall, never one the snapshot laid;
+// every discard is previewed and laid in its pool; the added gang lies on
+// the snapshot's peng; and the program never ends.
+TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTheNextHand)
+{
+    const QString joining = ReadScript("onlooker-joining.txt");
+    const QString nextHand = DemoHandForOnlookers();
+    ASSERT_FALSE(nextHand.isEmpty());
+    const QString script = joining + QStringLiteral("\n") + nextHand;
     const QList<QByteArray> frames = ScriptFrames(script);
-    ASSERT_EQ(frames.size(), 1 + 1 + 4 + 4 + 8);
+    ASSERT_EQ(ScriptFrames(joining).size(), 1 + 1 + 4 + 4 + 15 + 8);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
 
-    int16_t head = -1;
     std::map<int, int> poolCounts;
+    int snapshots = 0, draws = 0, discards = 0, claims = 0, rounds = 0;
+    std::set<int16_t> snapshotTiles;
     for (int n = 0; n < frames.size(); ++n) {
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
         const int side = SideOf(frame.seat);
-        const bool fourthSnapshot = frame.code == CodeSnapshot && n + 1 < frames.size()
-            && Read(frames[n + 1]).code != CodeSnapshot;
-        const int16_t headBefore = WallHead;
         const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
         const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
+        const bool fromTail = !NormalDraw;
+        const VbArray<bool, 0, 135> inWall = InWall;
+        const int16_t discarder = DiscarderSide;
+        const int16_t headBefore = WallHead;
         QRectF preview;
         atSleep = [&] {
             if (discarded >= 0)
                 preview = Rect(discarded);
         };
-        HandleNext(frame, n);
+        ASSERT_FALSE(mjtest::EndsProgram([&] { HandleNext(frame, n); })) << "the watch ended at frame " << n;
         if (HasFatalFailure())
             return;
-        if (fourthSnapshot) {
-            if (!WatchSynced)
-                GTEST_SKIP() << "the table snapshot (code 40) is not drawn on this branch yet";
-            EXPECT_EQ(SnapshotHeadMax, 72);
-            EXPECT_EQ(WallHead, (headBefore + 72) % 136);
-            // The discards of the snapshot: face down in the pools, the last
-            // one waiting as the right side's discard.
-            const int counts[] = {5, 4, 5, 5}; // by side: seats 4, 2, 1, 8
-            for (int s = 0; s <= 3; ++s) {
-                EXPECT_EQ(SideTileCounts[s], counts[s]);
-                EXPECT_EQ(QPointF(custom[s].PoolX, custom[s].PoolY), mjtest::PoolPlace(s, counts[s]));
-                poolCounts[s] = counts[s];
+        switch (frame.code) {
+        case CodeSnapshot:
+            if (++snapshots < 4)
+                break;
+            ASSERT_TRUE(WatchSynced) << "the snapshot did not complete";
+            EXPECT_FALSE(w->QV_Image.Visible()); // no wild tile in force
+            EXPECT_EQ(SnapshotHeadMax, 71);
+            EXPECT_EQ(WallHead, (headBefore + 71) % 136);
+            {
+                // The snapshot's discards: face down in the pools, the last
+                // one waiting as the right side's discard.
+                const int counts[] = {4, 4, 5, 5}; // by side: seats 4, 2, 1, 8
+                for (int s = 0; s <= 3; ++s) {
+                    EXPECT_EQ(SideTileCounts[s], counts[s]);
+                    EXPECT_EQ(QPointF(custom[s].PoolX, custom[s].PoolY), mjtest::PoolPlace(s, counts[s]));
+                    poolCounts[s] = counts[s];
+                }
             }
             EXPECT_EQ(RightPoolCount, 5);
             for (int k = 0; k < 5; ++k) {
@@ -377,16 +418,35 @@ TEST_F(OnlookerSession, JoiningARunningHandTheSnapshotIsLaidAndEveryDiscardIsPre
             EXPECT_EQ(DiscarderSide, 3);
             EXPECT_EQ(Picture(SnapshotWallPos),
                       Resource(General::TilePictureOf(static_cast<int16_t>(WallTail / 34), FlippedWallTile)));
-            head = WallHead;
-        }
-        switch (frame.code) {
-        case CodeDraw:
-            if (head >= 0) {
-                ExpectDraw(frame, head);
-                head = static_cast<int16_t>((head + 1) % 136);
+            // The hidden tiles are backs; the watched seat's too.
+            for (int s = 0; s <= 3; ++s) {
+                const SeatRecord& seat = custom[s];
+                EXPECT_EQ(seat.sum, s == 1 ? 13 : 10 + (s == 0 ? 3 : 0)) << s;
+                for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k) {
+                    EXPECT_EQ(Picture(seat.Slots[k].Image), Resource(36 * s + 7));
+                    snapshotTiles.insert(seat.Slots[k].Image);
+                }
             }
+            snapshotTiles.insert(SnapshotWallPos);
             break;
+        case CodeRoundStart:
+            ++rounds;
+            poolCounts.clear();
+            snapshotTiles.clear();
+            break;
+        case CodeDraw: {
+            ++draws;
+            const SeatRecord& seat = custom[side];
+            const int s = seat.FirstConcealed + seat.sum - 1;
+            const int16_t image = seat.Slots[s].Image;
+            EXPECT_TRUE(inWall[image]) << "side " << side << " drew image " << image << ", not in the wall";
+            EXPECT_EQ(snapshotTiles.count(image), 0u) << "side " << side << " drew a tile the snapshot laid";
+            EXPECT_EQ(Rect(image), mjtest::RowPlace(side, s, side == 0 && (WildTile > 0 || fromTail) ? 0.5 : 0));
+            EXPECT_EQ(Picture(image), Resource(36 * side + 7));
+            break;
+        }
         case CodeDiscard: {
+            ++discards;
             ExpectDiscard(frame, discarded, poolCounts[side]++, sumBefore);
             // In step with the table: a second at the centre, 1.2 times the
             // pool size.
@@ -395,8 +455,43 @@ TEST_F(OnlookerSession, JoiningARunningHandTheSnapshotIsLaidAndEveryDiscardIsPre
             EXPECT_EQ(preview, QRectF(QPointF(512 - big.width() / 2, 384 - big.height() / 2), big));
             break;
         }
+        case CodePlayerOperation: {
+            ++claims;
+            const int16_t op = frame.value(0);
+            // A claimed discard leaves its pool.
+            if (op == OpChi || op == OpPeng || op == OpExposedGang)
+                --poolCounts[discarder];
+            if (op == OpAddedGang && rounds == 0) {
+                // The fourth 5 of bamboo lies on the middle tile of the
+                // snapshot's peng (slots 2 to 4 of the opposite side).
+                const SeatRecord& seat = custom[side];
+                ASSERT_EQ(side, 2);
+                const int16_t added = seat.Slots[seat.MeldEnd - 2].Image;
+                const double W = ScaledWidth(TileSize{34, 40});
+                EXPECT_EQ(Rect(added).topLeft(), QPointF(seat.HandX - 3 * W, seat.HandY - 18 * ScaleY));
+                EXPECT_EQ(Picture(added), Resource(General::TilePictureOf(2, 0x25)));
+            }
+            break;
+        }
         default:
             break;
+        }
+        if (n + 1 == ScriptFrames(joining).size()) {
+            EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-joined-hand-end.png")));
+        }
+    }
+    EXPECT_EQ(rounds, 1);
+    EXPECT_GT(draws, 40);
+    EXPECT_GT(discards, 40);
+    EXPECT_GE(claims, 10);
+    EXPECT_EQ(WinnerSide, SideOf(2));
+    EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-next-hand-end.png")));
+    // The onlooker sent its login and keep-alives, nothing else.
+    EXPECT_FALSE(server.Received().filter(QStringLiteral("recv 18 ")).isEmpty());
+    for (const QString& line : server.Received()) {
+        if (line.startsWith(QLatin1String("recv "))) {
+            EXPECT_TRUE(line.startsWith(QLatin1String("recv 18 ")) || line.startsWith(QLatin1String("recv 24 ")))
+                << line.left(40).toStdString();
         }
     }
 }

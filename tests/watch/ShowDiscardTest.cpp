@@ -157,15 +157,22 @@ TEST_P(ShowDiscard, WithTheSoundOffNothingIsSpokenAndTheRestIsTheSame)
     EXPECT_EQ(custom[2].sum, 11);
 }
 
-TEST_P(ShowDiscard, ACodeThatNamesNoTileLiesFaceDownAndIsNotSpoken)
+// A discard whose code names no tile lies in its pool as the side's lying
+// back at the pool size, not as a standing back squeezed into it.
+TEST_P(ShowDiscard, ACodeThatNamesNoTileLiesAsALyingBackAndIsNotSpoken)
 {
-    for (int16_t code : {0x00, 0x18, 0x2A, 0x31, 0xF5}) {
-        audio->ClearLog();
-        const int16_t image = LastHandImage(1);
-        Side::ShowDiscard(MaskOf(1), code);
-        EXPECT_TRUE(Played().isEmpty()) << code;
-        EXPECT_EQ(Picture(image), Resource(36 + 7)) << code;
-        EXPECT_EQ(ClaimedDiscardImage, image);
+    const int16_t codes[] = {0x00, 0x18, 0x2A, 0x31, 0xF5};
+    for (int side = 0; side <= 3; ++side) {
+        for (int k = 0; k < 5; ++k) {
+            SCOPED_TRACE(testing::Message() << "side " << side << ", code " << codes[k]);
+            audio->ClearLog();
+            const int16_t image = LastHandImage(side);
+            Side::ShowDiscard(MaskOf(side), codes[k]);
+            EXPECT_TRUE(Played().isEmpty());
+            EXPECT_EQ(Picture(image), Resource(36 * side + 8));
+            EXPECT_EQ(Rect(image), QRectF(PoolPlace(side, k), PoolSize(side)));
+            EXPECT_EQ(ClaimedDiscardImage, image);
+        }
     }
 }
 

@@ -25,7 +25,12 @@ protected:
     {
         WallHead = head;
         SnapshotHeadMax = headMax;
+        SnapshotTailMin = 135; // nothing drawn from the tail
         SnapshotTaken = taken;
+        // The frames laid their tiles on the images from the head.
+        SnapshotLaidBy.Fill(0);
+        for (int n = 0; n < taken; ++n)
+            SnapshotLaidBy[(head + n) % 136] = 1;
         for (int side = 0; side <= 3; ++side)
             SideTileCounts[side] = counts[side];
         audio->ClearLog();

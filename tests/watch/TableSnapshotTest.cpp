@@ -12,6 +12,8 @@
 
 #include <QImage>
 
+#include <array>
+#include <map>
 #include <vector>
 
 using namespace mj;
@@ -74,6 +76,71 @@ protected:
     }
     int16_t Back(int index) const { return CInt(Image_Resource::TilePicture[index]); }
 
+    // A new hand whose snapshot is still to come, the wild tile known.
+    void NextHand()
+    {
+        NewHand();
+        WildTile = 0x22;
+        FrameGroupCount = 0;
+    }
+    // `n` concealed tiles of `code`, after `exposed`.
+    static std::vector<Pair> Hidden(int n, uint8_t code = 0, std::vector<Pair> exposed = {})
+    {
+        return Hand(std::vector<uint8_t>(static_cast<size_t>(n), code), std::move(exposed));
+    }
+    static std::vector<Pair> Exposed(std::vector<uint8_t> tiles)
+    {
+        std::vector<Pair> pairs;
+        for (uint8_t t : tiles)
+            pairs.push_back({0x20, t});
+        return pairs;
+    }
+    // A whole group, side by side: none of its frames ends the watch.
+    void Group(const std::vector<ServerFrame>& frames)
+    {
+        for (const ServerFrame& frame : frames)
+            ASSERT_FALSE(EndsWatching([&] { mjtest::Dispatch(frame); }));
+    }
+    // A group of four seats with the same head and tail counts.
+    void Group(uint8_t taken, uint8_t tail, const std::array<std::vector<Pair>, 4>& seats,
+               std::array<uint8_t, 4> discards = {})
+    {
+        std::vector<ServerFrame> frames;
+        for (int side = 0; side <= 3; ++side)
+            frames.push_back(Frame(side, discards[side], taken, tail, seats[side]));
+        Group(frames);
+    }
+    void Play(int code, int side, int16_t v0, int16_t v1, int16_t v2, int16_t v3)
+    {
+        ASSERT_FALSE(EndsWatching(
+            [&] { mjtest::Dispatch(mjtest::frames::WithHeader(code, MaskOf(side), v0, v1, v2, v3)); }));
+    }
+    int16_t LastHandImage(int side) const
+    {
+        const SeatRecord& seat = custom[side];
+        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
+    }
+    // Every image a seat record shows (melds, concealed run, tiles set aside)
+    // with its place and picture.
+    std::map<int16_t, std::pair<QRectF, int16_t>> SeatImages() const
+    {
+        std::map<int16_t, std::pair<QRectF, int16_t>> shown;
+        for (int side = 0; side <= 3; ++side) {
+            const SeatRecord& seat = custom[side];
+            for (int k = side == 0 ? 1 : 2; k <= seat.MeldEnd - 3; ++k)
+                shown[seat.Slots[k].Image] = {};
+            for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k)
+                shown[seat.Slots[k].Image] = {};
+            for (int k = 0; k < seat.RedCount; ++k)
+                shown[SpecialTileImages(side, k)] = {};
+            for (int k = 0; k < seat.WildCount; ++k)
+                shown[SpecialTileImages(side, 4 + k)] = {};
+        }
+        for (auto& [image, seen] : shown)
+            seen = {Rect(image), Picture(image)};
+        return shown;
+    }
+
     int16_t head0 = 0;
 };
 
@@ -100,20 +167,21 @@ TEST_P(TableSnapshot, FourFramesDrawEverySeatAndCompleteTheWall)
     EXPECT_EQ(Rect(Sprite(1)), QRectF(hx - 5, hy + (Meld(1, false) - 17), Meld(1, true), Meld(1, false)));
     EXPECT_EQ(Picture(Sprite(0)), Face(1, 0x15));
     EXPECT_EQ(Picture(Sprite(1)), Face(1, 0x22));
-    // The melds sorted, dots first; the peng marks; the fourth 5 of bamboo
-    // on the second, 17 px higher, its record left in slot 10.
+    // The melds sorted, dots first, in the slots a claim fills (from slot
+    // 2); the peng marks; the fourth 5 of bamboo on the second, 17 px
+    // higher, its record left in slot 8.
     const int16_t codes[] = {0x81, 0x82, 0x83, 0x25, 0x25, 0x25};
     for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(one.Slots[4 + k].Code, codes[k]) << k;
-        EXPECT_EQ(one.Slots[4 + k].Image, Sprite(2 + k)) << k;
+        EXPECT_EQ(one.Slots[2 + k].Code, codes[k]) << k;
+        EXPECT_EQ(one.Slots[2 + k].Image, Sprite(2 + k)) << k;
         EXPECT_EQ(Picture(Sprite(2 + k)), Face(1, codes[k])) << k;
         const int m = 4 + k;
         EXPECT_EQ(Rect(Sprite(2 + k)).topLeft(), QPointF(hx - 5.0 * m + 10, hy + (Meld(1, false) - 17) * (m - 2))) << k;
     }
-    for (int k = 4; k <= 10; ++k)
-        EXPECT_EQ(one.Slots[k].State == SlotPeng, k >= 7) << k;
+    for (int k = 2; k <= 8; ++k)
+        EXPECT_EQ(one.Slots[k].State == SlotPeng, k >= 5) << k;
     EXPECT_EQ(Rect(Sprite(8)).topLeft(), Rect(Sprite(6)).topLeft() - QPointF(0, 17));
-    EXPECT_EQ(one.Slots[10].Image, Sprite(8));
+    EXPECT_EQ(one.Slots[8].Image, Sprite(8));
     EXPECT_EQ(one.MeldEnd, 10);
     EXPECT_EQ(one.FirstConcealed, 11);
     // The concealed tiles, face down, half a tile apart.
@@ -171,7 +239,6 @@ TEST_P(TableSnapshot, AFrameBeyondTheLimitsEndsTheWatch)
 {
     std::vector<Pair> fifteen = Hand(std::vector<uint8_t>(15, 0x11));
     std::vector<Pair> fiveReds(5, Pair{0x20, 0x15});
-    std::vector<Pair> slotsPast20(18, Pair{0x20, 0x81});
     const struct {
         const char* name;
         std::vector<Pair> pairs;
@@ -180,9 +247,8 @@ TEST_P(TableSnapshot, AFrameBeyondTheLimitsEndsTheWatch)
         {"fifteen concealed tiles", fifteen, 0x22},
         {"five red dragons", fiveReds, 0x22},
         {"five wild tiles", std::vector<Pair>(5, Pair{0x20, 0x22}), 0x22},
-        {"meld slots past 20", slotsPast20, 0x22},
-        {"a code that names no tile", Hand({0x11, 0x1A}), 0x22},
         {"an exposed code that names no tile", {{0x20, 0x00}}, 0x22},
+        {"an exposed code past the tiles", {{0x20, 0x81}, {0x20, 0x1A}}, 0x22},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,11 +257,14 @@ TEST_P(TableSnapshot, AFrameBeyondTheLimitsEndsTheWatch)
         FrameGroupCount = 0;
         EXPECT_TRUE(EndsWatching([&] { mjtest::Dispatch(Frame(1, 0, 40, 135, c.pairs)); }));
     }
-    // The fourth frame with no wild tile known.
-    NewHand();
-    WildTile = -1;
-    FrameGroupCount = 3;
-    EXPECT_TRUE(EndsWatching([&] { mjtest::Dispatch(Frame(2, 0, 40, 135, Hand({0x11}))); }));
+    // The fourth frame with no wild tile known, or one that names no tile.
+    for (int16_t wild : {-1, 0x1A}) {
+        SCOPED_TRACE(wild);
+        NewHand();
+        WildTile = wild;
+        FrameGroupCount = 3;
+        EXPECT_TRUE(EndsWatching([&] { mjtest::Dispatch(Frame(2, 0, 40, 135, Hand({0x11}))); }));
+    }
 }
 
 // The group counter is shared with the seat names and the user information:
@@ -249,6 +318,300 @@ TEST_P(TableSnapshot, TheTailStaysOnTheWall)
         SnapshotTailMin = 135;
         EXPECT_FALSE(EndsWatching([&] { mjtest::Dispatch(Frame(2, 0, 1, c.tailMin, Hand({0x11}))); }));
         EXPECT_EQ(WallTail, c.after);
+        // The head count of 1 covers only the hand tile; the turned tile
+        // lies where the wall to be drawn begins, and the next draw passes
+        // over it.
+        const int16_t handTile = LastHandImage(2);
+        const QRectF turnedAt = Rect(SnapshotWallPos);
+        Play(5, 1, 0, 0, 0, 0x23);
+        const int16_t drawn = LastHandImage(1);
+        EXPECT_NE(drawn, SnapshotWallPos);
+        EXPECT_NE(drawn, handTile);
+        EXPECT_EQ(Rect(SnapshotWallPos), turnedAt);
+        EXPECT_EQ(Picture(SnapshotWallPos),
+                  Resource(General::TilePictureOf(static_cast<int16_t>(WallTail / 34), FlippedWallTile)));
+        EXPECT_EQ(custom[2].Slots[custom[2].FirstConcealed].Image, handTile);
+    }
+}
+
+// A server that hides the other seats' concealed tiles sends them as code
+// 0, and a wild tile of 0 means none is in force: the onlooker draws the
+// hidden tiles as backs, shows no wild tile, and goes on with the hand.
+TEST_P(TableSnapshot, HiddenConcealedTilesAndNoWildTileKeepTheWatchInStep)
+{
+    const struct {
+        const char* name;
+        uint8_t concealed;
+        int16_t wild;
+    } cases[] = {
+        {"hidden concealed tiles", 0x00, 0x22},
+        {"no wild tile", 0x13, 0},
+        {"hidden tiles and no wild tile", 0x00, 0},
+        {"concealed codes past the tiles", 0xFF, 0x22},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NextHand();
+        WatchSynced = false;
+        WildTile = c.wild;
+        Group(57, 135,
+              {Hidden(13, 0x11), Hidden(13, c.concealed), Hidden(10, c.concealed, Exposed({0x47, 0x47, 0x47})),
+               Hidden(13, c.concealed)},
+              {1, 1, 1, 1});
+        if (HasFatalFailure())
+            return;
+        EXPECT_TRUE(WatchSynced);
+        EXPECT_EQ(f->QV_Image.Visible(), c.wild != 0);
+        for (int side = 0; side <= 3; ++side) {
+            const SeatRecord& seat = custom[side];
+            EXPECT_EQ(seat.sum, side == 2 ? 10 : 13) << side;
+            for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k)
+                EXPECT_EQ(Picture(seat.Slots[k].Image), Back(36 * side + 7)) << side << " " << k;
+            EXPECT_EQ(QPointF(seat.PoolX, seat.PoolY), mjtest::PoolPlace(side, 1)) << side;
+        }
+        EXPECT_EQ(Picture(custom[2].Slots[3].Image), Face(2, 0x47));
+        ExpectConsistent("after the snapshot");
+        // The hand goes on: a draw and a discard of every side.
+        for (int side : {1, 0, 3, 2}) {
+            Play(5, side, 0, 0, 0, 0x23);
+            Play(2, side, 0, 0, 0, 0x23);
+            EXPECT_EQ(custom[side].sum, side == 2 ? 10 : 13) << side;
+            EXPECT_EQ(QPointF(custom[side].PoolX, custom[side].PoolY), mjtest::PoolPlace(side, 2)) << side;
+        }
+        ExpectConsistent("after a round of play");
+    }
+    mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+    EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-hidden-tiles-%1-own%2.png")
+                                                           .arg(small() ? "800x600" : "1024x768")
+                                                           .arg(ownMask())));
+}
+
+// The snapshot lays more tiles than the head count covers when tiles came
+// from the tail: hand tiles, the turned tile and discards may lie where the
+// wall still to be drawn begins. Every one of them stays on the table: the
+// draws that follow take only tiles still in the wall, and every discard
+// the frames count lies in its pool.
+TEST_P(TableSnapshot, TheNextDrawsTakeOnlyTilesStillInTheWall)
+{
+    const struct {
+        const char* name;
+        uint8_t taken, tail;
+        std::array<uint8_t, 4> discards;
+    } cases[] = {
+        // 52 concealed tiles, the turned tile and 1 discard: 54 = 50 + 4.
+        {"more tail draws than discards", 50, 131, {1, 0, 0, 0}},
+        // 52, the turned tile and 1 discard: 54 = 52 + 2.
+        {"as many tail draws as discards", 52, 133, {0, 0, 1, 0}},
+        // 52, the turned tile and 7 discards: 60 = 58 + 2.
+        {"fewer tail draws than discards", 58, 133, {2, 2, 2, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NextHand();
+        Group(c.taken, c.tail, {Hidden(13, 0x11), Hidden(13), Hidden(13), Hidden(13)}, c.discards);
+        if (HasFatalFailure())
+            return;
+        for (int side = 0; side <= 3; ++side)
+            EXPECT_EQ(QPointF(custom[side].PoolX, custom[side].PoolY), mjtest::PoolPlace(side, c.discards[side]))
+                << side;
+        auto laid = SeatImages();
+        laid[SnapshotWallPos] = {Rect(SnapshotWallPos), Picture(SnapshotWallPos)};
+        ExpectConsistent("after the snapshot");
+        for (int round = 0; round < 2; ++round) {
+            for (int side : {1, 0, 3, 2}) {
+                Play(5, side, 0, 0, 0, 0x23);
+                EXPECT_EQ(laid.count(LastHandImage(side)), 0u) << "side " << side << " drew a tile on the table";
+                Play(2, side, 0, 0, 0, 0x23);
+            }
+        }
+        for (const auto& [image, seen] : laid) {
+            EXPECT_EQ(Rect(image), seen.first) << image;
+            EXPECT_EQ(Picture(image), seen.second) << image;
+        }
+        ExpectConsistent("after two rounds of play");
+    }
+}
+
+// An added gang finds its peng whether the snapshot laid it or a claim
+// after the snapshot made it, and lies on its middle tile face up.
+TEST_P(TableSnapshot, AnAddedGangGrowsASnapshotPengAsAClaimedOne)
+{
+    for (int side = 0; side <= 3; ++side) {
+        SCOPED_TRACE(side);
+        NextHand();
+        std::array<std::vector<Pair>, 4> seats = {Hidden(13, 0x11), Hidden(13), Hidden(13), Hidden(13)};
+        seats[side] = Hidden(10, side == 0 ? 0x11 : 0, Exposed({0x47, 0x47, 0x47}));
+        Group(56, 135, seats);
+        if (HasFatalFailure())
+            return;
+        SeatRecord& seat = custom[side];
+        const int first = side == 0 ? 1 : 2;
+        // The snapshot's peng in the slots a claim would fill.
+        for (int k = first; k <= first + 2; ++k) {
+            EXPECT_EQ(seat.Slots[k].State, SlotPeng) << k;
+            EXPECT_EQ(seat.Slots[k].Code, 0x47) << k;
+        }
+        // A peng claimed after it: the next side discards 0x25.
+        const int discarder = (side + 3) % 4;
+        Play(5, discarder, 0, 0, 0, 0x25);
+        Play(2, discarder, 0, 0, 0, 0x25);
+        Play(7, side, OpPeng, 0x25, 0x25, 0x25);
+        Play(2, side, 0, 0, 0, 0x11);
+        ExpectConsistent("after the claimed peng");
+
+        const double SX = ScaleX, SY = ScaleY;
+        const double W = Meld(side, true), H = Meld(side, false);
+        const auto onMiddle = [&](int m) {
+            switch (side) {
+            case 0: return QPointF(seat.HandX + m * (W - 2 * SX), seat.HandY - 18 * SY);
+            case 1: return QPointF(seat.HandX - 5 * SX * m, seat.HandY + m * (H - 17 * SY) - 17 * SY);
+            case 2: return QPointF(seat.HandX - m * W, seat.HandY - 18 * SY);
+            default:
+                return QPointF(Rect(seat.Slots[m].Image).left(), seat.HandY - m * (H - 17 * SY) - 17 * SY);
+            }
+        };
+        const struct {
+            int16_t tile;
+            int middle;
+        } gangs[] = {{0x47, first + 1}, {0x25, first + 4}};
+        for (const auto& g : gangs) {
+            SCOPED_TRACE(g.tile);
+            Play(5, side, 0, 0, 0, g.tile);
+            const int16_t added = LastHandImage(side);
+            Play(7, side, OpAddedGang, 0, 0, g.tile);
+            EXPECT_EQ(Rect(added).topLeft(), onMiddle(g.middle));
+            EXPECT_EQ(Picture(added), Face(side, g.tile));
+            ExpectConsistent("after the added gang");
+        }
+        if (ownMask() == 1) {
+            mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+            EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-added-gang-%1-side%2.png")
+                                                                   .arg(small() ? "800x600" : "1024x768")
+                                                                   .arg(side)));
+        }
+    }
+}
+
+// The turned tile of a snapshot belongs to its hand: in the next hand its
+// image is some other tile, and a discard pulls nothing but itself in the
+// drawing order.
+TEST_P(TableSnapshot, DiscardsInTheHandAfterTheSnapshotsKeepTheDrawingOrder)
+{
+    Group(57, 135, {Hidden(13, 0x11), Hidden(13), Hidden(13), Hidden(13)}, {1, 1, 1, 1});
+    if (HasFatalFailure())
+        return;
+    const int16_t turned = SnapshotWallPos;
+    NewHand();
+    ASSERT_TRUE(WatchSynced);
+    // The next hand deals the turned tile's image into the watched row.
+    WallHead = turned;
+    VbArray<int16_t, 0, 11> tiles;
+    tiles.Fill(0x11);
+    for (int side = 0; side <= 3; ++side)
+        Side::DrawTiles(MaskOf(side), 12, std::span<const int16_t>(tiles.data(), tiles.Count));
+    ASSERT_EQ(custom[0].Slots[4].Image, turned);
+    const auto tileOrder = [&](int16_t leaving) {
+        QStringList order = f->Pic1.DrawingOrder().filter(QStringLiteral("MJ_Image("));
+        order.removeAll(QStringLiteral("MJ_Image(%1)").arg(leaving));
+        return order;
+    };
+    for (int side : {1, 0, 2, 1, 0, 2}) {
+        SCOPED_TRACE(side);
+        Play(5, side, 0, 0, 0, 0x23);
+        const int16_t discard = LastHandImage(side);
+        const QStringList before = tileOrder(discard);
+        Play(2, side, 0, 0, 0, 0x23);
+        EXPECT_EQ(tileOrder(discard), before);
+    }
+}
+
+// A second snapshot in one run starts from a clean count: its tiles take the
+// images from the wall head on, and its discards are laid.
+TEST_P(TableSnapshot, ASecondSnapshotLaysItsDiscards)
+{
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        NextHand();
+        const int16_t head = WallHead;
+        Group(57, 135, {Hidden(13, 0x11), Hidden(13), Hidden(13), Hidden(13)}, {1, 1, 1, 1});
+        if (HasFatalFailure())
+            return;
+        EXPECT_EQ(SnapshotTaken, 57);
+        EXPECT_EQ(custom[0].Slots[4].Image, head);
+        for (int side = 0; side <= 3; ++side)
+            EXPECT_EQ(QPointF(custom[side].PoolX, custom[side].PoolY), mjtest::PoolPlace(side, 1)) << side;
+        ExpectConsistent();
+    }
+}
+
+// A head count beyond the wall (value(1) up to 255) lays the wall and the
+// discards only on images no tile of the snapshot shows.
+TEST_P(TableSnapshot, AHostileHeadCountTouchesNoHandOrMeldSprite)
+{
+    for (uint8_t taken : {137, 200, 255}) {
+        SCOPED_TRACE(taken);
+        NextHand();
+        std::map<int16_t, std::pair<QRectF, int16_t>> laid;
+        for (int side = 0; side <= 3; ++side) {
+            Group({Frame(side, 30, taken, 135, Hidden(10, 0, Exposed({0x15, 0x81, 0x82, 0x83})))});
+            if (HasFatalFailure())
+                return;
+            if (side < 3) {
+                const auto seat = SeatImages();
+                laid.insert(seat.begin(), seat.end());
+            }
+        }
+        ASSERT_TRUE(WatchSynced);
+        for (const auto& [image, seen] : laid) {
+            EXPECT_EQ(Rect(image), seen.first) << image;
+            EXPECT_EQ(Picture(image), seen.second) << image;
+        }
+        ExpectConsistent();
+    }
+}
+
+// Frames a fuzzer found: a second frame for a seat, and a seat with more
+// tiles than its 21 slots. The table goes on: the second frame replaces
+// what the first laid, and tiles past the last slot are left out.
+TEST_P(TableSnapshot, HostileFramesAreLaidAndTheWatchGoesOn)
+{
+    const struct {
+        const char* name;
+        std::vector<std::vector<Pair>> sideOne; // side 1's frames, in order
+        int meldEnd, firstConcealed, sum;
+    } cases[] = {
+        {"a second frame for a seat", {Hidden(3, 0x11), Hidden(2, 0x12, Exposed({0x25, 0x25, 0x25}))}, 7, 7, 2},
+        {"a second frame for a seat, smaller", {Hidden(13, 0x11), Hidden(1, 0x12)}, 4, 4, 1},
+        {"concealed tiles past slot 20", {Hidden(12, 0, Exposed({0x81, 0x82, 0x83, 0x41, 0x42, 0x43, 0x27, 0x28, 0x29,
+                                                                    0x11, 0x11, 0x11}))},
+         16, 16, 5},
+        {"meld tiles past slot 20",
+         {Hidden(2, 0, Exposed({0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43, 0x44, 0x45,
+                                0x46, 0x47, 0x48, 0x49, 0x25, 0x26, 0x27, 0x28}))},
+         23, 26, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NextHand();
+        WatchSynced = false;
+        std::vector<ServerFrame> frames;
+        for (const auto& pairs : c.sideOne)
+            frames.push_back(Frame(1, 0, 80, 135, pairs));
+        for (int side : {0, 2, 3})
+            frames.push_back(Frame(side, 0, 80, 135, Hidden(13, 0x11)));
+        Group(frames);
+        if (HasFatalFailure())
+            return;
+        EXPECT_TRUE(WatchSynced);
+        const SeatRecord& one = custom[1];
+        EXPECT_EQ(one.MeldEnd, c.meldEnd);
+        EXPECT_EQ(one.FirstConcealed, c.firstConcealed);
+        EXPECT_EQ(one.sum, c.sum);
+        ExpectConsistent();
+        // The hand goes on around the table.
+        Play(5, 0, 0, 0, 0, 0x23);
+        Play(2, 0, 0, 0, 0, 0x23);
+        ExpectConsistent("after a draw and a discard");
     }
 }
 
