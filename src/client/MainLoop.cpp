@@ -571,7 +571,7 @@ void MainForm::TreasureBoxCountdown()
     if (BoxClicked) {
         BoxCountdownOn = false;
     } else if (TakesPart(0)) {
-        LbProp.SetCaption(QStringLiteral("请选择一个宝箱打开\r\n") + QString::number(BoxCountdown));
+        LbProp.SetCaption(BoxCountdownCaption());
         if (BoxCountdown <= 0) {
             BoxCountdownOn = false;
             // One of the first four own boxes: the fifth is never picked.
@@ -579,7 +579,7 @@ void MainForm::TreasureBoxCountdown()
             OpenTreasureBoxes(box);
         }
     } else {
-        LbProp.SetCaption(QStringLiteral("请等待玩家打开宝箱\r\n") + QString::number(BoxCountdown));
+        LbProp.SetCaption(BoxCountdownCaption());
         if (BoxCountdown <= 2) {
             BoxCountdownOn = false;
             int16_t others = -1;

@@ -18,6 +18,17 @@ void putU32(QByteArray& out, uint32_t v)
         out.append(static_cast<char>((v >> shift) & 0xFF));
 }
 
+// The name the bytes spell; false unless they are whole, valid UTF-8. A
+// decoder keeps a sequence cut at the end for bytes still to come, so a
+// name cut inside a character would lose its last bytes without an error:
+// only a name that encodes back to the same bytes is taken.
+bool nameFromUtf8(const QByteArray& raw, QString& v)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    v = decoder.decode(raw);
+    return !decoder.hasError() && v.toUtf8() == raw;
+}
+
 void putName(QByteArray& out, const QString& name)
 {
     const QByteArray bytes = name.toUtf8();
@@ -51,9 +62,7 @@ public:
             return false;
         const QByteArray raw = bytes_.mid(pos_, n);
         pos_ += n;
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        v = decoder.decode(raw);
-        return !decoder.hasError();
+        return nameFromUtf8(raw, v);
     }
     bool flag(uint8_t& v) { return u8(v) && v <= 1; }
     QByteArray rest()
@@ -81,8 +90,10 @@ bool kindAndPayload(Cursor& c, Message& m)
 
 bool NameFits(const QString& name)
 {
-    const qsizetype n = name.toUtf8().size();
-    return n >= 1 && n <= MaxNameBytes;
+    // A name with a lone surrogate has no UTF-8 of its own.
+    const QByteArray bytes = name.toUtf8();
+    QString back;
+    return bytes.size() >= 1 && bytes.size() <= MaxNameBytes && nameFromUtf8(bytes, back) && back == name;
 }
 
 bool PayloadFits(Kind kind, qsizetype bytes)

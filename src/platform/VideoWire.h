@@ -98,7 +98,7 @@ QByteArray EncodePeer(const QString& name, PeerStatus status);
 QByteArray EncodeSimple(Type type);               // PING, BYE
 QByteArray EncodeByte(Type type, uint8_t value);  // WELCOME, relay BYE
 
-// True when the name can travel: 1 to 64 bytes of UTF-8.
+// True when the name can travel: 1 to 64 bytes of valid UTF-8.
 bool NameFits(const QString& name);
 // True when a payload of that kind fits.
 bool PayloadFits(Kind kind, qsizetype bytes);

@@ -151,6 +151,10 @@ void ClearPropDisplay();
 void AddToHistory(const QString& text);
 // One tick of the timed label.
 void LabelTick();
+// The box countdown's words and the seconds left, as the countdown shows them.
+QString BoxCountdownCaption();
+// LbProp shows the box countdown: centred on the label point, red.
+void ShowBoxCountdown();
 
 // Settles the hand that ended: the drawn-hand settlement when DrawnRound is
 // set, else the usual one. The hand no longer waits for awards or boxes.

@@ -67,6 +67,10 @@ void ShowPropLabel(QString& text, QVector<int32_t>& rect, QVector<int32_t>& para
     label.SetVisible(true);
     label.ZOrder(0);
 
+    // A new label stops the count of the one before: an untimed label
+    // would otherwise go when the earlier label's ticks run out.
+    LabelTimerOn = false;
+    LabelTicks = 0;
     const int32_t interval = std::min(params[0], LabelIntervalLimit);
     if (interval < 1 || params[1] < 1)
         return; // stays until something else takes the label
@@ -86,10 +90,15 @@ void LabelTick()
     MainForm& table = form<MainForm>();
     ++LabelTicks;
     if (LabelTicks == LabelTickLimit) {
-        table.LbProp.SetCaption(QString());
-        table.LbProp.SetVisible(false);
         LabelTicks = 0;
         LabelTimerOn = false;
+        // The box countdown the label covered shows again.
+        if (BoxCountdownOn) {
+            ShowBoxCountdown();
+            return;
+        }
+        table.LbProp.SetCaption(QString());
+        table.LbProp.SetVisible(false);
         return;
     }
     table.TimerProp.SetEnabled(true);

@@ -24,6 +24,10 @@ namespace {
 
 const QString OwnPrompt = QStringLiteral("请选择一个宝箱打开");
 const QString WaitPrompt = QStringLiteral("请等待其他玩家打开宝箱");
+// What the countdown says, once its first second has passed, while the
+// other sides' boxes are awaited.
+const QString WaitingPrompt = QStringLiteral("请等待玩家打开宝箱");
+constexpr int16_t CountdownSeconds = 5;
 constexpr int16_t MoveStepMs = 37;
 constexpr int32_t ColourRed = 255, ColourYellow = 0xFFFF;
 constexpr int32_t CharWidth = 14;
@@ -44,6 +48,13 @@ int32_t half(int32_t v)
 QString coinText(double v)
 {
     return QString::number(v, 'g', 15);
+}
+
+// One award line: the amount stands right-aligned in CoinDigits columns,
+// blanks in front of it.
+QString awardLine(int side, double coins)
+{
+    return AwardNames[side] + coinText(coins).rightJustified(CoinDigits, u' ') + QStringLiteral("金币");
 }
 
 // LbProp centred on the label point, kept on the table, in the label's own
@@ -104,23 +115,38 @@ void ShowTreasureBoxes()
             }
             prompt = WaitPrompt;
         }
-        Label& label = table.LbProp;
-        label.SetAlignment(Label::vbCenter);
-        placeLabel(table, GetAnsiWidth(prompt) * CharWidth, 50);
-        label.SetCaption(prompt + CrLf + QStringLiteral("5"));
-        label.SetForeColor(ColourRed);
-        label.SetVisible(true);
-        label.ZOrder(0);
         LabelTimerOn = false;
         BoxCountdownTicks = 0;
-        BoxCountdown = 5;
+        BoxCountdown = CountdownSeconds;
         BoxCountdownOn = true;
+        ShowBoxCountdown();
     } catch (const RuntimeError&) {
         // No countdown starts; the hand is settled without boxes.
         ClearPropDisplay();
         if (BoxRoadOn)
             SettleHand();
     }
+}
+
+QString BoxCountdownCaption()
+{
+    QString prompt = OwnPrompt;
+    if (!TakesPart(0))
+        prompt = BoxCountdown >= CountdownSeconds ? WaitPrompt : WaitingPrompt;
+    return prompt + CrLf + QString::number(BoxCountdown);
+}
+
+void ShowBoxCountdown()
+{
+    MainForm& table = form<MainForm>();
+    Label& label = table.LbProp;
+    const QString caption = BoxCountdownCaption();
+    label.SetAlignment(Label::vbCenter);
+    placeLabel(table, GetAnsiWidth(caption.section(CrLf, 0, 0)) * CharWidth, 50);
+    label.SetCaption(caption);
+    label.SetForeColor(ColourRed);
+    label.SetVisible(true);
+    label.ZOrder(0);
 }
 
 void OpenTreasureBoxes(int16_t& box)
@@ -274,8 +300,7 @@ void ShowBoxAwards(int16_t& step)
         for (int side = 0; side <= 3; ++side) {
             if (BonusCoins[side] == 0)
                 continue;
-            const QString amount = coinText(RoundHalfEven(ShownCoins[side]));
-            shown << AwardNames[side] + General::PadRight(amount, CoinDigits) + QStringLiteral("金币");
+            shown << awardLine(side, RoundHalfEven(ShownCoins[side]));
             ShownCoins[side] += StepCoins[side];
         }
         label.SetCaption(shown.join(CrLf));
@@ -285,8 +310,7 @@ void ShowBoxAwards(int16_t& step)
 
     for (int side = 0; side <= 3; ++side) {
         if (BonusCoins[side] != 0) {
-            const QString line =
-                AwardNames[side] + General::PadRight(coinText(BonusCoins[side]), CoinDigits) + QStringLiteral("金币");
+            const QString line = awardLine(side, BonusCoins[side]);
             AddToHistory(line);
             shown << line;
         }

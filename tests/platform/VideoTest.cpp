@@ -302,6 +302,10 @@ TEST(VideoWireTest, MalformedClientMessages)
         {"65-byte name", withLength(1 + 2 + 66, QByteArray("\x01\x00\x01", 3) + name65)},
         {"empty name", withLength(4, QByteArray("\x01\x00\x01\x00", 4))},
         {"bad UTF-8", withLength(5, QByteArray("\x01\x00\x01\x01\xFF", 5))},
+        // A name cut inside a character: alone, or after whole characters.
+        {"WANT of a cut 2-byte character", withLength(4, QByteArray("\x02\x01\xDD\x01", 4))},
+        {"UNWANT of a cut 3-byte character", withLength(5, QByteArray("\x03\x03" "a\xE7\x8E", 5))},
+        {"HELLO of a cut 4-byte character", withLength(7, QByteArray("\x01\x00\x01\x03\xF0\x9F\x80", 7))},
         {"flag 2", withLength(4, QByteArray("\x02\x01" "a" "\x02", 4))},
         {"trailing bytes", withLength(2, QByteArray("\x05\x00", 2))},
         {"mode of 3 bytes", EncodeSend(QStringLiteral("a"), Mode, QByteArray(3, 0))},
@@ -316,6 +320,31 @@ TEST(VideoWireTest, MalformedClientMessages)
         EXPECT_EQ(r.Next(m), Reader::Result::Malformed) << c.name;
         EXPECT_EQ(r.Next(m), Reader::Result::Malformed) << c.name << " stays broken";
     }
+}
+
+// What a client must refuse from the relay: a name that is not whole UTF-8
+// would otherwise come out shortened, even empty, and match another user.
+TEST(VideoWireTest, MalformedRelayNames)
+{
+    using namespace VideoWire;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"PEER of a cut character", withLength(4, QByteArray("\x82\x01\xDD\x01", 4))},
+        {"DATA from a cut character", withLength(5, QByteArray("\x83\x02" "b\xE7\x03", 5))},
+        {"PEER of a lone continuation byte", withLength(4, QByteArray("\x82\x01\x80\x01", 4))},
+    };
+    for (const auto& c : cases) {
+        Reader r(From::Relay);
+        r.Append(c.bytes);
+        Message m;
+        EXPECT_EQ(r.Next(m), Reader::Result::Malformed) << c.name;
+    }
+    // A name the transport could not send whole does not travel at all.
+    EXPECT_FALSE(NameFits(QString(QChar(0xD800))));
+    EXPECT_FALSE(NameFits(QStringLiteral("a") + QChar(0xDC00)));
+    EXPECT_TRUE(NameFits(QStringLiteral("玩家一")));
 }
 
 // Good messages arrive whole however the stream is cut.

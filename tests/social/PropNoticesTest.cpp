@@ -102,12 +102,24 @@ TEST_F(PropNotices, ATimedLabelGoesAfterItsTicksAndAnUntimedOneStays)
     EXPECT_EQ(RunPropTimer(10000), 1000);
     EXPECT_FALSE(label.Visible());
 
-    // Interval 0 or no ticks: the label stays.
+    // Interval 0 or no ticks: the label stays, also when it follows a
+    // timed label whose count was still running.
     for (const char* script : {"label 300,40,100,200 0,6,12,255,0 常驻\n", "label 300,40,100,200 500,0,12,255,0 常驻\n"}) {
+        SCOPED_TRACE(script);
         Script(script);
         Tick();
-        EXPECT_EQ(RunPropTimer(10000), 0) << script;
-        EXPECT_TRUE(label.Visible()) << script;
+        EXPECT_EQ(RunPropTimer(10000), 0);
+        EXPECT_TRUE(label.Visible());
+
+        Script("label 300,40,100,200 500,6,12,255,2 限时道具\n");
+        Tick();
+        RunPropTimer(1000);
+        Script(script);
+        Tick();
+        RunPropTimer(10000); // past the end of the timed label's count
+        EXPECT_TRUE(label.Visible());
+        EXPECT_EQ(label.Caption(), QStringLiteral("常驻"));
+        w->TimerProp.SetEnabled(false);
     }
 }
 

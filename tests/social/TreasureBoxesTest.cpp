@@ -110,8 +110,9 @@ TEST_F(TreasureBoxes, TheCountShowsTenthsThenTheExactAwards)
     w->ImgProp_Click(1); // a second click does nothing
     EXPECT_EQ(CallsOf({"ShowGif"}).size(), 1);
 
+    // The amounts right-aligned in the four columns of the largest award.
     const auto line = [](const char* name, const QString& amount) -> QString {
-        return QString::fromUtf8(name) + General::PadRight(amount, 4) + QStringLiteral("金币");
+        return QString::fromUtf8(name) + QString(4 - amount.size(), u' ') + amount + QStringLiteral("金币");
     };
     const double own[] = {0, 100, 200, 300, 400, 500, 600, 700, 800};
     const char* second[] = {"0", "12", "25", "38", "50", "62", "75", "88", "100"}; // 12.5 a tick
@@ -137,6 +138,7 @@ TEST_F(TreasureBoxes, TheCountShowsTenthsThenTheExactAwards)
     Clock::SetSleepObserver(nullptr);
     EXPECT_NEAR(Clock::Monotonic() - opened, 1.0 + 0.185 + 2.0, 0.02) << "ten ticks, the move, two pauses";
     EXPECT_EQ(label.Caption(), final.join("\r\n"));
+    EXPECT_EQ(final[3], QStringLiteral("乙 125金币"));
     EXPECT_EQ(systemLine, final.join("\r\n")) << "the whole text, not cut";
     QStringList expectedHistory;
     for (const QString& l : final)
@@ -314,6 +316,28 @@ TEST_F(TreasureBoxes, ALabelDuringTheCountDoesNotChangeItsPace)
     EXPECT_EQ(Mod_Prop::SettledHands, 1);
 }
 
+// A timed label during the box countdown covers it while its ticks last;
+// when it goes, the countdown shows again where and as it showed.
+TEST_F(TreasureBoxes, ATimedLabelDuringTheCountdownGivesItBack)
+{
+    StartWithBoxes();
+    EndHand("score 1\nawardtext 0 0 甲\nbonuscoins 0 100\n");
+    const Label& label = w->LbProp;
+    const QRectF prompt = place(label);
+    Script("label 200,30,10,20 200,2,9,0,0 道具到了\n");
+    Tick();
+    EXPECT_EQ(label.Caption(), QStringLiteral("道具到了"));
+    EXPECT_EQ(RunPropTimer(1000), 400);
+    EXPECT_TRUE(label.Visible());
+    EXPECT_EQ(label.Caption(), OwnPrompt + "\r\n5");
+    EXPECT_EQ(place(label), prompt);
+    EXPECT_EQ(label.ForeColor(), 255);
+    EXPECT_EQ(label.Alignment(), Label::vbCenter);
+    Ticks(20);
+    EXPECT_TRUE(label.Visible());
+    EXPECT_EQ(label.Caption(), OwnPrompt + "\r\n4");
+}
+
 class TreasureBoxScreens : public TreasureBoxes, public ::testing::WithParamInterface<bool> {
 protected:
     // The shown table window looks for its hall.
@@ -347,6 +371,11 @@ TEST_P(TreasureBoxScreens, ALabelTheOwnBoxesAndTheCount)
     w->ImgProp_Click(3);
     RunPropTimer(500);
     Shot("count");
+    // The fifth count step: the amounts right-aligned under each other, the
+    // lines centred in the label.
+    EXPECT_EQ(w->LbProp.Caption(), QStringLiteral("玩家一 480金币\r\n玩家三 120金币"));
+    EXPECT_EQ(w->LbProp.Alignment(), Label::vbCenter);
+    EXPECT_TRUE(w->LbProp.Visible());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, TreasureBoxScreens, ::testing::Values(false, true),

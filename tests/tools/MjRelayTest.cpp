@@ -275,6 +275,8 @@ TEST_F(RelayTest, MalformedMessagesCloseTheLink)
         {"cut short", false, lengthThen(3, QByteArray("\x01\x00\x01", 3))},
         {"unknown type", true, lengthThen(1, QByteArray(1, 0x42))},
         {"65-byte name", true, lengthThen(1 + 1 + 65 + 1, QByteArray(1, Want) + QByteArray(1, 65) + QByteArray(65, 'n') + QByteArray(1, 1))},
+        {"WANT of a name cut inside a character", true, lengthThen(4, QByteArray("\x02\x01\xDD\x01", 4))},
+        {"HELLO of a name cut inside a character", false, lengthThen(6, QByteArray("\x01\x00\x01\x02" "a\xDD", 6))},
         {"anything before HELLO", false, EncodeSimple(Ping)},
         {"a second HELLO", true, EncodeHello(QStringLiteral("again"))},
     };
