@@ -4,7 +4,6 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
-#include "platform/Gbk.h"
 #include "platform/HallLink.h"
 #include "platform/Program.h"
 #include "platform/Screen.h"
@@ -108,11 +107,6 @@ int main(int argc, char** argv)
     if (ownTemp.isValid())
         setenv("TMPDIR", ownTemp.path().toLocal8Bit().constData(), 1);
     mj::Application app(argc, argv);
-    // The C library loads its GBK converters on first use. Loading them here,
-    // before any test starts threads or loads plug-ins, keeps the leak
-    // checker's view of the main thread's thread-local storage sound: loaded
-    // late, in some test programs, the checker crashed reading it at exit.
-    mj::Gbk::Decode(mj::Gbk::Encode(QStringLiteral("中")));
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new mjtest::FreshStart);
     return RUN_ALL_TESTS();

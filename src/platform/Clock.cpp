@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace mj::Clock {
@@ -28,23 +29,51 @@ State& state()
     return s;
 }
 
-QElapsedTimer& realTimer()
+// Real mode's start: the time of day then and a timer running since.
+struct RealStart {
+    QDateTime at = QDateTime::currentDateTime();
+    QElapsedTimer timer;
+    RealStart() { timer.start(); }
+};
+
+const RealStart& realStart()
 {
-    static QElapsedTimer t = [] {
-        QElapsedTimer e;
-        e.start();
-        return e;
-    }();
-    return t;
+    static const RealStart start;
+    return start;
+}
+
+// Seconds of the program's clock since real mode's start.
+double realElapsed()
+{
+    return static_cast<double>(realStart().timer.nsecsElapsed()) / 1e9 * Rate();
 }
 
 } // namespace
+
+double Rate()
+{
+    static const double rate = [] {
+        bool ok = false;
+        const double r = qEnvironmentVariable("MJ_CLOCK_RATE").toDouble(&ok);
+        return ok && r >= 1 && r <= 100 ? r : 1.0;
+    }();
+    return rate;
+}
+
+int64_t RealMilliseconds(int64_t milliseconds)
+{
+    if (milliseconds <= 0 || Rate() == 1.0)
+        return milliseconds;
+    return std::max<int64_t>(1, std::llround(static_cast<double>(milliseconds) / Rate()));
+}
 
 double Timer()
 {
     const State& s = state();
     if (s.driven)
         return std::fmod(s.drivenMidnightOffset + s.drivenElapsed, 86400.0);
+    if (Rate() != 1.0)
+        return std::fmod(realStart().at.time().msecsSinceStartOfDay() / 1000.0 + realElapsed(), 86400.0);
     const QTime now = QTime::currentTime();
     return now.msecsSinceStartOfDay() / 1000.0;
 }
@@ -52,6 +81,8 @@ double Timer()
 QDateTime Now()
 {
     const State& s = state();
+    if (!s.driven && Rate() != 1.0)
+        return realStart().at.addMSecs(static_cast<qint64>(realElapsed() * 1000.0));
     if (!s.driven)
         return QDateTime::currentDateTime();
     const double since = s.drivenMidnightOffset + s.drivenElapsed;
@@ -65,7 +96,7 @@ double Monotonic()
     const State& s = state();
     if (s.driven)
         return s.drivenElapsed;
-    return static_cast<double>(realTimer().nsecsElapsed()) / 1e9;
+    return realElapsed();
 }
 
 uint32_t TickCount()
@@ -83,7 +114,7 @@ void Sleep(int64_t milliseconds)
         Advance(static_cast<double>(milliseconds) / 1000.0);
         return;
     }
-    QThread::msleep(static_cast<unsigned long>(milliseconds));
+    QThread::msleep(static_cast<unsigned long>(RealMilliseconds(milliseconds)));
 }
 
 void ProcessEvents(double maxWaitSeconds)
@@ -99,7 +130,7 @@ void ProcessEvents(double maxWaitSeconds)
     }
     // Wait for the next event, but no longer than asked: a single-shot timer
     // wakes the loop when nothing else does.
-    const int ms = std::max(0, static_cast<int>(std::ceil(maxWaitSeconds * 1000.0)));
+    const auto ms = static_cast<int>(RealMilliseconds(std::max(0, static_cast<int>(std::ceil(maxWaitSeconds * 1000.0)))));
     QEventLoop loop;
     QTimer wake;
     wake.setSingleShot(true);

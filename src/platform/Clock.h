@@ -1,10 +1,15 @@
 // The one clock of the program. Everything that reads the time or pauses goes
 // through here, so tests can drive time instead of waiting for it.
 //
-// Real mode reads the system clocks. Driven mode (tests) keeps a clock that
-// moves only when told to: Advance() moves it, Sleep() moves it by the sleep,
-// and each turn of a wait's event loop moves it by one idle step (10 ms unless
-// a test installs its own step, for example to act at a chosen moment).
+// Real mode reads the system clocks, at the rate MJ_CLOCK_RATE gives (a
+// number from 1 to 100, read once; 1 when unset or out of range): at rate 4
+// every pause, wait and Timer control takes a quarter of its real time and
+// the clocks run four times as fast from the program's start. End-to-end
+// tests run the client so where the game's pauses are not what they check.
+// Driven mode (tests) keeps a clock that moves only when told to: Advance()
+// moves it, Sleep() moves it by the sleep, and each turn of a wait's event
+// loop moves it by one idle step (10 ms unless a test installs its own step,
+// for example to act at a chosen moment).
 #pragma once
 
 #include <QDateTime>
@@ -24,6 +29,12 @@ double Monotonic();
 QDateTime Now();
 // Milliseconds since an arbitrary start, wrapping at 2^32.
 uint32_t TickCount();
+
+// The rate of real mode (see above).
+double Rate();
+// Real milliseconds for an interval of the program's clock, at least 1 for
+// a positive interval.
+int64_t RealMilliseconds(int64_t milliseconds);
 
 // Blocks the thread for the given milliseconds; no events are handled.
 void Sleep(int64_t milliseconds);

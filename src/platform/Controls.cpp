@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include "platform/Clock.h"
 #include "platform/Forms.h"
 
 #include <QCursor>
@@ -1101,7 +1102,7 @@ void Timer::SetInterval(int32_t milliseconds)
 void Timer::Update()
 {
     if (enabled_ && interval_ > 0 && !dead_)
-        timer_.start(interval_);
+        timer_.start(static_cast<int>(Clock::RealMilliseconds(interval_)));
     else
         timer_.stop();
 }

@@ -133,24 +133,3 @@ void WebBrowser::Fire(const std::function<void()>& event)
 }
 
 } // namespace mj
-
-#if defined(__SANITIZE_ADDRESS__)
-// Sanitizer builds. The engine's library (built without the sanitizers, but
-// using the process's operator new and delete, which the sanitizer replaces)
-// has two faults of its own: whenever a page that has loaded anything is
-// destroyed, it deletes an object of 88 bytes through a pointer to a 24-byte
-// type that has no virtual destructor, which the sized-delete check reports;
-// and it leaves objects behind at exit. The check has no per-library
-// suppression, so it is switched off for the process (our own code has
-// -Wdelete-non-virtual-dtor for the same fault); the library's leaks are not
-// reported.
-extern "C" const char* __asan_default_options()
-{
-    return "new_delete_type_mismatch=0";
-}
-
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libQt6WebEngineCore.so\n";
-}
-#endif

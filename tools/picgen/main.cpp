@@ -276,6 +276,11 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The font library matches fonts, and names their families, in the
+    // language of the user's locale (the font below is "文泉驿正黑" under
+    // zh_CN). The pictures are the same whoever builds them: fonts are
+    // looked up in one language.
+    qputenv("FC_LANG", "en");
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: picgen OUTPUT_FILE\n");
