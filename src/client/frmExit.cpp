@@ -15,7 +15,6 @@ namespace mj {
 
 namespace {
 constexpr int32_t LightYellow = 0xC0FFFF; // RGB 255, 255, 192
-constexpr int16_t LayeredAlpha = 200;
 } // namespace
 
 void DesignDialogLabel(Label& label, double left, double top, double width, double height, const QString& caption,
@@ -28,11 +27,6 @@ void DesignDialogLabel(Label& label, double left, double top, double width, doub
     label.SetFontName(QStringLiteral("宋体"));
     label.SetFontSize(points);
     label.SetFontBold(bold);
-}
-
-void MakeLayered(Form& dialog)
-{
-    dialog.SetWindowAlpha(LayeredAlpha);
 }
 
 frmExit::frmExit()
@@ -58,7 +52,6 @@ frmExit::frmExit()
 
 void frmExit::Form_Load()
 {
-    MakeLayered(*this);
     pbCloseMe.SetWidth(65);
     Image_Resource::LoadGifResource(CInt(Image_Resource::DialogButtonPicture[0]), QStringLiteral("GIF"), pbCloseMe);
     pbCancel.SetWidth(65);

@@ -19,8 +19,6 @@ public:
     void pbCancel_Click();
 };
 
-// Small dialogs are drawn semi-transparent: alpha 200 of 255.
-void MakeLayered(Form& dialog);
 // A label of a small dialog: light yellow 宋体 on the dialog's picture.
 void DesignDialogLabel(Label& label, double left, double top, double width, double height, const QString& caption,
                        double points, bool bold);

@@ -35,7 +35,6 @@ frmOtherExit::frmOtherExit()
 
 void frmOtherExit::Form_Load()
 {
-    MakeLayered(*this);
     imgOK.Move(imgOK.Left(), imgOK.Top(), 70, 30);
     imgCancel.Move(imgCancel.Left(), imgCancel.Top(), 70, 30);
 }

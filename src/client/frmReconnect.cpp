@@ -54,7 +54,6 @@ void frmReconnect::ShowCountdown()
 
 void frmReconnect::Form_Load()
 {
-    MakeLayered(*this);
     Image_Resource::LoadGifResource(CInt(Image_Resource::DialogButtonPicture[0]), QStringLiteral("GIF"), pbReconnect);
     Image_Resource::LoadGifResource(CInt(Image_Resource::DialogButtonPicture[2]), QStringLiteral("GIF"), pbCancel);
     ReconnectTries = 0;

@@ -93,7 +93,6 @@ Hero::Hero()
 
 void Hero::Form_Load()
 {
-    MakeLayered(*this);
     SetWindowState(0);
     // Each result list shows its latest hand at the top.
     for (ListBox& list : Grade) {

@@ -39,7 +39,6 @@ Information::Information()
 
 void Information::Form_Load()
 {
-    MakeLayered(*this);
     for (Label& value : Inf) {
         value.SetAutoSize(true);
         value.SetFontSize(12);

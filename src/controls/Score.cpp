@@ -52,7 +52,6 @@ Score::Score()
 
 void Score::Form_Load()
 {
-    MakeLayered(*this);
     CentreOverTable(*this);
 }
 

@@ -74,7 +74,10 @@ public:
     // A window without the system's frame and title bar.
     bool Borderless() const { return borderless_; }
     void SetBorderless(bool value);
-    // Window opacity, 0 (invisible) to 255 (opaque); else error 380.
+    // Window opacity, 0 (invisible) to 255 (opaque); else error 380. The
+    // small windows are made see-through only on Windows NT 5 and 6, so on
+    // this system every form keeps 255 and the table never shows through
+    // the text of a dialog.
     int16_t WindowAlpha() const { return alpha_; }
     void SetWindowAlpha(int16_t alpha);
     // Kept above the other windows.

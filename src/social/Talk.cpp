@@ -43,7 +43,6 @@ Talk::Talk()
 
 void Talk::Form_Load()
 {
-    MakeLayered(*this);
     // The first place, before anything shows it: a share of the table
     // window's size, counted from the screen's corner.
     if (isLoaded<MainForm>()) {

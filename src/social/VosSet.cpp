@@ -85,7 +85,6 @@ VosSet::VosSet()
 
 void VosSet::Form_Load()
 {
-    MakeLayered(*this);
     Command1(0).Move(Command1(0).Left(), Command1(0).Top(), 65, 30);
     Image_Resource::LoadGifResource(CInt(Image_Resource::DialogButtonPicture[0]), QStringLiteral("GIF"), Command1(0));
     Command1(1).Move(Command1(1).Left(), Command1(1).Top(), 65, 30);

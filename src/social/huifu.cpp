@@ -119,7 +119,6 @@ huifu::huifu()
 
 void huifu::Form_Load()
 {
-    step([this] { MakeLayered(*this); });
     const QString path = ProgramFolder() + QStringLiteral("/chat.ini");
     bool present = false;
     step([&] { present = form<MainForm>().Is_File_Exist(path, QStringLiteral("chat.ini")); });

@@ -41,7 +41,7 @@ rule::rule()
 
 void rule::Form_Load()
 {
-    // The rules page stays opaque, unlike the chat and phrase windows.
+    // Opaque, as every small window is on this system.
     step([this] { SetWindowState(0); });
     step([this] {
         const MainForm& table = form<MainForm>();

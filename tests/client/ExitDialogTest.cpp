@@ -85,10 +85,10 @@ protected:
     mjtest::FakeHall hall{Title};
 };
 
-TEST_F(ExitDialog, BothDialogsLoadSemiTransparentWithTheirButtons)
+TEST_F(ExitDialog, TheDialogsAndTheReconnectionFormLoadOpaque)
 {
     frmExit& exit = form<frmExit>();
-    EXPECT_EQ(exit.WindowAlpha(), 200);
+    EXPECT_EQ(exit.WindowAlpha(), 255);
     EXPECT_EQ(exit.Caption(), QStringLiteral("退出"));
     EXPECT_EQ(exit.Label1.Caption(), QStringLiteral("您真的要退出吗？"));
     EXPECT_EQ(exit.Label2.Caption(), QStringLiteral("游戏正在进行，逃跑会扣分！"));
@@ -102,7 +102,7 @@ TEST_F(ExitDialog, BothDialogsLoadSemiTransparentWithTheirButtons)
     EXPECT_FALSE(exit.Visible()); // loading does not show it
 
     frmOtherExit& other = form<frmOtherExit>();
-    EXPECT_EQ(other.WindowAlpha(), 200);
+    EXPECT_EQ(other.WindowAlpha(), 255);
     EXPECT_EQ(other.Caption(), QStringLiteral("退出"));
     EXPECT_FALSE(other.Label1.FontBold());
     for (Image* button : {&other.imgOK, &other.imgCancel}) {
@@ -111,6 +111,12 @@ TEST_F(ExitDialog, BothDialogsLoadSemiTransparentWithTheirButtons)
     }
     EXPECT_EQ(other.imgOK.Picture().ResourceId(), 130);
     EXPECT_EQ(other.imgCancel.Picture().ResourceId(), 132);
+
+    // The reconnection form is opaque as well: the table never shows
+    // through the text of a dialog on this system.
+    frmReconnect& reconnect = mjtest::LoadReconnectForm();
+    EXPECT_EQ(reconnect.WindowAlpha(), 255);
+    EXPECT_DOUBLE_EQ(reconnect.Widget()->windowOpacity(), 1.0);
 }
 
 TEST_F(ExitDialog, DuringTheSeatChangeTheDialogLoadsWithoutItsBackground)

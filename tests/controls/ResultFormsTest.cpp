@@ -72,18 +72,18 @@ protected:
     MainForm* table = nullptr;
 };
 
-TEST_F(ResultForms, ScoreAndHeroLoadCentredOverTheTablePictureAndSemiTransparent)
+TEST_F(ResultForms, ScoreAndHeroLoadCentredOverTheTablePictureAndOpaque)
 {
     Score& board = form<Score>();
     EXPECT_DOUBLE_EQ(board.Left() + board.Width() / 2, CentreX());
     EXPECT_DOUBLE_EQ(board.Top() + board.Height() / 2, CentreY());
-    EXPECT_EQ(board.WindowAlpha(), 200);
+    EXPECT_EQ(board.WindowAlpha(), 255);
     Hero& hero = form<Hero>();
     EXPECT_DOUBLE_EQ(hero.Left() + hero.Width() / 2, CentreX());
     EXPECT_DOUBLE_EQ(hero.Top() + hero.Height() / 2, CentreY());
-    EXPECT_EQ(hero.WindowAlpha(), 200);
+    EXPECT_EQ(hero.WindowAlpha(), 255);
     Information& card = form<Information>();
-    EXPECT_EQ(card.WindowAlpha(), 200);
+    EXPECT_EQ(card.WindowAlpha(), 255);
     for (const Label& value : card.Inf) {
         EXPECT_EQ(value.FontSize(), 12);
         EXPECT_EQ(value.BackStyle(), Label::vbTransparent);

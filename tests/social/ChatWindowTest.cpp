@@ -166,13 +166,13 @@ TEST_P(ChatWindow, TheHotSpotOpensAndClosesItInItsPlace)
     }
 }
 
-TEST_P(ChatWindow, LoadingPlacesItByTheTableWindowsSizeAndMakesItTranslucent)
+TEST_P(ChatWindow, LoadingPlacesItByTheTableWindowsSizeAndLeavesItOpaque)
 {
     Talk& talk = form<Talk>();
     EXPECT_FALSE(talk.Visible());
     EXPECT_DOUBLE_EQ(talk.Top(), 0.66 * w->Height());
     EXPECT_DOUBLE_EQ(talk.Left(), 0.3 * w->Width());
-    EXPECT_EQ(talk.WindowAlpha(), 200);
+    EXPECT_EQ(talk.WindowAlpha(), 255);
     EXPECT_EQ(talk.Caption(), QStringLiteral("聊天"));
     EXPECT_EQ(talk.Picture().Image().size(), QSize(320, 180));
 }

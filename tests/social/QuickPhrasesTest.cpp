@@ -117,7 +117,7 @@ TEST_F(QuickPhrases, TheHotSpotsToggleAndSwitchTheLists)
     EXPECT_FALSE(window.List2.Visible());
     EXPECT_DOUBLE_EQ(window.Top(), w->Top() + w->Pic1.Top() + 0.66 * w->Pic1.Height());
     EXPECT_DOUBLE_EQ(window.Left(), w->Left() + w->Pic1.Left() + 0.3 * w->Pic1.Width());
-    EXPECT_EQ(window.WindowAlpha(), 200);
+    EXPECT_EQ(window.WindowAlpha(), 255);
 
     window.Move(30, 40);
     mjtest::Click(w->imgword2.Widget()); // 短语2: switches lists where it stands

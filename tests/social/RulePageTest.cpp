@@ -1,5 +1,5 @@
 // The rules page: rule.ini's text as it stands, centred over the table,
-// dragged by the left button only, opaque beside the translucent chat and
+// dragged by the left button only, opaque like the chat and phrase
 // phrase windows.
 #include "FakeHall.h"
 #include "TableSupport.h"
@@ -77,15 +77,15 @@ TEST_F(RulePage, ShowsRuleIniAsItStands)
     EXPECT_EQ(Gbk::Decode(big.left(rule::MaxTextBytes)).size(), rule::MaxTextBytes / 2);
 }
 
-TEST_F(RulePage, OpensCentredOverTheTableAndOpaque)
+TEST_F(RulePage, OpensCentredOverTheTableAndOpaqueLikeTheChatWindows)
 {
     rule& page = form<rule>();
     EXPECT_DOUBLE_EQ(page.Top(), (11940 - 7995) / 2.0 + 900);
     EXPECT_DOUBLE_EQ(page.Left(), (15600 - 5025) / 2.0 + 1500);
     EXPECT_EQ(page.WindowState(), 0);
     EXPECT_EQ(page.WindowAlpha(), 255);
-    EXPECT_EQ(form<Talk>().WindowAlpha(), 200);
-    EXPECT_EQ(form<huifu>().WindowAlpha(), 200);
+    EXPECT_EQ(form<Talk>().WindowAlpha(), 255);
+    EXPECT_EQ(form<huifu>().WindowAlpha(), 255);
     EXPECT_EQ(page.Picture().Image().size(), QSize(335, 533));
 }
 

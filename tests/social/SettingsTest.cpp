@@ -112,7 +112,7 @@ protected:
 
 } // namespace
 
-// The window as its load leaves it: half-transparent, the buttons and the
+// The window as its load leaves it: opaque, the buttons and the
 // switches in their places, the switch pictures by row and video setting.
 TEST_F(Settings, LoadLaysOutTheRows)
 {
@@ -120,7 +120,7 @@ TEST_F(Settings, LoadLaysOutTheRows)
         unload<VosSet>();
         VideoEnabled = video;
         VosSet& w = settings();
-        EXPECT_EQ(w.WindowAlpha(), 200);
+        EXPECT_EQ(w.WindowAlpha(), 255);
         EXPECT_EQ(w.Caption(), QStringLiteral("音效设置"));
         EXPECT_FALSE(w.Visible());
         EXPECT_EQ(w.Command1(0).Picture().ResourceId(), 130);
