@@ -96,6 +96,17 @@ TEST_F(DispatchTable, AFrameBreakingItsRuleIsDroppedButGivesItsToken)
         EXPECT_EQ(Total::FrameFits(h), c.fits);
     }
 
+    // The table snapshot is an onlooker's frame: a seated player drops it.
+    for (const bool watch : {false, true}) {
+        SCOPED_TRACE(watch ? "watch mode" : "seated");
+        WatchMode = watch;
+        MsgHeader snapshot;
+        snapshot.Code = 40;
+        snapshot.Seat = 4;
+        EXPECT_EQ(Total::FrameFits(snapshot), watch);
+    }
+    WatchMode = false;
+
     // A dropped frame's token still counts.
     mjtest::Dispatch(ServerFrame(2).Seat(3).Value(3, 0x11).Token(0x4242));
     EXPECT_EQ(sessionToken(), 0x4242);
