@@ -94,11 +94,6 @@ protected:
     }
     int Picture(int image) const { return w->MJ_Image(image).Picture().ResourceId(); }
     static int Resource(int entry) { return CInt(Image_Resource::TilePicture[entry]); }
-    int16_t LastHandImage(int side) const
-    {
-        const SeatRecord& seat = custom[side];
-        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
-    }
     QString LastPlayed() const
     {
         QString last;
@@ -194,7 +189,7 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
         const int side = SideOf(frame.seat);
-        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int16_t discarded = frame.code == CodeDiscard ? mjtest::LastHandImage(side) : -1;
         const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
         HandleNext(frame, n);
         if (HasFatalFailure())
@@ -377,7 +372,7 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
         const int side = SideOf(frame.seat);
-        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int16_t discarded = frame.code == CodeDiscard ? mjtest::LastHandImage(side) : -1;
         const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
         const bool fromTail = !NormalDraw;
         const VbArray<bool, 0, 135> inWall = InWall;
