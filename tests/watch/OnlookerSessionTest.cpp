@@ -361,7 +361,8 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
     ASSERT_FALSE(nextHand.isEmpty());
     const QString script = joining + QStringLiteral("\n") + nextHand;
     const QList<QByteArray> frames = ScriptFrames(script);
-    ASSERT_EQ(ScriptFrames(joining).size(), 1 + 1 + 4 + 4 + 15 + 8);
+    const qsizetype joinedHand = ScriptFrames(joining).size();
+    ASSERT_EQ(joinedHand, 1 + 1 + 4 + 4 + 15 + 8);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
 
@@ -471,7 +472,7 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
         default:
             break;
         }
-        if (n + 1 == ScriptFrames(joining).size()) {
+        if (n + 1 == joinedHand) {
             EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-joined-hand-end.png")));
         }
     }
