@@ -50,11 +50,11 @@ void FitTableToScreen(mj::MainForm& f, int width, int height)
     f.FitToScreen();
 }
 
-mj::MainForm& OpenTableWindow(const QString& hallTitle)
+mj::MainForm& OpenTableWindow(const QString& hallTitle, float scale)
 {
     mj::Clock::UseDrivenClock(10 * 3600.0);
     mj::HallTitle = hallTitle;
-    return LaidOutTable(1.0f);
+    return LaidOutTable(scale);
 }
 
 void LeaveTimersToTest(mj::MainForm& w)

@@ -45,8 +45,9 @@ void FitTableToScreen(mj::MainForm& f, int width, int height);
 QImage GrabWithWindowsOver(mj::MainForm& table, std::initializer_list<mj::Form*> over);
 
 // The table window as start-up leaves it, minus the connection: the clock
-// driven from 10:00, the hall looked for under `hallTitle`, full scale.
-mj::MainForm& OpenTableWindow(const QString& hallTitle);
+// driven from 10:00, the hall looked for under `hallTitle`, at `scale` (full
+// scale unless told).
+mj::MainForm& OpenTableWindow(const QString& hallTitle, float scale = 1.0f);
 
 // The main loop and the keep-alive run only when a test calls their timer
 // procedures.

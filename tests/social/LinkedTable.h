@@ -31,12 +31,12 @@ class LinkedTable {
 protected:
     explicit LinkedTable(const QString& hallTitle) : hall(hallTitle), title_(hallTitle) {}
 
-    // Call from SetUp.
-    void OpenTable()
+    // Call from SetUp; `scale` is the table's (full unless told).
+    void OpenTable(float scale = 1.0f)
     {
         ASSERT_TRUE(dir.isValid());
         mj::SetProgramFolder(dir.path());
-        w = &OpenTableWindow(title_);
+        w = &OpenTableWindow(title_, scale);
         LeaveTimersToTest(*w);
         mj::Mod_Resource::InitSoundFiles();
         auto owned = std::make_unique<mj::Audio::RecordingBackend>();

@@ -69,7 +69,7 @@ protected:
 
     void SetUp() override
     {
-        OpenTable();
+        OpenTable(TableScale());
         WatchMode = true;
         Players[0].UserId = 90001;
         Clock::SetIdleStep([] { Clock::Advance(0.25); });
@@ -86,6 +86,7 @@ protected:
         Clock::UseRealClock();
     }
 
+    virtual float TableScale() const { return 1.0f; }
     int16_t SideOf(uint8_t seat) const { return SideOfMask(WatchedSeat, seat); }
     QRectF Rect(int image) const
     {
@@ -94,11 +95,6 @@ protected:
     }
     int Picture(int image) const { return w->MJ_Image(image).Picture().ResourceId(); }
     static int Resource(int entry) { return CInt(Image_Resource::TilePicture[entry]); }
-    int16_t LastHandImage(int side) const
-    {
-        const SeatRecord& seat = custom[side];
-        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
-    }
     QString LastPlayed() const
     {
         QString last;
@@ -194,7 +190,7 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
         const int side = SideOf(frame.seat);
-        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int16_t discarded = frame.code == CodeDiscard ? mjtest::LastHandImage(side) : -1;
         const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
         HandleNext(frame, n);
         if (HasFatalFailure())
@@ -352,6 +348,20 @@ QString DemoHandForOnlookers()
     return lines.join(u'\n');
 }
 
+// The whole watch at both scales.
+class OnlookerWholeWatch : public OnlookerSession, public ::testing::WithParamInterface<float> {
+protected:
+    float TableScale() const override { return GetParam(); }
+    // The table as the screen of its scale shows it, saved under `name`.
+    bool Shot(const char* name)
+    {
+        const bool small = GetParam() < 1;
+        mjtest::FitTableToScreen(*w, small ? 800 : 1024, small ? 600 : 768);
+        return w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-%1-%2.png")
+                                                          .arg(QLatin1String(name), small ? "800x600" : "1024x768"));
+    }
+};
+
 // A whole watch against mjserver: the onlooker joins a running hand whose
 // other seats' concealed tiles are hidden and no wild tile is in force,
 // follows it to its end and then the whole next hand. After every frame the
@@ -359,14 +369,15 @@ QString DemoHandForOnlookers()
 // draw takes only a tile still in the wall, never one the snapshot laid;
 // every discard is previewed and laid in its pool; the added gang lies on
 // the snapshot's peng; and the program never ends.
-TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTheNextHand)
+TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTheNextHand)
 {
     const QString joining = ReadScript("onlooker-joining.txt");
     const QString nextHand = DemoHandForOnlookers();
     ASSERT_FALSE(nextHand.isEmpty());
     const QString script = joining + QStringLiteral("\n") + nextHand;
     const QList<QByteArray> frames = ScriptFrames(script);
-    ASSERT_EQ(ScriptFrames(joining).size(), 1 + 1 + 4 + 4 + 15 + 8);
+    const qsizetype joinedHand = ScriptFrames(joining).size();
+    ASSERT_EQ(joinedHand, 1 + 1 + 4 + 4 + 15 + 8);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
 
@@ -377,7 +388,7 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
         const int side = SideOf(frame.seat);
-        const int16_t discarded = frame.code == CodeDiscard ? LastHandImage(side) : -1;
+        const int16_t discarded = frame.code == CodeDiscard ? mjtest::LastHandImage(side) : -1;
         const int sumBefore = frame.code == CodeDiscard ? custom[side].sum : 0;
         const bool fromTail = !NormalDraw;
         const VbArray<bool, 0, 135> inWall = InWall;
@@ -452,7 +463,8 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
             // pool size.
             EXPECT_EQ(sleeps, std::vector<int64_t>{1000});
             const QSizeF big = mjtest::PoolSize(side) * 1.2;
-            EXPECT_EQ(preview, QRectF(QPointF(512 - big.width() / 2, 384 - big.height() / 2), big));
+            const QPointF centre = General::TableCentre();
+            EXPECT_EQ(preview, QRectF(centre - QPointF(big.width() / 2, big.height() / 2), big));
             break;
         }
         case CodePlayerOperation: {
@@ -476,8 +488,8 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
         default:
             break;
         }
-        if (n + 1 == ScriptFrames(joining).size()) {
-            EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-joined-hand-end.png")));
+        if (n + 1 == joinedHand) {
+            EXPECT_TRUE(Shot("joined-hand-end"));
         }
     }
     EXPECT_EQ(rounds, 1);
@@ -485,7 +497,7 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
     EXPECT_GT(discards, 40);
     EXPECT_GE(claims, 10);
     EXPECT_EQ(WinnerSide, SideOf(2));
-    EXPECT_TRUE(w->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-next-hand-end.png")));
+    EXPECT_TRUE(Shot("next-hand-end"));
     // The onlooker sent its login and keep-alives, nothing else.
     EXPECT_FALSE(server.Received().filter(QStringLiteral("recv 18 ")).isEmpty());
     for (const QString& line : server.Received()) {
@@ -495,5 +507,10 @@ TEST_F(OnlookerSession, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTh
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Scales, OnlookerWholeWatch, ::testing::Values(1.0f, 0.78125f),
+                         [](const ::testing::TestParamInfo<float>& info) {
+                             return std::string(info.param < 1 ? "Small" : "Normal");
+                         });
 
 } // namespace

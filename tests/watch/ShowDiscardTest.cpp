@@ -24,11 +24,6 @@ protected:
     {
         return Mod_Resource::VoiceDir + QStringLiteral("v0010%1%2.wav").arg(side % 2 ? "13" : "02", suffix);
     }
-    int16_t LastHandImage(int side) const
-    {
-        const SeatRecord& seat = custom[side];
-        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
-    }
     QSizeF HandSize(int side) const
     {
         const QSizeF sizes[] = {{48, 78}, {35, 66}, {37, 50}, {35, 66}};
@@ -47,7 +42,7 @@ TEST_P(ShowDiscard, TheLastHandBackTurnsFaceUpIntoThePoolAndWaitsForAClaim)
         SCOPED_TRACE(c.side);
         audio->ClearLog();
         Watch();
-        const int16_t image = LastHandImage(c.side);
+        const int16_t image = mjtest::LastHandImage(c.side);
         Side::ShowDiscard(MaskOf(c.side), c.tile);
 
         EXPECT_EQ(Played(), QStringList{Voice(c.side, QLatin1String(c.voice))});
@@ -85,7 +80,7 @@ TEST_P(ShowDiscard, EachPoolTakesEightToARowOrColumnAndKeepsTheCursorEachTileToo
         std::vector<int16_t> laid;
         for (int k = 0; k < count; ++k) {
             Draw(side);
-            laid.push_back(LastHandImage(side));
+            laid.push_back(mjtest::LastHandImage(side));
             Side::ShowDiscard(MaskOf(side), 0x41);
             EXPECT_EQ(Rect(laid.back()), QRectF(PoolPlace(side, k), PoolSize(side))) << k;
             EXPECT_EQ(QPointF(PoolCursorBeforeDiscardX, PoolCursorBeforeDiscardY), PoolPlace(side, k)) << k;
@@ -112,7 +107,7 @@ TEST_P(ShowDiscard, InStepWithTheTableTheDiscardIsFirstShownEnlargedAtTheCentreF
     SnapshotWallPos = 100;
     for (int side = 0; side <= 3; ++side) {
         SCOPED_TRACE(side);
-        const int16_t image = LastHandImage(side);
+        const int16_t image = mjtest::LastHandImage(side);
         QRectF shown;
         bool onTop = false;
         look = [&] {
@@ -150,7 +145,7 @@ TEST_P(ShowDiscard, BeforeASnapshotNoWallImageIsBroughtForward)
 TEST_P(ShowDiscard, WithTheSoundOffNothingIsSpokenAndTheRestIsTheSame)
 {
     Mod_Sound::FunctionSoundOn = false;
-    const int16_t image = LastHandImage(2);
+    const int16_t image = mjtest::LastHandImage(2);
     Side::ShowDiscard(MaskOf(2), 0x11);
     EXPECT_TRUE(Played().isEmpty());
     EXPECT_EQ(Rect(image), QRectF(PoolPlace(2, 0), PoolSize(2)));
@@ -166,7 +161,7 @@ TEST_P(ShowDiscard, ACodeThatNamesNoTileLiesAsALyingBackAndIsNotSpoken)
         for (int k = 0; k < 5; ++k) {
             SCOPED_TRACE(testing::Message() << "side " << side << ", code " << codes[k]);
             audio->ClearLog();
-            const int16_t image = LastHandImage(side);
+            const int16_t image = mjtest::LastHandImage(side);
             Side::ShowDiscard(MaskOf(side), codes[k]);
             EXPECT_TRUE(Played().isEmpty());
             EXPECT_EQ(Picture(image), Resource(36 * side + 8));

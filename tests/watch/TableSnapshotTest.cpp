@@ -115,11 +115,6 @@ protected:
         ASSERT_FALSE(EndsWatching(
             [&] { mjtest::Dispatch(mjtest::frames::WithHeader(code, MaskOf(side), v0, v1, v2, v3)); }));
     }
-    int16_t LastHandImage(int side) const
-    {
-        const SeatRecord& seat = custom[side];
-        return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
-    }
     // Every image a seat record shows (melds, concealed run, tiles set aside)
     // with its place and picture.
     std::map<int16_t, std::pair<QRectF, int16_t>> SeatImages() const
@@ -321,10 +316,10 @@ TEST_P(TableSnapshot, TheTailStaysOnTheWall)
         // The head count of 1 covers only the hand tile; the turned tile
         // lies where the wall to be drawn begins, and the next draw passes
         // over it.
-        const int16_t handTile = LastHandImage(2);
+        const int16_t handTile = mjtest::LastHandImage(2);
         const QRectF turnedAt = Rect(SnapshotWallPos);
         Play(5, 1, 0, 0, 0, 0x23);
-        const int16_t drawn = LastHandImage(1);
+        const int16_t drawn = mjtest::LastHandImage(1);
         EXPECT_NE(drawn, SnapshotWallPos);
         EXPECT_NE(drawn, handTile);
         EXPECT_EQ(Rect(SnapshotWallPos), turnedAt);
@@ -420,7 +415,7 @@ TEST_P(TableSnapshot, TheNextDrawsTakeOnlyTilesStillInTheWall)
         for (int round = 0; round < 2; ++round) {
             for (int side : {1, 0, 3, 2}) {
                 Play(5, side, 0, 0, 0, 0x23);
-                EXPECT_EQ(laid.count(LastHandImage(side)), 0u) << "side " << side << " drew a tile on the table";
+                EXPECT_EQ(laid.count(mjtest::LastHandImage(side)), 0u) << "side " << side << " drew a tile on the table";
                 Play(2, side, 0, 0, 0, 0x23);
             }
         }
@@ -477,7 +472,7 @@ TEST_P(TableSnapshot, AnAddedGangGrowsASnapshotPengAsAClaimedOne)
         for (const auto& g : gangs) {
             SCOPED_TRACE(g.tile);
             Play(5, side, 0, 0, 0, g.tile);
-            const int16_t added = LastHandImage(side);
+            const int16_t added = mjtest::LastHandImage(side);
             Play(7, side, OpAddedGang, 0, 0, g.tile);
             EXPECT_EQ(Rect(added).topLeft(), onMiddle(g.middle));
             EXPECT_EQ(Picture(added), Face(side, g.tile));
@@ -518,7 +513,7 @@ TEST_P(TableSnapshot, DiscardsInTheHandAfterTheSnapshotsKeepTheDrawingOrder)
     for (int side : {1, 0, 2, 1, 0, 2}) {
         SCOPED_TRACE(side);
         Play(5, side, 0, 0, 0, 0x23);
-        const int16_t discard = LastHandImage(side);
+        const int16_t discard = mjtest::LastHandImage(side);
         const QStringList before = tileOrder(discard);
         Play(2, side, 0, 0, 0, 0x23);
         EXPECT_EQ(tileOrder(discard), before);

@@ -58,6 +58,13 @@ inline QRectF RowPlace(int side, int s, double apart = 0)
     }
 }
 
+// The image of a side's last concealed tile: the one its next discard takes.
+inline int16_t LastHandImage(int side)
+{
+    const mj::SeatRecord& seat = mj::custom[side];
+    return seat.Slots[seat.FirstConcealed + seat.sum - 1].Image;
+}
+
 // A tile image's position in the table's drawing order (bottom first).
 inline int DrawnAt(int image)
 {
