@@ -86,14 +86,7 @@ int16_t TakeWallTile(int16_t position)
 
 int16_t NearestWallPosition(WallEnd end)
 {
-    int16_t position = InRange(end == WallEnd::Head ? WallHead : WallTail);
-    // Either end's walk passes every position once in a round of the wall.
-    for (int step = 0; step < WallSize; ++step) {
-        if (WallTile(position))
-            return position;
-        position = NextWallPosition(end, position);
-    }
-    return -1;
+    return NextInWall(end, end == WallEnd::Head ? WallHead : WallTail);
 }
 
 int16_t WallTilesLeft()
