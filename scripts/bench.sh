@@ -29,13 +29,28 @@
 #                     a relogin before each hand after the first; then their
 #                     range over the hands after the first and the memory's
 #                     trend per hand
+#   video_receive     the client at the demonstration's table mid-hand (after
+#                     the first discard, which asks for the others' video),
+#                     its own camera the test pattern: the share of one core
+#                     it uses while the relay's three test peers send at the
+#                     relay's full rate (30 frames a second each), and while
+#                     they send nothing; the difference per frame received
+#
+#   MJ_BENCH_PARTS="startup dispatch soak video"   the parts to run (all by
+#                     default); dispatch takes the idle cost from startup,
+#                     0 when startup does not run
+#   MJ_BENCH_SETUP=0  does not install missing packages (Xvfb among them)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MJ_BENCH_BUILD_DIR:-$here/build-bench}"
 runs="${MJ_BENCH_RUNS:-7}"
 hands="${MJ_BENCH_HANDS:-5}"
+parts=" ${MJ_BENCH_PARTS:-startup dispatch soak video} "
+part() { [[ "$parts" == *" $1 "* ]]; }
 
-MJ_EXTRA_PACKAGES="xvfb x11-utils ${MJ_EXTRA_PACKAGES:-}" "$here/scripts/setup.sh"
+if [ "${MJ_BENCH_SETUP:-1}" != 0 ]; then
+  MJ_EXTRA_PACKAGES="xvfb x11-utils ${MJ_EXTRA_PACKAGES:-}" "$here/scripts/setup.sh"
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF > /dev/null
 fi
@@ -140,6 +155,8 @@ cpu_ns() {
 }
 
 # ---- Start-up and memory ----------------------------------------------------------
+idle_ns_per_s=0
+if part startup; then
 times=()
 for _ in $(seq 1 "$runs"); do
   start_table "$here/scripts/demo-server.txt"
@@ -170,6 +187,7 @@ after="$(cpu_ns "$pid")"
 idle_ns_per_s="$(( (after - before) / 20 ))"
 printf 'idle_cpu %.3f %% of a core\n' "$(calc "$idle_ns_per_s / 10000000")"
 cleanup
+fi
 
 # ---- The cost of a frame -------------------------------------------------------------
 # Each burst follows the first keep-alive (5 s after the login answer); the
@@ -203,8 +221,10 @@ burst() {
   printf 'dispatch_%s first half %.3f ms/frame, second half %.3f ms/frame\n' "$kind" "$first" "$second"
   cleanup
 }
-burst seat_names 'send 3 2 0 0 0 0 text:东家'
-burst chat 'send 19 2 0 0 0 0 text:"东家：大家好，今天手气不错，我们再来一局吧"'
+if part dispatch; then
+  burst seat_names 'send 3 2 0 0 0 0 text:东家'
+  burst chat 'send 19 2 0 0 0 0 text:"东家：大家好，今天手气不错，我们再来一局吧"'
+fi
 
 # ---- Whole hands ---------------------------------------------------------------------
 # The demonstration's session with its hand played `hands` times over: the
@@ -214,6 +234,7 @@ burst chat 'send 19 2 0 0 0 0 text:"东家：大家好，今天手气不错，�
 # connection, less the keep-alives a seated client no longer sends), so the
 # soak covers relogins as well as hands.
 demo="$here/scripts/demo-server.txt"
+if part soak; then
 soak="$work/soak.txt"
 awk -v n="$hands" '
   /^connection 2$/ { inconn = 1 }
@@ -302,3 +323,49 @@ awk -v played="$played" '
       printf "soak over hands 2..%d: memory %.1f..%.1f MB, trend %+.1f KB a hand; descriptors %d..%d\n", hand[NR], lo / 1024, hi / 1024, slope, flo, fhi
     }
   }' "$rss_samples"
+cleanup
+fi
+
+# ---- Receiving video ---------------------------------------------------------------
+# The demonstration's session up to the hand's first discard, which joins the
+# other seats' players, then held there. The relay's test peers sit at those
+# seats (wang, li, zhao) and send the moving test pattern at the relay's full
+# rate, or nothing; the client sends its own pattern either way, so the
+# difference is the cost of receiving.
+video_cpu() {
+  local rate="$1"
+  local relay_out="$work/relay-$rate.out"
+  "$build/mjrelay" --port 0 --peer-rate "$rate" --peer wang --peer li --peer zhao > "$relay_out" 2> "$work/relay.err" &
+  pids+=($!)
+  local port=""
+  for _ in $(seq 1 100); do
+    port="$(sed -n 's/^listening //p' "$relay_out" 2>/dev/null || true)"
+    [ -n "$port" ] && break
+    sleep 0.05
+  done
+  [ -n "$port" ] || { echo "the relay did not start" >&2; exit 1; }
+  MJ_VIDEO_SOURCE=pattern MJ_VIDEO_RELAY_PORT="$port" start_table "$video_script" 1
+  local pid
+  pid="$(client_pid)"
+  # The peers get the client's frames once it has asked for theirs.
+  for _ in $(seq 1 1200); do grep -q '^frame li from player1' "$relay_out" && break; sleep 0.05; done
+  grep -q '^frame li from player1' "$relay_out" || { echo "video_receive: no video link" >&2; exit 1; }
+  sleep 3
+  local t0 c0 t1 c1
+  t0="$(now)"; c0="$(cpu_ns "$pid")"
+  sleep 10
+  t1="$(now)"; c1="$(cpu_ns "$pid")"
+  calc "($c1 - $c0) / ($t1 - $t0)"
+  cleanup
+}
+if part video; then
+  video_script="$work/video.txt"
+  awk '/^# ---- the hand ----/ { inhand = 1 } { print } inhand && /^send 2 / { print "wait-close timeout 600"; exit }' \
+    "$demo" > "$video_script"
+  full=30 # the relay's frames a second from each sender
+  busy="$(video_cpu "$full")"
+  quiet_ns="$(video_cpu 0)"
+  printf 'video_receive three peers at %d frames/s each: %.2f %% of a core, peers silent %.2f %%, %.3f ms a frame received\n' \
+    "$full" "$(calc "$busy / 10000000")" "$(calc "$quiet_ns / 10000000")" \
+    "$(calc "($busy - $quiet_ns) / (3 * $full) / 1000000")"
+fi

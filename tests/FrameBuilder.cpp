@@ -3,7 +3,10 @@
 #include "client/Data.h"
 #include "client/Total.h"
 #include "dispatch/Total.h"
+#include "mjserver/Script.h"
 #include "platform/Gbk.h"
+
+#include <QFile>
 
 #include <QStringList>
 
@@ -215,9 +218,29 @@ ServerFrame Numbered(int code)
 
 void Dispatch(const ServerFrame& frame)
 {
-    mj::Total::AppendReceived(frame.Data());
+    Dispatch(frame.Data());
+}
+
+void Dispatch(const QByteArray& frame)
+{
+    mj::Total::AppendReceived(frame);
     mj::Total::ReadServerFrame();
     mj::Total::HandleServerMessage(mj::info);
+}
+
+QList<QByteArray> DemoFrames()
+{
+    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const mj::mjserver::Script script = mj::mjserver::ParseScript(QString::fromUtf8(file.readAll()));
+    const int last = script.sections.empty() ? 1 : script.sections.rbegin()->first;
+    QList<QByteArray> frames;
+    for (const mj::mjserver::Command& c : script.ForConnection(last))
+        if (c.kind == mj::mjserver::Command::Send)
+            for (qsizetype at = 0; at + mj::mjserver::FrameSize <= c.bytes.size(); at += mj::mjserver::FrameSize)
+                frames << c.bytes.mid(at, mj::mjserver::FrameSize);
+    return frames;
 }
 
 } // namespace mjtest

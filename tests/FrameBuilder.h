@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -125,5 +126,10 @@ ServerFrame Numbered(int code);
 // Puts the frame through the client's receive ring, its frame reader and the
 // dispatcher, as one turn of the main loop's receive slot does.
 void Dispatch(const ServerFrame& frame);
+void Dispatch(const QByteArray& frame);
+
+// The frames the demonstration's server (scripts/demo-server.txt) sends on
+// its last connection: the table seated, then the hand to its end.
+QList<QByteArray> DemoFrames();
 
 } // namespace mjtest

@@ -230,6 +230,9 @@ public:
     void P2PSocket1_LoginResult(int16_t status);
     void P2PSocket1_UserStateChanged(int16_t peer, int16_t state);
     void P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame);
+    // Each tick of the main loop: the newest frame that arrived for each
+    // side since the tick before is decoded once and drawn.
+    void RemoteVideoPoll();
     void ImgShow_Click(int16_t index);
     void Timer_Vshow1_Timer();
     void Timer_Vshow2_Timer();

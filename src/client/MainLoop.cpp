@@ -214,6 +214,7 @@ void MainForm::TimerBong_Timer()
         TreasureBoxCountdown();
     }
     LocalVideoPoll();
+    RemoteVideoPoll();
     TimerBong.SetEnabled(true);
 }
 

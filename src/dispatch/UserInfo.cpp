@@ -33,13 +33,13 @@ bool IsSingleSeat(uint8_t seat)
     return seat == 1 || seat == 2 || seat == 4 || seat == 8;
 }
 
+// A pop-out window is hidden, not unloaded: it keeps its size for the
+// next time it opens.
 template <class F>
-void hideAndUnload()
+void hideWindow()
 {
-    if (isLoaded<F>()) {
+    if (isLoaded<F>())
         form<F>().Hide();
-        unload<F>();
-    }
 }
 
 // Props are set up on the first frame that allows them and tried again while
@@ -91,9 +91,9 @@ void resetOtherSidesVideo(MainForm& table)
         table.ImgKuang(k).SetVisible(false);
         table.vshow1(k).SetVisible(false);
     }
-    hideAndUnload<frm_Remote1>();
-    hideAndUnload<frm_Remote2>();
-    hideAndUnload<frm_Remote3>();
+    hideWindow<frm_Remote1>();
+    hideWindow<frm_Remote2>();
+    hideWindow<frm_Remote3>();
 }
 
 // Registers the side's member with the props plug-in; a refusal turns props

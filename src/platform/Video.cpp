@@ -106,6 +106,7 @@ private:
 };
 
 std::optional<VideoSource> g_source;
+int64_t g_framesDecoded = 0;
 std::function<std::unique_ptr<CaptureSource>()> g_factory;
 
 VideoSource sourceFromEnvironment()
@@ -186,10 +187,20 @@ bool FrameAcceptable(const QByteArray& frame)
     return width >= 1 && height >= 1 && width <= MaxShownWidth && height <= MaxShownHeight;
 }
 
-bool FrameShowable(const QByteArray& frame)
+QImage DecodeFrame(const QByteArray& frame)
 {
+    if (!FrameAcceptable(frame))
+        return QImage();
+    ++g_framesDecoded;
     QImage image;
-    return FrameAcceptable(frame) && image.loadFromData(frame, "JPG");
+    if (!image.loadFromData(frame, "JPG"))
+        return QImage();
+    return image;
+}
+
+int64_t FramesDecoded()
+{
+    return g_framesDecoded;
 }
 
 vshow::vshow(Container& parent, const QString& name) : Control(parent, name, Layer::Windowed)
@@ -199,12 +210,14 @@ vshow::vshow(Container& parent, const QString& name) : Control(parent, name, Lay
 
 bool vshow::ShowFrame(const QByteArray& frame)
 {
-    if (!FrameAcceptable(frame))
+    return ShowPicture(DecodeFrame(frame));
+}
+
+bool vshow::ShowPicture(const QImage& picture)
+{
+    if (picture.isNull())
         return false;
-    QImage image;
-    if (!image.loadFromData(frame, "JPG"))
-        return false;
-    shown_ = image;
+    shown_ = picture;
     ++framesShown_;
     if (Widget())
         Widget()->update();

@@ -68,8 +68,12 @@ bool JpegHeaderSize(const QByteArray& bytes, int& width, int& height);
 // True when a surface would take the frame (size and header; the picture
 // itself may still fail to decode).
 bool FrameAcceptable(const QByteArray& frame);
-// True when a surface would show the frame: acceptable and it decodes.
-bool FrameShowable(const QByteArray& frame);
+// The picture of a frame a surface would take: acceptable and decoded; a
+// null picture otherwise. One decoding serves every surface that draws it.
+QImage DecodeFrame(const QByteArray& frame);
+// How many frames DecodeFrame has decoded in this run (each a JPEG decoding,
+// the main cost of showing video).
+int64_t FramesDecoded();
 
 // A display surface for one peer's video.
 class vshow : public Control {
@@ -84,6 +88,8 @@ public:
 
     // Draws one frame at once; false when it was refused (the picture stays).
     bool ShowFrame(const QByteArray& frame);
+    // Draws a frame decoded already (DecodeFrame); false for a null picture.
+    bool ShowPicture(const QImage& picture);
     // The picture shown; null before the first frame.
     const QImage& Shown() const { return shown_; }
     // How many frames were drawn.

@@ -171,30 +171,34 @@ void VosSet::SwitchVideo()
     if (VideoEnabled) {
         ini.WriteIniKey(section, key, QStringLiteral("0"));
         VideoEnabled = false;
-        // A running capture stops, whether or not its preview shows;
-        // CameraOn stays, so switching video on starts it again.
+        // A running capture stops, whether or not its preview shows, and
+        // the own reopen icon goes, so nothing starts the camera while video
+        // is off; CameraOn stays, so switching video on starts it again.
         if (CameraOn) {
             step([&] { table.vcap1.StopCapture(); });
+            table.ImgShow(0).SetVisible(false);
             if (table.vcap1.Visible()) {
                 table.vcap1.SetVisible(false);
                 table.PicLocal(0).SetVisible(false);
                 table.Tiplbl.SetVisible(false);
                 table.Tou(0).SetVisible(true);
                 table.Tou(0).ZOrder(0);
-                table.ImgShow(0).SetVisible(false);
                 hideAvatarForPlugin(table, 0);
             }
         }
         for (int16_t s = 1; s <= 3; ++s) {
-            if (!table.vshow1(s).Visible())
-                continue;
-            table.vshow1(s).SetVisible(false);
-            table.ImgKuang(s).SetVisible(false);
-            table.PicLocal(s).SetVisible(false);
-            table.Tou(s).SetVisible(true);
-            table.Tou(s).ZOrder(0);
-            table.ImgShow(s).SetVisible(false);
-            hideAvatarForPlugin(table, s);
+            if (table.vshow1(s).Visible()) {
+                table.vshow1(s).SetVisible(false);
+                table.ImgKuang(s).SetVisible(false);
+                table.PicLocal(s).SetVisible(false);
+                table.Tou(s).SetVisible(true);
+                table.Tou(s).ZOrder(0);
+                hideAvatarForPlugin(table, s);
+            }
+            // Every side's video state goes as at the end of a hand: the
+            // closing step does nothing while video is off, and a side left
+            // marked as shown would draw the next hand's frames out of sight.
+            Operate::ForgetSideVideo(s);
         }
         for (int side = 0; side <= 3; ++side) {
             if (VideoWindow* window = LoadedVideoWindow(side); window && window->Visible())

@@ -13,6 +13,8 @@
 #include "video/frm_Remote2.h"
 #include "video/frm_Remote3.h"
 
+#include <utility>
+
 namespace mj {
 
 namespace {
@@ -45,6 +47,19 @@ void drawOn(vshow* surface, const QByteArray& frame)
     surface->ShowFrame(frame);
     surface->SetVisible(true);
     surface->ZOrder(0);
+}
+
+// The side 1..3 whose player is joined into the slot; 0 for none.
+int16_t sideOfSlot(const P2PSocket& link, int16_t slot)
+{
+    const QString user = link.UserID(slot);
+    if (user.isEmpty())
+        return 0;
+    for (int16_t k = 1; k <= 3; ++k) {
+        if (custom[k].Name == user)
+            return k;
+    }
+    return 0;
 }
 
 } // namespace
@@ -82,16 +97,17 @@ void MainForm::vcap1_FrameCaptured(const QByteArray& frame)
             continue;
         }
         // A peer that wants sparse video gets the first three frames after
-        // its counter was reset, then one in 21.
+        // its counter was reset, then one in 21. Only a frame that went out
+        // counts: one the link dropped under load is tried again with the
+        // next frame.
         const int16_t c = PeerThrottle[i];
         if (c < 3) {
-            P2PSocket1.SendFrame(i, frame);
-            PeerThrottle[i] = static_cast<int16_t>(c + 1);
+            if (P2PSocket1.SendFrame(i, frame))
+                PeerThrottle[i] = static_cast<int16_t>(c + 1);
         } else if (c <= 22) {
             PeerThrottle[i] = static_cast<int16_t>(c + 1);
-        } else {
+        } else if (P2PSocket1.SendFrame(i, frame)) {
             PeerThrottle[i] = 3;
-            P2PSocket1.SendFrame(i, frame);
         }
     }
     drawOn(openSurface<frm_Local>(), frame);
@@ -110,6 +126,18 @@ void MainForm::P2PSocket1_LoginResult(int16_t)
 
 void MainForm::P2PSocket1_UserStateChanged(int16_t peer, int16_t state)
 {
+    if (state <= 9) {
+        // The peer's video stopped coming (the link dropped, or the player
+        // left the relay): its seat no longer shows a frozen picture but
+        // what it shows before any video. The slot keeps its player, so a
+        // new login asks for the video again.
+        const int16_t s = sideOfSlot(P2PSocket1, peer);
+        if (s != 0 && (PeerShown[s] || vshow1(s).Visible())) {
+            Operate::ClearSideVideo(s, false);
+            PeerThrottle[peer] = 0;
+        }
+        return;
+    }
     if (state != 14 && state != 15)
         return;
     P2PSocket1.SendFormat(peer, vcap1.VideoFormat());
@@ -121,20 +149,12 @@ void MainForm::P2PSocket1_UserStateChanged(int16_t peer, int16_t state)
 
 void MainForm::P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame)
 {
-    const QString user = P2PSocket1.UserID(peer);
-    if (user.isEmpty())
-        return;
-    int16_t s = 0;
-    for (int16_t k = 1; k <= 3; ++k) {
-        if (custom[k].Name == user) {
-            s = k;
-            break;
-        }
-    }
+    const int16_t s = sideOfSlot(P2PSocket1, peer);
     if (s == 0)
         return; // a user at no side
-    // A frame no surface would show is neither drawn nor kept.
-    if (!FrameShowable(frame))
+    // A frame whose header no surface would take is neither drawn nor kept.
+    // The picture itself is decoded only when it is drawn, once.
+    if (!FrameAcceptable(frame))
         return;
     const bool accepted = P2PSocket1.UserState(peer) > 9 && !PeerClosed[s];
     // Sides 2 and 3 keep their player's every frame; side 1 only what it shows.
@@ -152,11 +172,30 @@ void MainForm::P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame)
         surface.SetVisible(true);
         surface.ZOrder(0);
         PeerShown[s] = true;
-        surface.ShowFrame(PeerFrame(s));
-    } else {
-        surface.ShowFrame(frame);
     }
-    drawOn(openRemoteSurface(s), frame);
+    // Frames come faster than a seat can show them: the newest waits for
+    // the next tick, which draws it on the seat and its pop-out window.
+    PeerFrameDue[s] = frame;
+}
+
+void MainForm::RemoteVideoPoll()
+{
+    for (int16_t s = 1; s <= 3; ++s) {
+        if (PeerFrameDue[s].isEmpty())
+            continue;
+        const QByteArray frame = std::exchange(PeerFrameDue[s], QByteArray());
+        if (PeerClosed[s])
+            continue; // blocked since it came
+        const QImage picture = DecodeFrame(frame);
+        if (picture.isNull())
+            continue;
+        vshow1(s).ShowPicture(picture);
+        if (vshow* window = openRemoteSurface(s)) {
+            window->ShowPicture(picture);
+            window->SetVisible(true);
+            window->ZOrder(0);
+        }
+    }
 }
 
 // ---- Reopen icons, redraws, hover ---------------------------------------------------------
@@ -174,7 +213,8 @@ void MainForm::ImgShow_Click(int16_t index)
         redraw[index - 1]->SetEnabled(true);
         return;
     }
-    if (index != 0 || !CameraOn)
+    // With video switched off nothing starts the camera.
+    if (index != 0 || !CameraOn || !VideoEnabled)
         return;
     // A camera that will not start again takes the failed-start path.
     if (vcap1.StartCapture() != 0) {

@@ -161,6 +161,41 @@ void RequestTableVideo()
     }
 }
 
+void ClearSideVideo(int16_t i, bool dropSlots)
+{
+    MainForm& f = form<MainForm>();
+    P2PSocket& link = f.P2PSocket1;
+    f.vshow1(i).SetVisible(false);
+    f.PicLocal(i).SetVisible(false);
+    f.ImgKuang(i).SetVisible(false);
+    f.ImgShow(i).SetVisible(false);
+    f.Tou(i).SetVisible(true);
+    f.Tou(i).ZOrder(0);
+    const QString name = custom[i].Name;
+    if (!name.isEmpty()) {
+        step([&] { tellPlugin(true, i); });
+        for (int16_t j = 1; j <= 3 && dropSlots; ++j) {
+            step([&] {
+                if (link.UserID(j) == name) {
+                    PeerThrottle[j] = 0; // the slot that held the side's player
+                    link.DisconnectUser(j);
+                }
+            });
+        }
+    }
+    ForgetSideVideo(i);
+}
+
+void ForgetSideVideo(int16_t i)
+{
+    form<MainForm>().ImgShow(i).SetVisible(false);
+    PeerShown[i] = false;
+    PeerClosed[i] = false;
+    hideRemoteWindow(i);
+    PeerFrame(i).clear();
+    PeerFrameDue[i].clear();
+}
+
 void CloseAllVideo()
 {
     if (VideoSteps[4])
@@ -171,30 +206,8 @@ void CloseAllVideo()
         return;
     MainForm& f = form<MainForm>();
     P2PSocket& link = f.P2PSocket1;
-    for (int16_t i = 1; i <= 3; ++i) {
-        f.vshow1(i).SetVisible(false);
-        f.PicLocal(i).SetVisible(false);
-        f.ImgKuang(i).SetVisible(false);
-        f.ImgShow(i).SetVisible(false);
-        f.Tou(i).SetVisible(true);
-        f.Tou(i).ZOrder(0);
-        const QString name = custom[i].Name;
-        if (!name.isEmpty()) {
-            step([&] { tellPlugin(true, i); });
-            for (int16_t j = 1; j <= 3; ++j) {
-                step([&] {
-                    if (link.UserID(j) == name) {
-                        PeerThrottle[j] = 0; // the slot that held the side's player
-                        link.DisconnectUser(j);
-                    }
-                });
-            }
-        }
-        PeerShown[i] = false;
-        PeerClosed[i] = false;
-        hideRemoteWindow(i);
-        PeerFrame(i).clear();
-    }
+    for (int16_t i = 1; i <= 3; ++i)
+        ClearSideVideo(i, true);
     if (CameraOn) {
         f.vcap1.StopCapture();
         f.vcap1.SetVisible(false);

@@ -22,6 +22,15 @@ void LoginVideoServer();
 void RequestTableVideo();
 // Closes every side's video, stops the camera and logs out, once per hand.
 void CloseAllVideo();
+// Takes side 1..3's video back to what the seat shows before any video:
+// surface, frame, icon strip and reopen icon hidden, the avatar in front,
+// the plug-in told, the side's flags cleared, its pop-out window hidden, its
+// kept frame and any frame waiting to be drawn dropped; with dropSlots, the
+// slots holding its player are let go as well.
+void ClearSideVideo(int16_t side, bool dropSlots);
+// The side's video state alone: reopen icon and pop-out window hidden,
+// PeerShown and PeerClosed cleared, the kept and the waiting frame dropped.
+void ForgetSideVideo(int16_t side);
 // With the camera on: the own preview and its icon strip in front, the
 // props plug-in told the own video shows.
 void ShowLocalVideo(bool cameraOn);

@@ -15,6 +15,9 @@ inline VbArray<bool, 1, 3> PeerClosed;     // by side: the player closed that vi
 inline VbArray<int16_t, 1, 3> PeerThrottle; // by connection slot
 inline QByteArray OwnFrame;
 inline QByteArray PeerFrame1, PeerFrame2, PeerFrame3;
+// By side: the newest accepted frame not drawn yet; the main loop's next
+// tick draws it, so a side never draws more than one frame a tick.
+inline VbArray<QByteArray, 1, 3> PeerFrameDue;
 // The pop-out window whose last frame the zoom redraw draws: 0 the own
 // window, 1..3 a side's.
 inline int16_t ZoomIndex = 0;
@@ -47,6 +50,7 @@ inline void ResetVideoState()
     PeerFrame1.clear();
     PeerFrame2.clear();
     PeerFrame3.clear();
+    PeerFrameDue.Fill(QByteArray());
     ZoomIndex = 0;
     PropVideoShown = false;
     PropVideoSide = 0;

@@ -12,7 +12,6 @@
 #include "controls/Hero.h"
 #include "controls/Operate.h"
 #include "controls/Score.h"
-#include "mjserver/Script.h"
 #include "platform/Clock.h"
 #include "social/Mod_Prop.h"
 
@@ -184,22 +183,6 @@ protected:
 
 // ---- The demonstration's hand ------------------------------------------------
 
-// The frames the server sends on the demonstration's last connection.
-QList<QByteArray> DemoFrames()
-{
-    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const mjserver::Script script = mjserver::ParseScript(QString::fromUtf8(file.readAll()));
-    const int last = script.sections.empty() ? 1 : script.sections.rbegin()->first;
-    QList<QByteArray> frames;
-    for (const mjserver::Command& c : script.ForConnection(last))
-        if (c.kind == mjserver::Command::Send)
-            for (qsizetype at = 0; at + mjserver::FrameSize <= c.bytes.size(); at += mjserver::FrameSize)
-                frames << c.bytes.mid(at, mjserver::FrameSize);
-    return frames;
-}
-
 ServerFrame AsFrame(const QByteArray& bytes)
 {
     ServerFrame f(static_cast<uint8_t>(bytes[3]));
@@ -229,7 +212,7 @@ TEST_P(DemoHandEnd, TheSheetThePlatesTheHistoryAndTheSavedHandMatchTheRows)
     custom[0].Name = QStringLiteral("player1");
     RoundNo = 0;
     AutoPlay = true;
-    const QList<QByteArray> script = DemoFrames();
+    const QList<QByteArray> script = mjtest::DemoFrames();
     ASSERT_FALSE(script.isEmpty());
     int scores = 0, rows = 0;
     for (const QByteArray& bytes : script) {

@@ -10,11 +10,16 @@
 #include "platform/VideoWire.h"
 
 #include <QBuffer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QCameraDevice>
 #include <QMediaDevices>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace mj;
 
@@ -269,6 +274,138 @@ TEST_F(VideoComponentTest, LoginWithoutRelayAnswersNoLink)
     p.Login(QString());
     ASSERT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, 5000));
     EXPECT_EQ(results, QList<int>{0});
+}
+
+// ---- A relay that breaks the protocol -------------------------------------------
+
+namespace {
+
+// A relay that answers a login with `welcome` and then says `stream`, in
+// pieces with a pause between them, and closes the link when told.
+struct ScriptedRelay {
+    QTcpServer server;
+    QByteArray welcome;
+    QList<QByteArray> pieces;
+    bool closeAfter = false;
+    bool answersPings = false; // a relay that stalls answers nothing
+
+    ScriptedRelay()
+    {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            QTcpSocket* link = server.nextPendingConnection();
+            auto reader = std::make_shared<VideoWire::Reader>(VideoWire::From::Client);
+            QObject::connect(link, &QTcpSocket::readyRead, link, [this, link, reader] {
+                reader->Append(link->readAll());
+                VideoWire::Message m;
+                while (reader->Next(m) == VideoWire::Reader::Result::Ok) {
+                    if (m.type == VideoWire::Hello)
+                        answer(link);
+                    else if (m.type == VideoWire::Ping && answersPings)
+                        link->write(VideoWire::EncodeSimple(VideoWire::Ping));
+                }
+            });
+        });
+    }
+    void answer(QTcpSocket* link)
+    {
+        link->write(welcome);
+        link->flush();
+        int delay = 0;
+        for (const QByteArray& piece : pieces) {
+            delay += 50;
+            QTimer::singleShot(delay, link, [link, piece] {
+                link->write(piece);
+                link->flush();
+            });
+        }
+        if (closeAfter)
+            QTimer::singleShot(delay + 50, link, [link] { link->disconnectFromHost(); });
+    }
+};
+
+QByteArray lengthThen(uint32_t length, const QByteArray& rest)
+{
+    QByteArray out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.append(static_cast<char>((length >> shift) & 0xFF));
+    return out + rest;
+}
+
+} // namespace
+
+// The transport fed streams a relay must not send, after its welcome and a
+// mutual want with user b, and before the welcome: garbage, a message over
+// the limit, a frame cut mid-way (then the rest, then silence, then a
+// close), bad names and values. A broken stream drops the link: every named
+// slot falls back to joined, no frame comes out of it, and the login is
+// answered 0 when it came before the welcome; a stream that is only slow
+// delivers its frame whole.
+TEST_F(VideoComponentTest, MalformedRelayStreamsDropTheLink)
+{
+    using namespace VideoWire;
+    const QByteArray frame = jpeg(16, 12);
+    const QByteArray data = EncodeData(QStringLiteral("b"), Frame, frame);
+    const QByteArray welcome = EncodeByte(Welcome, Accepted) + EncodePeer(QStringLiteral("b"), MutualEvery);
+    const struct {
+        const char* name;
+        bool welcomed;             // the welcome comes first
+        QList<QByteArray> pieces;  // then these, 50 ms apart
+        bool close;                // then the relay closes
+        int frames;                // frames delivered
+        bool stays;                // the link stands at the end
+        int silenceMs = 60000;     // the client's silence limit
+    } cases[] = {
+        {"garbage", true, {QByteArray("\xde\xad\xbe\xef\x00\x01garbage", 13)}, false, 0, false},
+        {"a message over the limit", true, {lengthThen(MaxMessageLength + 1, QByteArray(1, Data))}, false, 0, false},
+        {"an unknown type", true, {lengthThen(1, QByteArray(1, 0x7F))}, false, 0, false},
+        {"a frame cut mid-way, then the rest", true, {data.left(9), data.mid(9)}, false, 1, true, 1000},
+        {"a frame cut mid-way, then silence", true, {data.left(data.size() / 2)}, false, 0, false, 1000},
+        {"a close mid-frame", true, {data.left(data.size() / 2)}, true, 0, false},
+        {"a close inside the length", true, {data.left(2)}, true, 0, false},
+        {"a frame from a name cut inside a character", true, {lengthThen(5, QByteArray("\x83\x02" "b\xE7\x03", 5))}, false, 0, false},
+        {"a peer status of 4", true, {lengthThen(4, QByteArray("\x82\x01" "b\x04", 4))}, false, 0, false},
+        {"a second welcome", true, {EncodeByte(Welcome, Accepted)}, false, 0, false},
+        {"a good frame, then garbage", true, {data, QByteArray(8, '\xff')}, false, 1, false},
+        {"garbage before the welcome", false, {QByteArray("HTTP/1.0 200 OK\r\n")}, false, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRelay relay;
+        relay.welcome = c.welcomed ? welcome : QByteArray();
+        relay.pieces = c.pieces;
+        relay.closeAfter = c.close;
+        relay.answersPings = c.stays;
+        P2PSocket p;
+        p.SetTimeouts(1500, 200, c.silenceMs);
+        p.SetServerHost(QStringLiteral("127.0.0.1"));
+        p.SetServerPort(relay.server.serverPort());
+        QList<int> results;
+        QList<QByteArray> frames;
+        p.OnLoginResult = [&](int16_t status) { results.append(status); };
+        p.OnDataReceived = [&](int16_t, const QByteArray& f) { frames.append(f); };
+        p.ConnectUser(1, QStringLiteral("b"));
+        p.Login(QStringLiteral("a"));
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, 5000));
+        EXPECT_EQ(results.first(), c.welcomed ? 2 : 0);
+        if (c.stays) {
+            // Past the silence limit: the link lives on its PINGs.
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return frames.size() == c.frames; }, 5000));
+            mjtest::PumpUntil([] { return false; }, 1300);
+        } else {
+            // At once, not by the silence limit.
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn() && p.UserState(1) == 1; }, 5000));
+            mjtest::PumpUntil([] { return false; }, 100); // nothing comes out of it afterwards
+        }
+        EXPECT_EQ(frames.size(), c.frames);
+        if (c.frames > 0) {
+            EXPECT_EQ(frames.first(), frame);
+        }
+        EXPECT_EQ(p.LoggedIn(), c.stays);
+        EXPECT_EQ(p.UserState(1), c.stays ? 15 : 1);
+        EXPECT_EQ(p.UserID(1), QStringLiteral("b"));
+        EXPECT_EQ(results.size(), 1) << "one answer to the login";
+    }
 }
 
 // ---- The wire codec --------------------------------------------------------------

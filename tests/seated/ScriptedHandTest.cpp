@@ -3,12 +3,12 @@
 // the server message dispatcher calls them, with the own discards parked as
 // the player's click parks them. The table's bookkeeping is checked after
 // every frame; screenshots are taken mid-hand and after the hands are shown.
+#include "FrameBuilder.h"
 #include "SeatedTable.h"
 
 #include "client/Total.h"
 #include "mjserver/Script.h"
 
-#include <QFile>
 #include <QImage>
 
 #include <algorithm>
@@ -22,23 +22,6 @@ namespace {
 // Server codes this hand uses.
 constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
                   CodeRevealWallTail = 8, CodeWildTile = 14, CodeSeatTiles = 15;
-
-QList<QByteArray> HandFrames()
-{
-    QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const mjserver::Script script = mjserver::ParseScript(QString::fromUtf8(file.readAll()));
-    // The hand is played on the script's last connection, after the table
-    // was seated; the frames before it are passed over below.
-    const int last = script.sections.empty() ? 1 : script.sections.rbegin()->first;
-    QList<QByteArray> frames;
-    for (const mjserver::Command& c : script.ForConnection(last))
-        if (c.kind == mjserver::Command::Send)
-            for (qsizetype at = 0; at + mjserver::FrameSize <= c.bytes.size(); at += mjserver::FrameSize)
-                frames << c.bytes.mid(at, mjserver::FrameSize);
-    return frames;
-}
 
 class ScriptedHand : public SeatedTable {
 protected:
@@ -204,7 +187,7 @@ protected:
 
 TEST_P(ScriptedHand, TheDemonstrationHandKeepsTheTableConsistentFrameByFrame)
 {
-    const QList<QByteArray> frames = HandFrames();
+    const QList<QByteArray> frames = mjtest::DemoFrames();
     ASSERT_GT(frames.size(), 100);
     const bool shots = ownMask() == 1;
     if (shots)

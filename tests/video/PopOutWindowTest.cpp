@@ -2,6 +2,7 @@
 // their buttons, the placements against the table window for opening and
 // after a change of size, dragging by the frame, closing, and the redraw
 // that follows a change of size. Every case runs at both layout scales.
+#include "FrameBuilder.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
 
@@ -9,6 +10,7 @@
 #include "client/MainForm.h"
 #include "platform/TestPattern.h"
 #include "platform/Video.h"
+#include "video/Operate.h"
 #include "video/VideoState.h"
 #include "video/VideoWindow.h"
 #include "video/frm_Local.h"
@@ -17,6 +19,8 @@
 #include "video/frm_Remote3.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace mj;
 
@@ -213,26 +217,46 @@ TEST_P(PopOut, PlacementsFollowTheTableWindow)
 }
 
 // A window only hidden keeps its size and reopens at it, placed by the
-// column for opening with that size; a closed one comes back normal.
+// column for opening with that size: hidden by the end of a hand, and by a
+// player-information frame through the dispatcher. A closed one comes back
+// normal.
 TEST_P(PopOut, HiddenKeepsItsSizeClosedStartsNormal)
 {
-    VideoWindow* w = &Open(3);
-    w->ImgCmd_Click(Enlarge);
-    w->Hide(); // the end of a hand hides the remote windows
-    VideoWindow& again = Open(3);
-    EXPECT_EQ(&again, w);
-    EXPECT_EQ(again.CurrentSize(), VideoWindow::SizeLarge);
-    EXPECT_FLOAT_EQ(again.Width(), 6510 * scale);
-    EXPECT_FLOAT_EQ(again.Left(), ML + (MW - again.Width()) / 2 + 0.25 * MW);
-    EXPECT_FLOAT_EQ(again.Top(), MT + (MH - again.Height()) / 2 - 0.2 * MH);
-    EXPECT_EQ(ZoomIndex, 3);
-    EXPECT_TRUE(f->Timer_Zoom.Enabled());
+    const struct {
+        const char* name;
+        std::function<void()> hide;
+    } hiders[] = {
+        {"the end of a hand", [] {
+             VideoEnabled = true;
+             VideoSteps[4] = false;
+             Operate::CloseAllVideo();
+         }},
+        {"a member's information", [] { mjtest::Dispatch(mjtest::frames::UserInfo(2).Name(QStringLiteral("李四"))); }},
+    };
+    for (const auto& h : hiders) {
+        SCOPED_TRACE(h.name);
+        VideoWindow* w = &Open(3);
+        w->ImgCmd_Click(Enlarge);
+        h.hide();
+        ASSERT_TRUE(isLoaded<frm_Remote3>());
+        EXPECT_FALSE(w->Visible());
+        f->PicLocal(3).SetVisible(true); // the side's video back
+        VideoWindow& again = Open(3);
+        EXPECT_EQ(&again, w);
+        EXPECT_EQ(again.CurrentSize(), VideoWindow::SizeLarge);
+        EXPECT_FLOAT_EQ(again.Width(), 6510 * scale);
+        EXPECT_FLOAT_EQ(again.Left(), ML + (MW - again.Width()) / 2 + 0.25 * MW);
+        EXPECT_FLOAT_EQ(again.Top(), MT + (MH - again.Height()) / 2 - 0.2 * MH);
+        EXPECT_EQ(ZoomIndex, 3);
+        EXPECT_TRUE(f->Timer_Zoom.Enabled());
 
-    again.ImgCmd_Click(Close);
-    EXPECT_FALSE(isLoaded<frm_Remote3>());
-    VideoWindow& fresh = Open(3);
-    EXPECT_EQ(fresh.CurrentSize(), VideoWindow::SizeNormal);
-    EXPECT_FLOAT_EQ(fresh.Width(), 4140 * scale);
+        again.ImgCmd_Click(Close);
+        EXPECT_FALSE(isLoaded<frm_Remote3>());
+        VideoWindow& fresh = Open(3);
+        EXPECT_EQ(fresh.CurrentSize(), VideoWindow::SizeNormal);
+        EXPECT_FLOAT_EQ(fresh.Width(), 4140 * scale);
+        fresh.ImgCmd_Click(Close);
+    }
 }
 
 // Only a left press on the frame lets the window system move the window;

@@ -2,6 +2,7 @@
 // newly opened surface, the zoom redraw of the pop-out windows, the hover
 // over a remote surface with the player card and the plug-in's pop-up, and
 // screenshots of the own test pattern with two seats' video.
+#include "SeatsOnCamera.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
 
@@ -213,9 +214,9 @@ TEST_F(SeatVideo, HoverShowsTheCardAndAsksThePluginOnce)
 
 class SeatVideoShot : public ::testing::TestWithParam<int> {};
 
-// The own camera's test pattern over the own avatar and two seats' video,
-// at 1024 x 768 and 800 x 600.
-TEST_P(SeatVideoShot, OwnPatternAndTwoSeats)
+// The own camera's test pattern over the own avatar and the three seats'
+// video as the relay brings it, at 1024 x 768 and 800 x 600.
+TEST_P(SeatVideoShot, OwnPatternAndThreeSeats)
 {
     const int width = GetParam();
     const int height = width == 1024 ? 768 : 600;
@@ -225,36 +226,24 @@ TEST_P(SeatVideoShot, OwnPatternAndTwoSeats)
     mjtest::FitTableToScreen(f, width, height);
     NewGame::InitTableLayout();
     NewGame::InitTableLayoutAndCamera();
-    VideoEnabled = true;
-    SetVideoSource(VideoSource::Pattern);
-    Operate::StartLocalCamera();
-    ASSERT_TRUE(CameraOn);
-    f.vcap1.CaptureFrame();
-    f.vcap1.CaptureFrame();
-    Operate::ShowLocalVideo(CameraOn);
+    mjtest::LeaveTimersToTest(f);
+    mjtest::SeatsOnCamera seats(QStringLiteral("座位视频大厅"));
+    seats.Open(f);
 
-    // Two seats' video arriving: their surfaces opened as a first frame does.
-    for (int side : {1, 3}) {
-        PeerFrame(side) = frameOf(side * 10, side == 1 ? QStringLiteral("西家") : QStringLiteral("南家"));
-        f.ImgKuang(side).SetVisible(true);
-        f.PicLocal(side).SetVisible(true);
-        f.vshow1(side).SetVisible(true);
-        f.vshow1(side).ZOrder(0);
-        ASSERT_TRUE(f.vshow1(side).ShowFrame(PeerFrame(side)));
-    }
     const QString path = mjtest::ArtifactDir() + QStringLiteral("/video-%1x%2.png").arg(width).arg(height);
     ASSERT_TRUE(f.SaveImage(path));
     const QImage shot(path);
     ASSERT_EQ(shot.size(), QSize(width, height));
-    // The pattern's bars show in the preview and on both surfaces.
+    // The pattern's bars show in the preview and on every seat.
     const auto at = [](const Control& c, double fx, double fy) {
         return QPoint(static_cast<int>(c.Left() + c.Width() * fx), static_cast<int>(c.Top() + c.Height() * fy));
     };
     EXPECT_GT(qRed(shot.pixel(at(f.vcap1, 0.05, 0.2))), 200) << "white bar of the own pattern";
-    for (int side : {1, 3})
+    for (int side = 1; side <= 3; ++side) {
         EXPECT_GT(qBlue(shot.pixel(at(f.vshow1(side), 0.95, 0.2))), 150) << "blue bar of side " << side;
-    f.vcap1.StopCapture();
-    SetVideoSource(VideoSource::Camera);
+        EXPECT_TRUE(f.ImgKuang(side).Visible()) << side;
+        EXPECT_TRUE(f.PicLocal(side).Visible()) << side;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, SeatVideoShot, ::testing::Values(1024, 800));

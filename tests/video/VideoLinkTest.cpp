@@ -3,6 +3,7 @@
 // on loopback (in this process, with its test peers as the other players),
 // the frames out through the throttle and in onto the surfaces, the closing
 // step, leaving the seat and watch mode.
+#include "FakeHall.h"
 #include "FrameBuilder.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
@@ -13,14 +14,21 @@
 #include "client/Mod_Proxy.h"
 #include "mjrelay/Relay.h"
 #include "platform/Clock.h"
+#include "platform/Program.h"
 #include "platform/TestPattern.h"
 #include "platform/Video.h"
 #include "social/Mod_Prop.h"
+#include "social/VosSet.h"
 #include "video/Operate.h"
 #include "video/VideoState.h"
+#include "video/VideoWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
 #include <memory>
 
 using namespace mj;
@@ -54,7 +62,12 @@ class VideoLink : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        f = &mjtest::OpenTableWindow(QStringLiteral("video link test hall"));
+        ASSERT_TRUE(dir.isValid());
+        SetProgramFolder(dir.path());
+        f = &mjtest::OpenTableWindow(Title);
+        mjtest::LeaveTimersToTest(*f);
+        // The demonstration's hand waits on the driven clock.
+        Clock::SetIdleStep([] { Clock::Advance(0.25); });
         VideoEnabled = true;
         custom[0].Name = QStringLiteral("东家");
         useCamera(true);
@@ -67,6 +80,48 @@ protected:
         f->P2PSocket1.Logout();
         f->vcap1.StopCapture();
         Mod_Prop::PropObj.reset();
+        Clock::SetIdleStep(nullptr);
+        SetProgramFolder(QString());
+    }
+    // The settings window's video switch, clicked as a player clicks it.
+    void switchVideo()
+    {
+        QFile ini(dir.filePath(QStringLiteral("vidiosetting.ini")));
+        if (!ini.exists()) {
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write("[vidiosetting]\r\nvidiovalue=1\r\n");
+        }
+        int16_t row = 4;
+        form<VosSet>().Command2_Click(row);
+    }
+    // A hand's video as the dispatcher builds it up: the round start starts
+    // the camera and logs in, the first discard joins the other players.
+    void handStarts()
+    {
+        Operate::StartLocalCamera();
+        Operate::LoginVideoServer();
+        if (VideoEnabled) {
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return f->P2PSocket1.LoggedIn(); }));
+        }
+        Operate::RequestTableVideo();
+    }
+    // The side 1..3 of a seat name.
+    static int sideOf(const QString& name)
+    {
+        for (int s = 1; s <= 3; ++s)
+            if (custom[s].Name == name)
+                return s;
+        ADD_FAILURE() << "no side for " << name.toStdString();
+        return 1;
+    }
+    // Handles events, the main loop drawing the seats' frames each tick,
+    // until `done` or the time is up.
+    bool runUntil(const std::function<bool()>& done, int ms = 10000)
+    {
+        return mjtest::PumpUntil([&] {
+            f->RemoteVideoPoll();
+            return done();
+        }, ms);
     }
     // The camera the next starts find: one that starts or one that refuses.
     void useCamera(bool starts)
@@ -110,6 +165,9 @@ protected:
         mjtest::PumpUntil([&] { return f->P2PSocket1.Backlog() == 0; });
     }
 
+    const QString Title = QStringLiteral("video link test hall");
+    QTemporaryDir dir;
+    mjtest::FakeHall hall{Title};
     MainForm* f = nullptr;
     std::unique_ptr<mjrelay::Relay> relay;
     QHash<QString, QList<QByteArray>> got;
@@ -270,9 +328,7 @@ TEST_F(VideoLink, FramesInOpenKeepAndRefuse)
     PeerClosed[1] = PeerClosed[2] = true;
     loginAndRequest();
     P2PSocket& link = f->P2PSocket1;
-    ASSERT_TRUE(mjtest::PumpUntil([&] {
-        return !PeerFrame2.isEmpty() && f->vshow1(3).FramesShown() >= 3;
-    }));
+    ASSERT_TRUE(runUntil([&] { return !PeerFrame2.isEmpty() && f->vshow1(3).FramesShown() >= 3; }));
     // Side 3 opened once: plug-in told, frame, strip and surface shown, redraw armed.
     EXPECT_TRUE(PeerShown[3]);
     EXPECT_TRUE(f->vshow1(3).Visible());
@@ -298,6 +354,7 @@ TEST_F(VideoLink, FramesInOpenKeepAndRefuse)
     corrupt.truncate(40);
     for (const QByteArray& bad : {QByteArray(), corrupt, QByteArray(70 * 1024, 'x')}) {
         f->P2PSocket1_DataReceived(slot3, bad);
+        f->RemoteVideoPoll();
         EXPECT_EQ(PeerFrame3, kept);
         EXPECT_EQ(f->vshow1(3).FramesShown(), shown);
     }
@@ -442,53 +499,229 @@ TEST_F(VideoLink, VideoOffMarksStepsOnly)
     EXPECT_TRUE(VideoSteps[4]);
 }
 
-// A hand as the dispatcher drives it, over the relay with the camera's own
-// pace: the own player information and the round start start the camera and
-// log in, the deal finds both done, the first discard joins the others and
-// later discards find that done; the peers count the frames as the throttle
-// says and the table shows theirs; the first of four hand scores logs out
-// and stops the camera.
+// A hand as the dispatcher drives it: the demonstration's frames, seating
+// and hand, go through the dispatcher one by one, over the relay with the
+// camera at its own pace. The own player information starts the camera, the
+// round start logs in, the first discard joins the others; the peers count
+// the frames as the throttle says and the table shows theirs on the seats
+// of their names; the first hand score logs out and stops the camera.
 TEST_F(VideoLink, AHandInTheDispatchersOrder)
 {
     SetCaptureSourceFactory({});
     SetVideoSource(VideoSource::Pattern);
-    startRelay({{QStringLiteral("wang"), true}, {QStringLiteral("li"), false}, {QStringLiteral("zhao"), false}});
-    custom[0].Name = QStringLiteral("player1");
-    custom[1].Name = QStringLiteral("wang");
-    custom[2].Name = QStringLiteral("li");
-    custom[3].Name = QStringLiteral("zhao");
-    f->P2PSocket1.SetUserCount(3);
-
-    Operate::StartLocalCamera(); // own player information
-    ASSERT_TRUE(CameraOn);
-    // The round start, then two deal frames.
-    for (int code = 0; code < 3; ++code) {
-        Operate::StartLocalCamera();
-        Operate::LoginVideoServer();
+    startRelay({{QStringLiteral("wang"), true}, {QStringLiteral("li"), false}});
+    P2PSocket& link = f->P2PSocket1;
+    int discards = 0, scores = 0;
+    for (const QByteArray& frame : mjtest::DemoFrames()) {
+        const int code = static_cast<uint8_t>(frame[3]);
+        SCOPED_TRACE(code);
+        if (code == 9 && scores == 0) {
+            // Mid-hand, before the hand's end: the video flows both ways.
+            const int li = sideOf(QStringLiteral("li")), wang = sideOf(QStringLiteral("wang"));
+            ASSERT_TRUE(mjtest::PumpUntil([&] {
+                f->RemoteVideoPoll();
+                return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(li).FramesShown() > 0
+                    && f->vshow1(wang).FramesShown() > 0;
+            }, 15000));
+            const int every = got.value(QStringLiteral("li")).size();
+            const int sparse = got.value(QStringLiteral("wang")).size();
+            EXPECT_GE(sparse, 3);
+            EXPECT_LE(sparse, 4 + every / 21);
+            for (int side : {li, wang}) {
+                EXPECT_TRUE(f->vshow1(side).Visible()) << side;
+                EXPECT_TRUE(PeerShown[side]) << side;
+            }
+            const int zhao = sideOf(QStringLiteral("zhao"));
+            EXPECT_FALSE(f->vshow1(zhao).Visible()) << "nobody behind zhao";
+            EXPECT_TRUE(f->Tou(zhao).Visible());
+        }
+        ASSERT_FALSE(mjtest::EndsProgram([&] { mjtest::Dispatch(frame); }));
+        if (code == 20 && static_cast<uint8_t>(frame[6]) == 15) {
+            EXPECT_TRUE(CameraOn) << "the own player information starts the camera";
+            EXPECT_TRUE(link.LoginName().isEmpty());
+        } else if (code == 4) {
+            EXPECT_EQ(link.LoginName(), QStringLiteral("player1"));
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return link.LoggedIn(); }));
+            EXPECT_TRUE(link.UserID(1).isEmpty()) << "nobody joined before the first discard";
+        } else if (code == 2 && ++discards == 1) {
+            QStringList joined;
+            for (int16_t slot = 1; slot <= 3; ++slot)
+                joined << link.UserID(slot);
+            joined.sort();
+            EXPECT_EQ(joined, (QStringList{"li", "wang", "zhao"}));
+        } else if (code == 9 && ++scores == 1) {
+            EXPECT_FALSE(f->vcap1.Capturing());
+            EXPECT_FALSE(CameraOn);
+            EXPECT_TRUE(link.LoginName().isEmpty());
+        }
     }
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return f->P2PSocket1.LoggedIn(); }));
-    for (int discard = 0; discard < 3; ++discard)
-        Operate::RequestTableVideo();
-    ASSERT_TRUE(mjtest::PumpUntil([&] {
-        return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(1).FramesShown() > 0
-            && f->vshow1(2).FramesShown() > 0 && f->vshow1(3).FramesShown() > 0;
-    }, 15000));
-    const int every = got.value(QStringLiteral("li")).size();
-    const int sparse = got.value(QStringLiteral("wang")).size();
-    EXPECT_GE(got.value(QStringLiteral("zhao")).size(), every - 2);
-    EXPECT_GE(sparse, 3);
-    EXPECT_LE(sparse, 4 + every / 21);
-    for (int side = 1; side <= 3; ++side) {
-        EXPECT_TRUE(f->vshow1(side).Visible()) << side;
-        EXPECT_TRUE(PeerShown[side]) << side;
-    }
-
-    for (int score = 0; score < 4; ++score)
-        Operate::CloseAllVideo();
-    EXPECT_FALSE(f->vcap1.Capturing());
-    EXPECT_FALSE(CameraOn);
+    ASSERT_EQ(scores, 4);
     ASSERT_TRUE(mjtest::PumpUntil([&] { return !relay->Users().contains(QStringLiteral("player1")); }));
     const int after = got.value(QStringLiteral("li")).size();
     mjtest::PumpUntil([] { return false; }, 300);
     EXPECT_EQ(got.value(QStringLiteral("li")).size(), after) << "nothing more goes out";
+}
+
+// Video switched off in the settings while the seats show, across the end
+// of a hand, and on again: the next hand shows the others' video again
+// (the off switch forgot every seat's video, as the closing step would).
+TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
+{
+    startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
+    custom[1].Name = QStringLiteral("li");
+    custom[2].Name = QStringLiteral("wang");
+    handStarts();
+    ASSERT_TRUE(runUntil([&] { return f->vshow1(1).FramesShown() > 0 && f->vshow1(2).FramesShown() > 0; }));
+    f->ImCmd_Click(8); // side 2 blocked
+    switchVideo();
+    ASSERT_FALSE(VideoEnabled);
+    for (int side : {1, 2}) {
+        EXPECT_FALSE(f->vshow1(side).Visible()) << side;
+        EXPECT_FALSE(f->ImgShow(side).Visible()) << side << ": no reopen icon while video is off";
+        EXPECT_FALSE(PeerShown[side]) << side;
+        EXPECT_FALSE(PeerClosed[side]) << side;
+    }
+    nextHand();
+    switchVideo();
+    ASSERT_TRUE(VideoEnabled);
+    handStarts();
+    const int shown1 = f->vshow1(1).FramesShown(), shown2 = f->vshow1(2).FramesShown();
+    EXPECT_TRUE(runUntil([&] {
+        return f->vshow1(1).Visible() && f->vshow1(2).Visible() && f->vshow1(1).FramesShown() > shown1
+            && f->vshow1(2).FramesShown() > shown2;
+    }));
+    EXPECT_TRUE(PeerShown[1] && PeerShown[2]);
+    EXPECT_TRUE(f->ImgKuang(1).Visible() && f->PicLocal(2).Visible());
+}
+
+// The own video off with its icon, then video off in the settings: the
+// capture stays stopped, the reopen icon goes and its click starts nothing,
+// and the hand's end finds no capture running.
+TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
+{
+    startRelay({});
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(f->vcap1.Capturing());
+    f->ImCmd_Click(3);
+    ASSERT_TRUE(f->ImgShow(0).Visible());
+    ASSERT_FALSE(f->vcap1.Capturing());
+    switchVideo();
+    ASSERT_FALSE(VideoEnabled);
+    EXPECT_FALSE(f->ImgShow(0).Visible());
+    f->ImgShow_Click(0);
+    EXPECT_FALSE(f->vcap1.Capturing());
+    EXPECT_FALSE(f->vcap1.Visible());
+    EXPECT_EQ(cameraStarts, 1);
+    nextHand();
+    EXPECT_FALSE(f->vcap1.Capturing());
+    // Video on again: the camera comes back.
+    switchVideo();
+    EXPECT_TRUE(f->vcap1.Capturing());
+    EXPECT_TRUE(f->vcap1.Visible());
+}
+
+// The relay goes away mid-hand: the seats that showed video show their
+// avatars again, as before any video, not a frozen last frame.
+TEST_F(VideoLink, ADroppedRelayLinkTakesTheSeatsBack)
+{
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
+    custom[1].Name = QStringLiteral("li");
+    custom[3].Name = QStringLiteral("wang");
+    handStarts();
+    ASSERT_TRUE(runUntil([&] { return f->vshow1(1).FramesShown() > 0 && f->vshow1(3).FramesShown() > 0; }));
+    f->ImCmd_Click(13); // side 3's pop-out window
+    ASSERT_TRUE(LoadedVideoWindow(3)->Visible());
+    relay.reset();
+    EXPECT_TRUE(runUntil([&] { return !f->vshow1(1).Visible() && !f->vshow1(3).Visible(); }));
+    for (int side : {1, 3}) {
+        SCOPED_TRACE(side);
+        EXPECT_FALSE(f->ImgKuang(side).Visible());
+        EXPECT_FALSE(f->PicLocal(side).Visible());
+        EXPECT_FALSE(f->ImgShow(side).Visible());
+        EXPECT_TRUE(f->Tou(side).Visible());
+        EXPECT_FALSE(PeerShown[side]);
+        EXPECT_TRUE(PeerFrame(side).isEmpty());
+        EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, True, %1)").arg(side)), 1);
+    }
+    EXPECT_FALSE(LoadedVideoWindow(3)->Visible());
+    EXPECT_EQ(f->P2PSocket1.UserID(1), QStringLiteral("li")) << "the slots keep their players for a new login";
+}
+
+// Frames come faster than the seats show them: a seat draws the newest
+// frame of a tick once, decoded once for the seat and its pop-out window; a
+// blocked seat decodes nothing.
+TEST_F(VideoLink, ASeatDrawsTheNewestFrameOfATickOnce)
+{
+    startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
+    custom[1].Name = QStringLiteral("li");
+    custom[2].Name = QStringLiteral("wang");
+    relay->OnPeerFrame = nullptr;
+    loginAndRequest();
+    P2PSocket& link = f->P2PSocket1;
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 15 && link.UserState(2) == 15; }));
+    runUntil([&] { return PeerShown[1] && PeerShown[2]; });
+    f->RemoteVideoPoll();
+    f->ImCmd_Click(5); // side 1's pop-out window
+    VideoWindow& window = *LoadedVideoWindow(1);
+    f->ImCmd_Click(8); // side 2 blocked
+    const int seat = f->vshow1(1).FramesShown(), popped = window.vshow1.FramesShown();
+    const int64_t decoded = FramesDecoded();
+    for (int n = 1; n <= 5; ++n) {
+        f->P2PSocket1_DataReceived(1, frameOf(100 + n));
+        f->P2PSocket1_DataReceived(2, frameOf(200 + n));
+    }
+    EXPECT_EQ(f->vshow1(1).FramesShown(), seat) << "nothing drawn before the tick";
+    EXPECT_EQ(FramesDecoded(), decoded) << "nothing decoded before the tick";
+    f->RemoteVideoPoll();
+    EXPECT_EQ(f->vshow1(1).FramesShown(), seat + 1);
+    EXPECT_EQ(window.vshow1.FramesShown(), popped + 1);
+    EXPECT_EQ(f->vshow1(1).Shown(), DecodeFrame(frameOf(105)));
+    EXPECT_EQ(window.vshow1.Shown(), DecodeFrame(frameOf(105)));
+    EXPECT_EQ(FramesDecoded(), decoded + 3) << "one for the two surfaces, two for the comparison";
+    EXPECT_EQ(PeerFrame2, frameOf(205)) << "the blocked seat keeps its newest frame";
+    EXPECT_EQ(f->vshow1(2).Visible(), false);
+    f->RemoteVideoPoll();
+    EXPECT_EQ(f->vshow1(1).FramesShown(), seat + 1) << "a tick without a new frame draws nothing";
+    // A seat blocked between a frame and the tick draws nothing.
+    f->P2PSocket1_DataReceived(1, frameOf(106));
+    f->ImCmd_Click(4);
+    const int64_t before = FramesDecoded();
+    f->RemoteVideoPoll();
+    EXPECT_EQ(FramesDecoded(), before);
+    EXPECT_EQ(f->vshow1(1).FramesShown(), seat + 1);
+}
+
+// The sparse throttle counts only frames that went out: the third frame is
+// dropped while the link is backed up, so the sparse peer gets the next one
+// as its third.
+TEST_F(VideoLink, TheSparseThrottleCountsOnlyFramesThatWentOut)
+{
+    startRelay({{QStringLiteral("every"), false}, {QStringLiteral("sparse"), true}});
+    custom[1].Name = QStringLiteral("every");
+    custom[2].Name = QStringLiteral("sparse");
+    loginAndRequest();
+    P2PSocket& link = f->P2PSocket1;
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 15 && link.UserState(2) == 14; }));
+    drain();
+    got.clear();
+    // Frames of the largest size, handed over without a turn of the event
+    // loop: after two of them the link holds more than it may.
+    QList<QByteArray> frames;
+    for (int n = 0; n < 5; ++n)
+        frames << QByteArray(VideoWire::MaxFrameBytes, static_cast<char>('a' + n));
+    for (int n = 0; n < 3; ++n)
+        f->vcap1_FrameCaptured(frames[n]);
+    ASSERT_GT(link.Backlog(), P2PSocket::MaxBacklog);
+    drain();
+    f->vcap1_FrameCaptured(frames[3]);
+    drain();
+    f->vcap1_FrameCaptured(frames[4]);
+    drain();
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return got.value(QStringLiteral("every")).size() == 4; }));
+    mjtest::PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(got.value(QStringLiteral("every")), (QList<QByteArray>{frames[0], frames[1], frames[3], frames[4]}));
+    EXPECT_EQ(got.value(QStringLiteral("sparse")), (QList<QByteArray>{frames[0], frames[1], frames[3]}));
+    EXPECT_EQ(PeerThrottle[2], 4);
 }

@@ -1,6 +1,7 @@
 // Screenshots at 1024 x 768 and 800 x 600: the seats' video with lit icons
 // and the own hint box, a pop-out window at each size over the table, and
 // the settings window.
+#include "SeatsOnCamera.h"
 #include "TableSupport.h"
 #include "TestSupport.h"
 
@@ -34,24 +35,8 @@ protected:
         mjtest::FitTableToScreen(*f, width, height);
         NewGame::InitTableLayout();
         NewGame::InitTableLayoutAndCamera();
-        VideoEnabled = true;
-        SetVideoSource(VideoSource::Pattern);
-        Operate::StartLocalCamera();
-        ASSERT_TRUE(CameraOn);
-        f->vcap1.CaptureFrame();
-        for (int side : {1, 2, 3}) {
-            PeerFrame(side) = EncodeVideoFrame(TestPatternImage(side * 10, QStringLiteral("西家 北家 南家").split(u' ')[side - 1]));
-            f->ImgKuang(side).SetVisible(true);
-            f->PicLocal(side).SetVisible(true);
-            f->vshow1(side).SetVisible(true);
-            f->vshow1(side).ZOrder(0);
-            ASSERT_TRUE(f->vshow1(side).ShowFrame(PeerFrame(side)));
-        }
-    }
-    void TearDown() override
-    {
-        f->vcap1.StopCapture();
-        SetVideoSource(VideoSource::Camera);
+        mjtest::LeaveTimersToTest(*f);
+        seats.Open(*f);
     }
     QString path(const QString& name) const
     {
@@ -66,6 +51,7 @@ protected:
 
     int width = 1024, height = 768;
     MainForm* f = nullptr;
+    mjtest::SeatsOnCamera seats{QStringLiteral("视频截图大厅")};
 };
 
 } // namespace
@@ -103,25 +89,51 @@ TEST_P(VideoScreens, PopOutAtEachSize)
         const QImage shot = mjtest::GrabWithWindowsOver(*f, {&w});
         ASSERT_EQ(shot.size(), QSize(width, height));
         ASSERT_TRUE(shot.save(path(QStringLiteral("video-popout-") + QString::fromUtf8(s.name))));
-        // The pattern's white bar on the left of the video, the wooden frame outside it.
-        const double fx = (w.vshow1.Left() + w.vshow1.Width() * 0.05) / w.Width();
+        // The pattern's yellow bar, second from the left of the video, the
+        // wooden frame outside it.
+        const double fx = (w.vshow1.Left() + w.vshow1.Width() * 0.2) / w.Width();
         const double fy = (w.vshow1.Top() + w.vshow1.Height() * 0.3) / w.Height();
         EXPECT_GT(qRed(shot.pixel(onTable(w, fx, fy))), 200) << s.name;
         EXPECT_GT(qRed(shot.pixel(onTable(w, 0.01, 0.5))), qBlue(shot.pixel(onTable(w, 0.01, 0.5)))) << s.name;
     }
 }
 
-// The settings window where the toolbar's button opens it.
+// The settings window where the toolbar's button opens it, as a player
+// uses it: music off, then video off, which takes the seats and the own
+// preview back to the avatars.
 TEST_P(VideoScreens, TheSettingsWindow)
 {
     int16_t button = 3;
     f->AnNiu_Click(button);
     VosSet& settings = form<VosSet>();
     ASSERT_TRUE(settings.Visible());
-    int16_t music = 0;
-    settings.Command2_Click(music);
+    EXPECT_DOUBLE_EQ(settings.Top(), f->Top() + f->Pic1.Top() + f->Pic1.Height() - 1.35 * settings.Height());
+    EXPECT_DOUBLE_EQ(settings.Left(), f->Left() + f->Pic1.Left() + f->Pic1.Width() - 1.1 * settings.Width());
+    const int li = mjtest::SeatsOnCamera::SideOf(QStringLiteral("li"));
+    const QPoint seat(static_cast<int>(f->vshow1(li).Left() + f->vshow1(li).Width() / 2),
+                      static_cast<int>(f->vshow1(li).Top() + f->vshow1(li).Height() / 2));
+    const QRgb onCamera = f->Grab().pixel(seat);
+    const struct {
+        int16_t row;
+        int picture; // the switch afterwards: 135 开启 (the function is off)
+    } clicks[] = {{0, 135}, {4, 135}};
+    for (const auto& c : clicks) {
+        int16_t row = c.row;
+        settings.Command2_Click(row);
+        EXPECT_EQ(settings.Command2(c.row).Picture().ResourceId(), c.picture) << c.row;
+    }
+    EXPECT_FALSE(VideoEnabled);
+    EXPECT_EQ(settings.Command2(1).Picture().ResourceId(), 134);
+    EXPECT_EQ(settings.Command2(3).Picture().ResourceId(), 136);
+    for (int side = 1; side <= 3; ++side) {
+        EXPECT_FALSE(f->vshow1(side).Visible()) << side;
+        EXPECT_TRUE(f->Tou(side).Visible()) << side;
+    }
+    EXPECT_FALSE(f->vcap1.Visible());
+    EXPECT_TRUE(f->Tou(0).Visible());
     const QImage shot = mjtest::GrabWithWindowsOver(*f, {&settings});
     ASSERT_TRUE(shot.save(path(QStringLiteral("settings"))));
+    EXPECT_NE(shot.pixel(seat), onCamera) << "the seat shows its avatar, not the video";
     const QPoint inside = onTable(settings, 0.5, 0.5);
     EXPECT_TRUE(QRect(0, 0, width, height).contains(inside));
 }

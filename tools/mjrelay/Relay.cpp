@@ -8,6 +8,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace mj::mjrelay {
 
 using namespace VideoWire;
@@ -77,7 +79,20 @@ void Relay::AddPeer(const QString& name, bool sparse)
     p->sparse = sparse;
     peers_.append(p);
     users_.insert(name, p);
-    peerTimer_.start();
+    if (peerRate_ > 0)
+        peerTimer_.start();
+}
+
+void Relay::SetPeerRate(int framesPerSecond)
+{
+    peerRate_ = std::max(0, framesPerSecond);
+    if (peerRate_ == 0) {
+        peerTimer_.stop();
+        return;
+    }
+    peerTimer_.setInterval(std::max(1, 1000 / peerRate_));
+    if (!peers_.isEmpty())
+        peerTimer_.start();
 }
 
 QHash<QString, QHash<QString, int>> Relay::PeerFrames() const

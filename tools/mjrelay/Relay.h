@@ -58,6 +58,9 @@ public:
 
     // A test peer logged in under the name.
     void AddPeer(const QString& name, bool sparse);
+    // How many frames a second each test peer sends (10 unless set); 0:
+    // the peers send none.
+    void SetPeerRate(int framesPerSecond);
     // Frames each test peer got from each user: peer -> sender -> count.
     QHash<QString, QHash<QString, int>> PeerFrames() const;
     // Makes every test peer send one pattern frame to each user it shares
@@ -96,6 +99,7 @@ private:
     QList<Member*> peers_;
     QList<Member*> retired_;            // closed, deleted at the next turn of the event loop
     QTimer peerTimer_;
+    int peerRate_ = 10;
 };
 
 } // namespace mj::mjrelay
