@@ -472,7 +472,7 @@ TEST_F(VideoLink, AHandInTheDispatchersOrder)
     ASSERT_TRUE(mjtest::PumpUntil([&] {
         return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(1).FramesShown() > 0
             && f->vshow1(2).FramesShown() > 0 && f->vshow1(3).FramesShown() > 0;
-    }, 15000));
+    }));
     const int every = got.value(QStringLiteral("li")).size();
     const int sparse = got.value(QStringLiteral("wang")).size();
     EXPECT_GE(got.value(QStringLiteral("zhao")).size(), every - 2);
