@@ -27,11 +27,11 @@ public:
     const QStringList& Lines();
     // Waits until a line starting with `prefix` has been printed (at or after
     // line `from`); its index, or -1.
-    int WaitForLine(const QString& prefix, int timeoutMs = 10000, int from = 0);
+    int WaitForLine(const QString& prefix, int timeoutMs = EventWaitMs, int from = 0);
     // Writes one line to the tool's standard input.
     void Send(const QString& line);
     // Waits for the tool to end; its exit code, or -1 when it did not end.
-    int WaitForExit(int timeoutMs = 10000);
+    int WaitForExit(int timeoutMs = EventWaitMs);
     QString Errors();
     QProcess& Process() { return process_; }
 

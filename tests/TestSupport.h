@@ -38,9 +38,14 @@ void AnswerMessageBoxes(int answer);
 // Runs `body` and returns true when it ended the program (EndProgram).
 bool EndsProgram(const std::function<void()>& body, int* exitCode = nullptr);
 
+// How long a test waits for something that must happen before it fails:
+// generous, since a loaded machine may take many times the usual time, and a
+// passing test never waits it out.
+constexpr int EventWaitMs = 60000;
+
 // Handles events until `done` is true or `timeoutMs` of real time passed;
 // returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = EventWaitMs);
 
 // A folder in the build tree where tests leave files for people to look at.
 QString ArtifactDir();

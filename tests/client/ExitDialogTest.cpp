@@ -281,7 +281,7 @@ TEST_F(ExitDialog, ARequestToLeaveDuringALeaveIsIgnored)
             }
             const int before = handled;
             hall.Post(a == Act::HallLeave ? HallMsgLeaveTable : HallMsgForceLeave);
-            EXPECT_TRUE(PumpUntil([&] { return handled > before; }, 5000));
+            EXPECT_TRUE(PumpUntil([&] { return handled > before; }));
         };
         bool secondDone = false;
         Clock::SetIdleStep([&] {

@@ -318,13 +318,13 @@ TEST_F(Keys, TypedKeysReachTheirHandlers)
     // F2 in the chat box: the window's handler leaves it to the chat box's.
     w->Widget()->activateWindow();
     w->Chat.SetFocus();
-    ASSERT_TRUE(PumpUntil([&] { return w->ChatHasFocus; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return w->ChatHasFocus; }));
     type(w->Chat, Qt::Key_F2);
     EXPECT_EQ(pluginCalls(QStringLiteral("SetKeyDown(113)")), 1);
 
     // Esc on the table picture opens the exit dialog; again closes it.
     w->Pic1.SetFocus();
-    ASSERT_TRUE(PumpUntil([&] { return !w->ChatHasFocus; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return !w->ChatHasFocus; }));
     type(w->Pic1, Qt::Key_Escape);
     ASSERT_TRUE(isLoaded<frmExit>());
     EXPECT_TRUE(form<frmExit>().Visible());

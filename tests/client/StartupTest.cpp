@@ -223,7 +223,7 @@ TEST_F(Startup, BadFieldsEndStartUpAndBringTheHallBackWhenItsTitleIsKnown)
     // title was read: the hall comes back.
     DiscardAllForms();
     EXPECT_TRUE(start(line15({}, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("张三"))));
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return !hall.Log().isEmpty(); }, 5000));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !hall.Log().isEmpty(); }));
     EXPECT_EQ(hall.Log(), QStringList{QStringLiteral("restore")});
     EXPECT_TRUE(mjtest::MessageBoxes().isEmpty());
 }
@@ -327,7 +327,7 @@ TEST_F(Startup, WithoutAHallTitleTheUsualHallIsFound)
         ASSERT_FALSE(start(line));
         EXPECT_EQ(HallTitle, Hall);
         EXPECT_TRUE(form<MainForm>().TimerBong.Enabled()); // the connection is under way
-        ASSERT_TRUE(mjtest::PumpUntil([&] { return hall.Log().size() > seen; }, 5000));
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return hall.Log().size() > seen; }));
         EXPECT_EQ(hall.Log().mid(seen, 1), QStringList{QStringLiteral("restore")});
     }
 }

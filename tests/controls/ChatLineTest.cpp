@@ -245,12 +245,12 @@ TEST_P(ChatLine, OnlyAnotherSeatedPlayersAvatarStartsAPrivateLine)
     HallTitle = QStringLiteral("聊天行测试大厅");
     f->Show();
     f->Pic1.SetFocus();
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->ChatHasFocus; }, 2000));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->ChatHasFocus; }));
     Avatar(2);
     EXPECT_EQ(f->Chat.Text(), Prefix("丙"));
     EXPECT_EQ(f->Chat.SelStart(), Prefix("丙").size());
     EXPECT_EQ(WhisperSide, MaskOf(2));
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return f->ChatHasFocus; }, 2000));
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return f->ChatHasFocus; }));
 
     const struct {
         const char* name;

@@ -129,7 +129,7 @@ protected:
     {
         for (int t = 0; t < 200 && mj::Total::SendWaiting() >= mj::FrameSize; ++t)
             f->TimerBong_Timer();
-        EXPECT_TRUE(PumpUntil([&] { return server->Received().size() >= seen + expected; }, 5000))
+        EXPECT_TRUE(PumpUntil([&] { return server->Received().size() >= seen + expected; }))
             << "frames seen: " << server->Received().size() - seen << " of " << expected;
         QList<QByteArray> frames;
         const QStringList lines = server->Received();

@@ -417,7 +417,7 @@ TEST_F(Settings, VideoOnWithTheRelayDownTriesOnce)
     click(4);
     click(4);
     EXPECT_TRUE(VideoEnabled);
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return connections == 1; }, 5000));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return connections == 1; }));
     mjtest::PumpUntil([] { return false; }, 1500);
     EXPECT_EQ(connections, 1);
     EXPECT_FALSE(f->P2PSocket1.LoggedIn());

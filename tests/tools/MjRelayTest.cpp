@@ -55,7 +55,7 @@ public:
         Send(EncodeHello(name));
         return Wait([&] { return Has(Welcome); });
     }
-    bool Wait(const std::function<bool()>& done, int ms = 5000) { return mjtest::PumpUntil(done, ms); }
+    bool Wait(const std::function<bool()>& done, int ms = mjtest::EventWaitMs) { return mjtest::PumpUntil(done, ms); }
     bool Has(uint8_t type) const { return Count(type) > 0; }
     int Count(uint8_t type) const
     {
@@ -139,7 +139,7 @@ protected:
                 results->append(status);
         };
         p->Login(name);
-        EXPECT_TRUE(mjtest::PumpUntil([&] { return done; }, 5000));
+        EXPECT_TRUE(mjtest::PumpUntil([&] { return done; }));
         p->OnLoginResult = nullptr;
         return p;
     }
@@ -392,7 +392,7 @@ TEST_F(RelayTest, StoppedReaderLosesFramesNotControl)
     mjtest::PumpUntil([] { return false; }, 200);
 
     stopped.Resume();
-    ASSERT_TRUE(stopped.Wait([&] { return stopped.PeerStatusOf(QStringLiteral("late")) == Online; }, 10000));
+    ASSERT_TRUE(stopped.Wait([&] { return stopped.PeerStatusOf(QStringLiteral("late")) == Online; }));
     stopped.Wait([] { return false; }, 300);
     EXPECT_FALSE(stopped.broken);
     EXPECT_GT(stopped.Count(Data), 0);
@@ -494,7 +494,7 @@ TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
 
     const auto pid = run.Process().processId();
     ::kill(static_cast<pid_t>(pid), SIGSTOP);
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); }, 5000)) << "silence ends the link";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); })) << "silence ends the link";
     EXPECT_EQ(p.UserState(1), 1);
     EXPECT_EQ(p.UserID(1), QStringLiteral("every1"));
     EXPECT_FALSE(p.SendFrame(1, frameOf(1)));
@@ -502,7 +502,7 @@ TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
     QList<int> results;
     p.OnLoginResult = [&](int16_t status) { results.append(status); };
     p.Login(QStringLiteral("player1"));
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, 5000)) << "an unanswered login ends";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); })) << "an unanswered login ends";
     EXPECT_EQ(results, QList<int>{0});
 
     ::kill(static_cast<pid_t>(pid), SIGCONT);
@@ -510,6 +510,6 @@ TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
     p.Login(QStringLiteral("player1"));
     ASSERT_TRUE(mjtest::PumpUntil([&] { return p.LoggedIn() && p.UserState(1) == 15; }));
     run.Process().kill();
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); }, 5000)) << "a dead relay ends the link";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); })) << "a dead relay ends the link";
     EXPECT_EQ(p.UserState(1), 1);
 }

@@ -287,13 +287,13 @@ TEST_P(PopOut, RedrawAfterResizeAndCloseBeforeIt)
     f->Timer_Zoom_Timer(); // the opening's redraw
     const int before = w.vshow1.FramesShown();
     w.ImgCmd_Click(Shrink);
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->Timer_Zoom.Enabled(); }, 2000));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->Timer_Zoom.Enabled(); }));
     EXPECT_EQ(w.vshow1.FramesShown(), before + 1);
     EXPECT_EQ(w.vshow1.Shown().size(), QSize(320, 240));
 
     w.ImgCmd_Click(Enlarge);
     w.ImgCmd_Click(Close);
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->Timer_Zoom.Enabled(); }, 2000));
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return !f->Timer_Zoom.Enabled(); }));
     EXPECT_FALSE(isLoaded<frm_Remote1>());
     EXPECT_EQ(LoadedVideoWindow(1), nullptr);
 }

@@ -80,7 +80,7 @@ TEST_F(SeatVideo, ReopenShowsTheSideAndRedrawsItsKeptFrame)
             EXPECT_EQ(redrawTimer(*f, side).Interval(), 30);
             if (!stripStays)
                 f->PicLocal(side).SetVisible(false);
-            ASSERT_TRUE(mjtest::PumpUntil([&] { return !redrawTimer(*f, side).Enabled(); }, 2000));
+            ASSERT_TRUE(mjtest::PumpUntil([&] { return !redrawTimer(*f, side).Enabled(); }));
             EXPECT_EQ(f->vshow1(side).FramesShown(), before + (stripStays ? 2 : 0));
         }
         EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, False, %1)").arg(side)), 2);

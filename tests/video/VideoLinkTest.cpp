@@ -522,7 +522,7 @@ TEST_F(VideoLink, AHandInTheDispatchersOrder)
                 f->RemoteVideoPoll();
                 return got.value(QStringLiteral("li")).size() >= 30 && f->vshow1(li).FramesShown() > 0
                     && f->vshow1(wang).FramesShown() > 0;
-            }, 15000));
+            }));
             const int every = got.value(QStringLiteral("li")).size();
             const int sparse = got.value(QStringLiteral("wang")).size();
             EXPECT_GE(sparse, 3);
