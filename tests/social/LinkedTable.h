@@ -32,11 +32,12 @@ protected:
     explicit LinkedTable(const QString& hallTitle) : hall(hallTitle), title_(hallTitle) {}
 
     // Call from SetUp.
-    void OpenTable()
+    // The table window, on `screen` when one is given (OpenTableWindow).
+    void OpenTable(QSize screen = {})
     {
         ASSERT_TRUE(dir.isValid());
         mj::SetProgramFolder(dir.path());
-        w = &OpenTableWindow(title_);
+        w = &OpenTableWindow(title_, screen);
         LeaveTimersToTest(*w);
         mj::Mod_Resource::InitSoundFiles();
         auto owned = std::make_unique<mj::Audio::RecordingBackend>();
