@@ -50,11 +50,18 @@ void FitTableToScreen(mj::MainForm& f, int width, int height)
     f.FitToScreen();
 }
 
-mj::MainForm& OpenTableWindow(const QString& hallTitle, float scale)
+mj::MainForm& OpenTableWindow(const QString& hallTitle, QSize screen)
 {
     mj::Clock::UseDrivenClock(10 * 3600.0);
     mj::HallTitle = hallTitle;
-    return LaidOutTable(scale);
+    if (screen.isEmpty())
+        return LaidOutTable(1.0f);
+    mj::Image_Resource::InitPictureIds();
+    mj::MainForm& w = mj::formWithoutLoadEvent<mj::MainForm>();
+    FitTableToScreen(w, screen.width(), screen.height());
+    mj::NewGame::InitTableLayout();
+    mj::NewGame::InitTableLayoutAndCamera();
+    return w;
 }
 
 void LeaveTimersToTest(mj::MainForm& w)

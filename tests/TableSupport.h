@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QList>
 #include <QPointF>
+#include <QSize>
 #include <QString>
 #include <QTcpServer>
 
@@ -45,9 +46,12 @@ void FitTableToScreen(mj::MainForm& f, int width, int height);
 QImage GrabWithWindowsOver(mj::MainForm& table, std::initializer_list<mj::Form*> over);
 
 // The table window as start-up leaves it, minus the connection: the clock
-// driven from 10:00, the hall looked for under `hallTitle`, at `scale` (full
-// scale unless told).
-mj::MainForm& OpenTableWindow(const QString& hallTitle, float scale = 1.0f);
+// driven from 10:00, the hall looked for under `hallTitle`. Without a
+// screen size it keeps its design size at full scale; with one it is first
+// fitted to that screen and then laid out at the scale the screen gives, in
+// start-up's order (a table laid out at one scale and fitted to a screen of
+// the other afterwards is never seen by a player).
+mj::MainForm& OpenTableWindow(const QString& hallTitle, QSize screen = {});
 
 // The main loop and the keep-alive run only when a test calls their timer
 // procedures.

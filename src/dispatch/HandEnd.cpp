@@ -17,6 +17,7 @@
 
 #include "client/General.h"
 #include "client/MainForm.h"
+#include "client/SoftTimer.h"
 #include "controls/Hero.h"
 #include "controls/Operate.h"
 #include "controls/Score.h"
@@ -93,6 +94,16 @@ void HandleHandScore(MsgHeader& header)
     const int16_t side = SideOf(header.Seat);
     header.Seat = static_cast<uint8_t>(side);
     HandInPlay = false;
+    // The hand is over, and with it every turn: a turn clock still running
+    // stops and goes, so that it neither stands over the shown hands nor
+    // plays for the player once it runs out.
+    if (TurnClockOn) {
+        MainForm& table = form<MainForm>();
+        TurnClockOn = false;
+        TurnCountdown = TurnSeconds;
+        table.Time_Img.SetVisible(false);
+        table.Number.SetVisible(false);
+    }
     Score& board = form<Score>();
     board.State(side).Clear();
     board.State(side + 4).Clear();

@@ -15,6 +15,7 @@
 #include "client/MainForm.h"
 #include "client/SoftTimer.h"
 #include "controls/Operate.h"
+#include "platform/Placement.h"
 #include "seated/Operate.h"
 #include "social/Mod_Prop.h"
 #include "table/Operate.h"
@@ -71,6 +72,10 @@ void ShowFollowBubble(int16_t side)
         bubble.SetLeft(936 * ScaleX);
         break;
     }
+    // The small table's banker plate stands where the left seat's bubble
+    // would hide it, and the right seat's bubble would cross the window's
+    // right edge: the bubble stays in view, as near its place as fits.
+    KeepInView(bubble, table.Host);
     Image_Resource::LoadGifResource(CInt(Image_Resource::FollowBubblePicture[side - 1]), QStringLiteral("GIF"), bubble);
     table.Speak(side - 1).SetVisible(false);
     bubble.ZOrder(0);

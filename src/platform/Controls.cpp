@@ -4,6 +4,7 @@
 #include "platform/Forms.h"
 
 #include <QCursor>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QValidator>
 
 #include <algorithm>
@@ -837,6 +839,24 @@ private:
     std::function<void()> action_;
 };
 
+// Lines spaced by the font's size, as the system's list box spaces them,
+// rather than by the shipped face's taller line height (16 pixels for a
+// 12-pixel font): a list holds as many lines in its height as the form's
+// design counts on, so the score sheet's columns show every line of a
+// settlement. The glyphs of the shipped face stand in the top 13 pixels of
+// a 12-pixel font's 16, so a line of 14 keeps them whole.
+class FontSizedLines : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(QFontInfo(option.font).pixelSize() + 2);
+        return size;
+    }
+};
+
 } // namespace
 
 ListBox::ListBox(Container& parent, const QString& name) : Control(parent, name, Layer::Windowed)
@@ -848,6 +868,8 @@ ListBox::ListBox(Container& parent, const QString& name) : Control(parent, name,
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     list_->setUniformItemSizes(true);
+    list_->setItemDelegate(new FontSizedLines(list_));
+    list_->setTextElideMode(Qt::ElideNone); // a line too long is cut at the edge
     SetBackColor(0xFFFFFF);
     Attach(w);
     new ShowWatch(list_, [this] { scrollToPendingTop(); });

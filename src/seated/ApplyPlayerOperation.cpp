@@ -9,6 +9,7 @@
 #include "client/Mod_Sound.h"
 #include "client/SoftTimer.h"
 #include "controls/Score.h"
+#include "platform/Placement.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 
@@ -599,6 +600,10 @@ void ShowSpeechBubble(int16_t side)
         bubble.SetLeft(936 * ScaleX);
         break;
     }
+    // The small table's banker plate stands where the left seat's bubble
+    // would hide it, and the right seat's bubble would cross the window's
+    // right edge: the bubble stays in view, as near its place as fits.
+    KeepInView(bubble, f.Host);
     f.Words.SetTop(bubble.Top() + 0.24 * bubble.Height());
     f.Words.SetLeft(bubble.Left() + 0.17 * bubble.Width());
     bubble.SetVisible(true);

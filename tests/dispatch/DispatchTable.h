@@ -25,9 +25,12 @@ protected:
         mj::SetProgramFolder(tmp.path());
         hall = std::make_unique<mjtest::FakeHall>(HallTitle);
         ASSERT_TRUE(hall->Listening());
-        w = &mjtest::OpenTableWindow(HallTitle);
+        w = &mjtest::OpenTableWindow(HallTitle, ScreenSize());
         mjtest::LeaveTimersToTest(*w);
     }
+
+    // The screen the table window opens on; empty: its design size.
+    virtual QSize ScreenSize() const { return {}; }
 
     // The hall's messages since the test began, once they have all arrived.
     QStringList hallLog() { return hall->SettledLog(); }
@@ -42,4 +45,13 @@ protected:
     QTemporaryDir tmp;
     std::unique_ptr<mjtest::FakeHall> hall;
     mj::MainForm* w = nullptr;
+};
+
+// A dispatcher table (DispatchTable or a fixture built on it) opened on a
+// screen of 800 x 600 (parameter true) or 1024 x 768.
+template <class Table>
+class OnScreen : public Table, public ::testing::WithParamInterface<bool> {
+protected:
+    bool small() const { return this->GetParam(); }
+    QSize ScreenSize() const override { return small() ? QSize(800, 600) : QSize(1024, 768); }
 };

@@ -28,9 +28,8 @@ struct Member {
     uint8_t sex;
 };
 
-class FilledTable : public DispatchTable, public ::testing::WithParamInterface<bool> {
+class FilledTable : public OnScreen<DispatchTable> {
 protected:
-    bool small() const { return GetParam(); }
 
     static UserInfo Info(uint8_t headerSeat, const Member& m)
     {
@@ -53,7 +52,6 @@ protected:
 
 TEST_P(FilledTable, TheMembersFillTheSeatsAndTheFourthCompletesTheTable)
 {
-    mjtest::FitTableToScreen(*w, small() ? 800 : 1024, small() ? 600 : 768);
     Clock::SetIdleStep([] { Clock::Advance(0.25); });
     w->SetWindowState(1);
     const Member own{4, "player1", QStringLiteral("玩家一"), "w3", 0};

@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 
 #include <cmath>
 #include <limits>
@@ -173,6 +174,25 @@ protected:
         file.SetINIFileName(Operate::RoundRecordPath());
         return file.GetIniKey(QStringLiteral("juNum:%1").arg(RoundNo), QStringLiteral("count( %1 )").arg(k)).toInt();
     }
+    // The lines of the score board that its lists do not show whole, as
+    // "State(k) line j"; none when every line of every column can be read.
+    static QStringList LinesNotShownWhole()
+    {
+        QStringList cut;
+        Score& board = form<Score>();
+        for (int k = 0; k <= 7; ++k) {
+            auto* list = qobject_cast<QListWidget*>(board.State(k).Widget());
+            if (!list)
+                return {QStringLiteral("State(%1) is no list").arg(k)};
+            list->doItemsLayout();
+            const QRect shown = list->viewport()->rect();
+            for (int j = 0; j < list->count(); ++j)
+                if (!shown.contains(list->visualItemRect(list->item(j))))
+                    cut << QStringLiteral("State(%1) line %2").arg(k).arg(j);
+        }
+        return cut;
+    }
+
     bool Screenshot(const QString& name, bool small)
     {
         const QImage shot = mjtest::GrabWithWindowsOver(*w, {&form<Score>()});
@@ -191,10 +211,7 @@ ServerFrame AsFrame(const QByteArray& bytes)
     return f;
 }
 
-class DemoHandEnd : public HandEnd, public ::testing::WithParamInterface<bool> {
-protected:
-    bool small() const { return GetParam(); }
-};
+class DemoHandEnd : public OnScreen<HandEnd> {};
 
 // The demonstration's table seated, its hand started, its hu claimed and its
 // end played through the dispatcher: the sheet equals, line by line, the
@@ -202,7 +219,6 @@ protected:
 // saved hand follow, and the ready request goes out when the countdown ends.
 TEST_P(DemoHandEnd, TheSheetThePlatesTheHistoryAndTheSavedHandMatchTheRows)
 {
-    mjtest::FitTableToScreen(*w, small() ? 800 : 1024, small() ? 600 : 768);
     Clock::SetIdleStep([] { Clock::Advance(0.25); });
     for (int side = 0; side <= 3; ++side) {
         custom[side] = SeatRecord();
@@ -261,6 +277,7 @@ TEST_P(DemoHandEnd, TheSheetThePlatesTheHistoryAndTheSavedHandMatchTheRows)
             EXPECT_EQ(SavedLine(k, j), golden[j].trimmed()) << k << " " << j;
     }
     EXPECT_TRUE(Screenshot(QStringLiteral("settled-won"), small()));
+    EXPECT_EQ(LinesNotShownWhole(), QStringList());
 
     // In auto mode the next hand is asked for three seconds on.
     TakeQueued();
@@ -692,17 +709,57 @@ TEST_F(HandEnd, AnOnlookersBoardKeepsTheFourNamesOfTheWatchSeating)
     EXPECT_FALSE(NextRoundCountdownOn);
 }
 
-class DrawnHandShot : public HandEnd, public ::testing::WithParamInterface<bool> {};
+// A claim offer still open when the hand ends (another seat's hu took the
+// discard, the hands are shown): its turn clock stops and goes with the
+// hand's first score, so it stands over none of the shown tiles and never
+// plays for the player; a drawn hand's countdown then counts its fifteen
+// seconds undisturbed.
+TEST_F(HandEnd, ATurnClockStillRunningStopsWithTheHand)
+{
+    constexpr int CodeClaimOffer = 6;
+    AutoPlay = true;
+    for (const bool drawn : {false, true}) {
+        SCOPED_TRACE(drawn ? "drawn hand" : "won hand");
+        HandInPlay = GameRunning = true;
+        custom[0].sum = 13;
+        mjtest::Dispatch(frames::WithHeader(CodeClaimOffer, Masks[0], OpPeng | OpPass).Byte(100, 10));
+        ASSERT_TRUE(TurnClockOn);
+        ASSERT_TRUE(w->Number.Visible() && w->Time_Img.Visible());
+        Tick();
+        mjtest::Dispatch(HandScore(Masks[1], drawn ? 0 : 500));
+        EXPECT_FALSE(TurnClockOn);
+        EXPECT_FALSE(w->Number.Visible());
+        EXPECT_FALSE(w->Time_Img.Visible());
+        for (int side = 2; side <= 4; ++side)
+            mjtest::Dispatch(HandScore(Masks[side % 4], drawn ? 0 : 500));
+        TakeQueued();
+        if (drawn) {
+            EXPECT_TRUE(w->Number.Visible());
+            EXPECT_EQ(w->Number.Caption(), QStringLiteral("15"));
+            const double waited = SecondsUntilReady();
+            EXPECT_GE(waited, 15.0);
+            EXPECT_LE(waited, 16.0);
+        } else {
+            // Twenty seconds until the rows come: nothing goes out.
+            for (int t = 1; t <= 20 * 20; ++t)
+                Tick();
+            EXPECT_TRUE(TakeQueued().isEmpty());
+            EXPECT_FALSE(w->Number.Visible());
+        }
+    }
+}
+
+class DrawnHandShot : public OnScreen<HandEnd> {};
 
 TEST_P(DrawnHandShot, TheDrawnSheetOverTheTable)
 {
     const bool small = GetParam();
-    mjtest::FitTableToScreen(*w, small ? 800 : 1024, small ? 600 : 768);
     for (int side = 0; side <= 3; ++side)
         Image_Resource::LoadGifResource(CInt(Image_Resource::AvatarPicture[side * 5]), QStringLiteral("GIF"), w->Tou(side));
     DrawnHand();
     ASSERT_TRUE(form<Score>().Visible());
     EXPECT_TRUE(Screenshot(QStringLiteral("settled-drawn"), small));
+    EXPECT_EQ(LinesNotShownWhole(), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, DrawnHandShot, ::testing::Bool());

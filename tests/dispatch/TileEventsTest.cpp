@@ -9,6 +9,10 @@
 #include "client/Total.h"
 #include "dispatch/Total.h"
 
+#include <QImage>
+#include <QRectF>
+
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -300,6 +304,67 @@ TEST_P(TileEvents, ATableSnapshotLeavesASeatedTableAlone)
             EXPECT_EQ(Rect(i), before[static_cast<size_t>(i)]) << "tile " << i;
     }
     ExpectConsistent("after the snapshots");
+}
+
+// On the screen of the scale, with the banker plate up: every seat's
+// follow-the-dealer and claim bubble stands whole inside the table window,
+// off the banker plate (which the small table raises into the left seat's
+// bubble place), at the place its seat gives where that fits and as near to
+// it as fits where not, with its word inside it. Screenshots of the three
+// sides' bubbles at once, for people to look at.
+TEST_P(TileEvents, EveryBubbleStaysInsideTheWindowAndOffTheBankerPlate)
+{
+    const QSize screen = small() ? QSize(800, 600) : QSize(1024, 768);
+    mjtest::FitTableToScreen(*f, screen.width(), screen.height());
+    f->Host.SetVisible(true);
+    f->Zhuang.SetVisible(true);
+    const QRectF window(0, 0, f->Pic1.ScaleWidth(), f->Pic1.ScaleHeight());
+    ASSERT_EQ(window.size(), QSizeF(screen));
+    const auto box = [](const Control& c) { return QRectF(c.Left(), c.Top(), c.Width(), c.Height()); };
+    const QRectF plate = box(f->Host);
+    // Where each seat's bubble stands: the left and right seats' places;
+    // the opposite seat's hangs from its avatar and is checked for fit only.
+    const QPointF left(8 * S(), 280 * S()), right(936 * S(), 280 * S());
+    const QPointF leftFitted(left.x(), std::max(left.y(), plate.bottom()));
+    const QPointF rightFitted(std::min(right.x(), window.width() - f->Speak(2).Width()), right.y());
+    ASSERT_EQ(small(), leftFitted != left);
+    ASSERT_EQ(small(), rightFitted != right);
+    for (int side = 1; side <= 3; ++side) {
+        SCOPED_TRACE(side);
+        Discard(MaskOf(side), 0x11, 3);
+        const Image& follow = f->tsSpeak(side - 1);
+        ASSERT_TRUE(follow.Visible());
+        EXPECT_TRUE(window.contains(box(follow)));
+        EXPECT_FALSE(box(follow).intersects(plate));
+
+        Claim(MaskOf(side), OpPeng, 0x11, 0x11, 0x11);
+        const Image& claim = f->Speak(side - 1);
+        ASSERT_TRUE(claim.Visible());
+        EXPECT_TRUE(window.contains(box(claim)));
+        EXPECT_FALSE(box(claim).intersects(plate));
+        EXPECT_TRUE(box(claim).contains(box(f->Words)));
+        if (side == 1) {
+            EXPECT_EQ(box(follow).topLeft(), leftFitted);
+            EXPECT_EQ(box(claim).topLeft(), leftFitted);
+        } else if (side == 3) {
+            EXPECT_EQ(box(follow).topLeft(), QPointF(std::min(right.x(), window.width() - follow.Width()), right.y()));
+            EXPECT_EQ(box(claim).topLeft(), rightFitted);
+        }
+    }
+    if (ownMask() != 1)
+        return;
+    const QString size = small() ? QStringLiteral("800x600") : QStringLiteral("1024x768");
+    for (const bool claims : {false, true}) {
+        for (int i = 0; i <= 2; ++i) {
+            f->Speak(i).SetVisible(claims);
+            f->tsSpeak(i).SetVisible(!claims);
+        }
+        f->Words.SetVisible(false);
+        const QImage shot = f->Grab();
+        EXPECT_EQ(shot.size(), screen);
+        EXPECT_TRUE(shot.save(mjtest::ArtifactDir()
+                              + QStringLiteral("/bubbles-%1-%2.png").arg(claims ? "claim" : "follow", size)));
+    }
 }
 
 MJ_SEATED_CASES(TileEvents);

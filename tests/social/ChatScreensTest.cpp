@@ -35,12 +35,11 @@ protected:
     ChatScreens() : LinkedTable(Title) {}
     void SetUp() override
     {
-        OpenTable();
+        OpenTable(small() ? QSize(800, 600) : QSize(1024, 768));
         for (const char* name : {"chat.ini", "rule.ini", "filtchat.ini"})
             ShipFile(QString::fromLatin1(name));
         // The deployment's names to filter.
         WriteFile(QStringLiteral("filtchat.ini"), Gbk::Encode(QStringLiteral("[FiltChat]\r\n1=张大炮\r\n2=\r\n")));
-        mjtest::FitTableToScreen(*w, small() ? 800 : 1024, small() ? 600 : 768);
         Players[0].Name = QStringLiteral("玩家一");
         Players[0].Tag = QStringLiteral("雀友");
         custom[0].SeatMask = 4;

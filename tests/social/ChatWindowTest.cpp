@@ -126,11 +126,7 @@ class ChatWindow : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
-        w = &mjtest::OpenTableWindow(Title);
-        if (small())
-            mjtest::FitTableToScreen(*w, 800, 600);
-        else
-            mjtest::FitTableToScreen(*w, 1024, 768);
+        w = &mjtest::OpenTableWindow(Title, small() ? QSize(800, 600) : QSize(1024, 768));
         w->Move(1500, 900);
     }
     bool small() const { return GetParam(); }

@@ -31,12 +31,13 @@ class LinkedTable {
 protected:
     explicit LinkedTable(const QString& hallTitle) : hall(hallTitle), title_(hallTitle) {}
 
-    // Call from SetUp; `scale` is the table's (full unless told).
-    void OpenTable(float scale = 1.0f)
+    // Call from SetUp.
+    // The table window, on `screen` when one is given (OpenTableWindow).
+    void OpenTable(QSize screen = {})
     {
         ASSERT_TRUE(dir.isValid());
         mj::SetProgramFolder(dir.path());
-        w = &OpenTableWindow(title_, scale);
+        w = &OpenTableWindow(title_, screen);
         LeaveTimersToTest(*w);
         mj::Mod_Resource::InitSoundFiles();
         auto owned = std::make_unique<mj::Audio::RecordingBackend>();

@@ -27,13 +27,14 @@ inline const QString BuiltPlugin = QStringLiteral(MJ_BUILD_DIR "/plugin/tools/li
 
 class PropTable {
 public:
-    // The table window; the test plug-in's object installed with state 1
-    // (set-up tests take it away again).
-    void OpenPropTable()
+    // The table window (on `screen` when one is given, OpenTableWindow); the
+    // test plug-in's object installed with state 1 (set-up tests take it
+    // away again).
+    void OpenPropTable(QSize screen = {})
     {
         ASSERT_TRUE(tmp.isValid());
         mj::SetProgramFolder(tmp.path());
-        w = &OpenTableWindow(QStringLiteral("道具测试大厅"));
+        w = &OpenTableWindow(QStringLiteral("道具测试大厅"), screen);
         LeaveTimersToTest(*w);
         w->TimerProp.OnTimer = nullptr; // the test runs the props timer
         plugin = LoadTestPlugin();

@@ -343,6 +343,8 @@ protected:
     // The shown table window looks for its hall.
     mjtest::FakeHall hall{QStringLiteral("道具测试大厅")};
 
+    void SetUp() override { OpenPropTable(GetParam() ? QSize(800, 600) : QSize(1024, 768)); }
+
     void Shot(const char* what)
     {
         const QImage shot = w->Grab();
@@ -355,8 +357,6 @@ protected:
 
 TEST_P(TreasureBoxScreens, ALabelTheOwnBoxesAndTheCount)
 {
-    const bool small = GetParam();
-    mjtest::FitTableToScreen(*w, small ? 800 : 1024, small ? 600 : 768);
     w->Show();
     StartWithBoxes();
     Script("label 360,60,330,100 0,0,20,16711680,2 获得道具：幸运星\n");

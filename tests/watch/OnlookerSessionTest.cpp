@@ -69,7 +69,7 @@ protected:
 
     void SetUp() override
     {
-        OpenTable(TableScale());
+        OpenTable(TableScreen());
         WatchMode = true;
         Players[0].UserId = 90001;
         Clock::SetIdleStep([] { Clock::Advance(0.25); });
@@ -86,7 +86,8 @@ protected:
         Clock::UseRealClock();
     }
 
-    virtual float TableScale() const { return 1.0f; }
+    // The screen the table is fitted to; none keeps its design size.
+    virtual QSize TableScreen() const { return {}; }
     int16_t SideOf(uint8_t seat) const { return SideOfMask(WatchedSeat, seat); }
     QRectF Rect(int image) const
     {
@@ -351,7 +352,7 @@ QString DemoHandForOnlookers()
 // The whole watch at both scales.
 class OnlookerWholeWatch : public OnlookerSession, public ::testing::WithParamInterface<float> {
 protected:
-    float TableScale() const override { return GetParam(); }
+    QSize TableScreen() const override { return GetParam() < 1 ? QSize(800, 600) : QSize(1024, 768); }
     // The table as the screen of its scale shows it, saved under `name`.
     bool Shot(const char* name)
     {

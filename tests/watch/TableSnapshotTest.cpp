@@ -618,7 +618,7 @@ MJ_SEATED_CASES(TableSnapshot);
 
 namespace {
 
-class WatchArrival : public DispatchTable, public ::testing::WithParamInterface<bool> {};
+class WatchArrival : public OnScreen<DispatchTable> {};
 
 // The banker and dice (code 41), the four members (code 20) and the four
 // seats of the snapshot (code 40), as an onlooker receives them: the table
@@ -626,7 +626,6 @@ class WatchArrival : public DispatchTable, public ::testing::WithParamInterface<
 TEST_P(WatchArrival, TheBankerTheMembersAndTheSnapshotDrawTheRunningHand)
 {
     const bool small = GetParam();
-    mjtest::FitTableToScreen(*w, small ? 800 : 1024, small ? 600 : 768);
     Clock::SetIdleStep([] { Clock::Advance(0.05); });
     WatchMode = true;
     Players[0].UserId = 77;
