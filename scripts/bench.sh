@@ -98,6 +98,19 @@ fi
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $* }"; }
 
+# Prints the port a tool started with its output in $1 says it listens on;
+# $2 names the tool when it does not start.
+listening_port() {
+  local port=""
+  for _ in $(seq 1 100); do
+    port="$(sed -n 's/^listening //p' "$1" 2>/dev/null || true)"
+    [ -n "$port" ] && break
+    sleep 0.05
+  done
+  [ -n "$port" ] || { echo "$2 did not start" >&2; exit 1; }
+  echo "$port"
+}
+
 # Starts the server with script $1 and the hall with its client (in auto
 # mode when $2 is 1); sets server_out, hall_pid and start_time.
 start_table() {
@@ -105,13 +118,8 @@ start_table() {
   server_out="$work/server-$RANDOM.out"
   "$build/mjserver" "$script" > "$server_out" 2> "$work/server.err" &
   pids+=($!)
-  local port=""
-  for _ in $(seq 1 100); do
-    port="$(sed -n 's/^listening //p' "$server_out" 2>/dev/null || true)"
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
-  [ -n "$port" ] || { echo "the game server did not start" >&2; exit 1; }
+  local port
+  port="$(listening_port "$server_out" "the game server")"
   local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$$auto\$$title\$$caption\$0\$0\$"
   hall_out="$work/hall-$RANDOM.out"
   start_time="$(now)"
@@ -337,13 +345,8 @@ video_cpu() {
   local relay_out="$work/relay-$rate.out"
   "$build/mjrelay" --port 0 --peer-rate "$rate" --peer wang --peer li --peer zhao > "$relay_out" 2> "$work/relay.err" &
   pids+=($!)
-  local port=""
-  for _ in $(seq 1 100); do
-    port="$(sed -n 's/^listening //p' "$relay_out" 2>/dev/null || true)"
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
-  [ -n "$port" ] || { echo "the relay did not start" >&2; exit 1; }
+  local port
+  port="$(listening_port "$relay_out" "the relay")"
   MJ_VIDEO_SOURCE=pattern MJ_VIDEO_RELAY_PORT="$port" start_table "$video_script" 1
   local pid
   pid="$(client_pid)"

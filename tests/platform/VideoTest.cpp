@@ -324,7 +324,8 @@ struct ScriptedRelay {
     }
 };
 
-QByteArray lengthThen(uint32_t length, const QByteArray& rest)
+// A message's length field followed by the bytes given, which may disagree.
+QByteArray withLength(uint32_t length, const QByteArray& rest)
 {
     QByteArray out;
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -357,14 +358,14 @@ TEST_F(VideoComponentTest, MalformedRelayStreamsDropTheLink)
         int silenceMs = 60000;     // the client's silence limit
     } cases[] = {
         {"garbage", true, {QByteArray("\xde\xad\xbe\xef\x00\x01garbage", 13)}, false, 0, false},
-        {"a message over the limit", true, {lengthThen(MaxMessageLength + 1, QByteArray(1, Data))}, false, 0, false},
-        {"an unknown type", true, {lengthThen(1, QByteArray(1, 0x7F))}, false, 0, false},
+        {"a message over the limit", true, {withLength(MaxMessageLength + 1, QByteArray(1, Data))}, false, 0, false},
+        {"an unknown type", true, {withLength(1, QByteArray(1, 0x7F))}, false, 0, false},
         {"a frame cut mid-way, then the rest", true, {data.left(9), data.mid(9)}, false, 1, true, 1000},
         {"a frame cut mid-way, then silence", true, {data.left(data.size() / 2)}, false, 0, false, 1000},
         {"a close mid-frame", true, {data.left(data.size() / 2)}, true, 0, false},
         {"a close inside the length", true, {data.left(2)}, true, 0, false},
-        {"a frame from a name cut inside a character", true, {lengthThen(5, QByteArray("\x83\x02" "b\xE7\x03", 5))}, false, 0, false},
-        {"a peer status of 4", true, {lengthThen(4, QByteArray("\x82\x01" "b\x04", 4))}, false, 0, false},
+        {"a frame from a name cut inside a character", true, {withLength(5, QByteArray("\x83\x02" "b\xE7\x03", 5))}, false, 0, false},
+        {"a peer status of 4", true, {withLength(4, QByteArray("\x82\x01" "b\x04", 4))}, false, 0, false},
         {"a second welcome", true, {EncodeByte(Welcome, Accepted)}, false, 0, false},
         {"a good frame, then garbage", true, {data, QByteArray(8, '\xff')}, false, 1, false},
         {"garbage before the welcome", false, {QByteArray("HTTP/1.0 200 OK\r\n")}, false, 0, false},
@@ -409,18 +410,6 @@ TEST_F(VideoComponentTest, MalformedRelayStreamsDropTheLink)
 }
 
 // ---- The wire codec --------------------------------------------------------------
-
-namespace {
-
-QByteArray withLength(uint32_t length, const QByteArray& rest)
-{
-    QByteArray out;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.append(static_cast<char>((length >> shift) & 0xFF));
-    return out + rest;
-}
-
-} // namespace
 
 // What a relay must refuse from a client.
 TEST(VideoWireTest, MalformedClientMessages)
