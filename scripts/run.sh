@@ -70,7 +70,7 @@ run_once() {
   local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$1\$$title\$霁川杠兹\$0\$0\$"
   if [ -n "$size" ]; then
     MJ_SCREEN_SIZE="$size" "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line" \
-      > "$work/hall.out" 2> "$work/hall.err" < /dev/null &
+      > "$work/hall.out" 2> "$work/client-$size.log" < /dev/null &
   else
     "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line"
     return
@@ -101,7 +101,7 @@ for size in 1024x768 800x600; do
   done
   if [ ! -f "$shots/table-$size-settled.png" ]; then
     echo "no screenshot at $size; the client said:" >&2
-    cat "$work/hall.err" >&2
+    cat "$work/client-$size.log" >&2
     exit 1
   fi
   echo "At $size the hall saw:"; sed 's/^/  /' "$work/hall.out"
@@ -112,3 +112,5 @@ echo "Screenshots of the table window in $shots:"
 for size in 1024x768 800x600; do
   for m in $moments; do echo "  table-$size-$m.png"; done
 done
+# The client prints through the hall (the hall's stderr).
+echo "What the client printed: $work/client-1024x768.log, $work/client-800x600.log"

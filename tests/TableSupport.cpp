@@ -32,6 +32,16 @@ mj::MainForm& LaidOutTable(float scale)
     return w;
 }
 
+QStringList ControlsOutsideTheWindow(mj::MainForm& table)
+{
+    QStringList outside;
+    const mj::Container& box = table.Pic1;
+    for (const mj::Control* c : box.Controls())
+        if (c->Visible() && (c->Left() >= box.ScaleWidth() || c->Top() >= box.ScaleHeight()))
+            outside << c->Name();
+    return outside;
+}
+
 QImage GrabWithWindowsOver(mj::MainForm& table, std::initializer_list<mj::Form*> over)
 {
     QImage shot = table.Grab();

@@ -14,6 +14,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTcpServer>
 
 #include <initializer_list>
@@ -40,6 +41,10 @@ mj::MainForm& LaidOutTable(float scale);
 // pixels: the window and table picture sizes, the layout scale, and below
 // 1024 x 768 the 800 x 600 table painted into the table picture.
 void FitTableToScreen(mj::MainForm& f, int width, int height);
+
+// The shown controls of the table picture whose top left corner lies
+// outside it: none on a table laid out at the scale of its window.
+QStringList ControlsOutsideTheWindow(mj::MainForm& table);
 
 // The table window's picture with the small windows `over` drawn where they
 // stand over it, at their transparency.

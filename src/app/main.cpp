@@ -86,8 +86,10 @@ const Moment Moments[] = {
                  return true;
          return false;
      }},
-    // The hand is over: the hands shown and the next hand's prompt come.
-    {"shown", [] { return mj::RoundNo > 0 && !mj::GameRunning; }},
+    // The hand is over and the hands are shown: the first look after its
+    // first score, as a rule before the settlement sheet and the countdown
+    // to the next hand come (a few frames later).
+    {"shown", [] { return mj::RoundNo > 0 && !mj::HandInPlay; }},
     // The settlement sheet over the table.
     {"settled", [] { return mj::RoundNo > 0 && mj::isLoaded<mj::Score>() && mj::form<mj::Score>().Visible(); },
      [] { return static_cast<mj::Form*>(&mj::form<mj::Score>()); }},

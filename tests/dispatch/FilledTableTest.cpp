@@ -43,6 +43,7 @@ protected:
     // The table window with the floating windows drawn where they stand.
     bool Screenshot(const char* what, std::initializer_list<Form*> over)
     {
+        EXPECT_EQ(mjtest::ControlsOutsideTheWindow(*w), QStringList());
         const QImage shot = mjtest::GrabWithWindowsOver(*w, over);
         const QString path = mjtest::ArtifactDir()
             + QStringLiteral("/filled-%1-%2.png").arg(QLatin1String(what)).arg(small() ? "800x600" : "1024x768");

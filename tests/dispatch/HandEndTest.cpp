@@ -195,6 +195,7 @@ protected:
 
     bool Screenshot(const QString& name, bool small)
     {
+        EXPECT_EQ(mjtest::ControlsOutsideTheWindow(*w), QStringList());
         const QImage shot = mjtest::GrabWithWindowsOver(*w, {&form<Score>()});
         const QString path = mjtest::ArtifactDir() + QStringLiteral("/%1-%2.png").arg(name, small ? "800x600" : "1024x768");
         return shot.save(path) && shot.size() == (small ? QSize(800, 600) : QSize(1024, 768));
