@@ -10,6 +10,7 @@
 #include "client/Mod_Sound.h"
 #include "controls/Score.h"
 #include "seated/Operate.h"
+#include "seated/SetAside.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/HandRow.h"
@@ -103,8 +104,9 @@ public:
             break;
         }
         RestackRow();
+        // After the row's re-stack the tiles set aside lie over it again.
         if (op_ == OpAddedGang)
-            MendSetAsideStacking();
+            Operate::RestackSetAside(side_);
     }
 
 private:
@@ -263,39 +265,16 @@ private:
         if (IsRedDragon() && seat_.RedCount == 0)
             seat_.Slots[0] = seat_.Slots[ME - 2];
 
-        const double SX = ScaleX, SY = ScaleY;
-        const double x = seat_.HandX, y = seat_.HandY;
-        if (IsRedDragon()) {
-            const int k = seat_.RedCount;
+        if (IsRedDragon() || IsWildTile()) {
+            const bool red = IsRedDragon();
+            int16_t& count = red ? seat_.RedCount : seat_.WildCount;
+            const int k = count;
             if (k >= SetAsideLimit)
                 Raise(ErrSubscript);
-            tile.Move(side_ == 3 ? x - 10 * SX : x, y - k * 18 * SY);
             if (side_ != 2)
-                SpecialTileImages(side_, k) = image;
-            ++seat_.RedCount;
-            General::ShowTileImage(image, Face(2));
-            if (side_ == 1)
-                tile.ZOrder(1);
-            else if (side_ == 3)
-                tile.ZOrder(0);
-        } else if (IsWildTile()) {
-            const int k = seat_.WildCount;
-            if (k >= SetAsideLimit)
-                Raise(ErrSubscript);
-            switch (side_) {
-            case 0: tile.Move(seat_.HandX + TileW[0] - 2, y - k * 18 * SY); break;
-            case 1: tile.Move(x - 5 * SX, y + (H_ - 17 * SY) - k * 18 * SY); break;
-            case 2: tile.Move(seat_.HandX - TileW[2], y - k * 18 * SY); break;
-            default: tile.Move(x - 5 * SX - 10 * SX, y - (H_ - 17) - k * 18 * SY); break;
-            }
-            if (side_ != 2)
-                SpecialTileImages(side_, 4 + k) = image;
-            ++seat_.WildCount;
-            General::ShowTileImage(image, Face(2));
-            if (side_ == 1)
-                tile.ZOrder(1);
-            else if (side_ == 3)
-                tile.ZOrder(0);
+                SpecialTileImages(side_, (red ? 0 : 4) + k) = image;
+            ++count;
+            Operate::LaySetAside(side_, image, code_[2], red, k);
         } else {
             AddToPeng(tile, image);
         }
@@ -351,28 +330,6 @@ private:
             Image& tile = Sprite(seat_.Slots[s].Image);
             tile.SetVisible(true);
             tile.ZOrder(side_ == 1 ? 0 : 1);
-        }
-    }
-
-    // After the row's re-stack the tiles set aside lie over it again.
-    void MendSetAsideStacking()
-    {
-        if (side_ == 1) {
-            if (seat_.Slots[1].Image >= 0)
-                Sprite(seat_.Slots[1].Image).ZOrder(1);
-            for (int i = 1; i < seat_.WildCount; ++i)
-                Sprite(SpecialTileImages(1, 4 + i)).ZOrder(0);
-            if (seat_.Slots[0].Image >= 0) {
-                for (int i = 0; i < seat_.RedCount; ++i)
-                    Sprite(SpecialTileImages(1, i)).ZOrder(1);
-                for (int i = seat_.WildCount; i < seat_.RedCount; ++i)
-                    Sprite(SpecialTileImages(1, i)).ZOrder(0);
-            }
-        } else if (side_ == 3) {
-            for (int i = 0; i < seat_.WildCount; ++i)
-                Sprite(SpecialTileImages(3, 4 + i)).ZOrder(0);
-            for (int i = 0; i < seat_.RedCount; ++i)
-                Sprite(SpecialTileImages(3, i)).ZOrder(0);
         }
     }
 
