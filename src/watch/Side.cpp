@@ -169,6 +169,12 @@ private:
         // Every slot the step writes is checked before anything moves.
         for (int s : {ME - 2, ME, F + n})
             (void)seat_.Slots[s];
+        // The hand gives the claim's tiles less the discard.
+        VbArray<int16_t, 0, 2> fromHand = code_;
+        for (int k = 0; k <= 1; ++k)
+            if (fromHand[k] == (ClaimedDiscard & 0xFF))
+                std::swap(fromHand[k], fromHand[2]);
+        TakeFromWatchedRun(side_, {{F, fromHand[0]}, {F + 1, fromHand[1]}});
         RewindPool();
         seat_.Slots[ME - 2] = seat_.Slots[F];
         seat_.Slots[ME - 1] = seat_.Slots[F + 1];
@@ -201,6 +207,10 @@ private:
         const int ME = seat_.MeldEnd, F = seat_.FirstConcealed, n = seat_.sum;
         for (int s : {ME - 2, ME, F + n - 1})
             (void)seat_.Slots[s];
+        if (concealed)
+            TakeFromWatchedRun(side_, {{F, code_[0]}, {F + 1, code_[1]}, {F + 2, code_[2]}, {F + n - 1, code_[2]}});
+        else
+            TakeFromWatchedRun(side_, {{F, code_[0]}, {F + 1, code_[1]}, {F + 2, code_[2]}});
         if (!concealed)
             RewindPool();
         seat_.Slots[ME] = seat_.Slots[F];
@@ -255,6 +265,7 @@ private:
         if (seat_.sum < 1)
             return;
         const int ME = seat_.MeldEnd, F = seat_.FirstConcealed, n = seat_.sum;
+        TakeFromWatchedRun(side_, {{F + n - 1, code_[2]}});
         seat_.Slots[ME - 2] = seat_.Slots[F + n - 1];
         const int16_t image = seat_.Slots[ME - 2].Image;
         Image& tile = Sprite(image);

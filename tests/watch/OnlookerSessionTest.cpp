@@ -19,6 +19,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -384,6 +385,7 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
     std::map<int, int> poolCounts;
     int snapshots = 0, draws = 0, discards = 0, claims = 0, rounds = 0, handsShown = 0;
     std::set<int16_t> snapshotTiles;
+    std::vector<int16_t> watchedTiles;
     for (int n = 0; n < frames.size(); ++n) {
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
@@ -486,6 +488,10 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
             break;
         }
         case CodeSeatTiles:
+            if (frame.seat == WatchedSeat)
+                for (int k = 3; k >= 0; --k)
+                    if (frame.value(k) != 0)
+                        watchedTiles.push_back(frame.value(k));
             if (custom[1].sum != 0 || custom[2].sum != 0 || custom[3].sum != 0)
                 break;
             ++handsShown;
@@ -493,6 +499,16 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
                 // The hands are shown: the watched hand face up, every tile
                 // of it at the shown size, in the order of the sort.
                 const SeatRecord& seat = custom[0];
+                // The tiles the server names for the watched seat, which
+                // the onlooker followed through its draws, discards and
+                // claims.
+                std::vector<int16_t> held;
+                for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k)
+                    held.push_back(seat.Slots[k].Code);
+                std::vector<int16_t> named = watchedTiles;
+                std::sort(named.begin(), named.end());
+                std::sort(held.begin(), held.end());
+                EXPECT_EQ(held, named);
                 const QSizeF shown(ScaledWidth(TileSize{48, 60}), ScaledHeight(TileSize{48, 60}));
                 for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k) {
                     const int16_t image = seat.Slots[k].Image;
