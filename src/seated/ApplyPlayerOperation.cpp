@@ -1,5 +1,6 @@
 // A claim reported by the server: chi, peng, the gangs and hu of any seat.
 #include "seated/Operate.h"
+#include "seated/SetAside.h"
 
 #include "client/Data.h"
 #include "client/General.h"
@@ -9,7 +10,6 @@
 #include "client/Mod_Sound.h"
 #include "client/SoftTimer.h"
 #include "controls/Score.h"
-#include "seated/SetAside.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 
