@@ -33,6 +33,7 @@
 #include "client/General.h"
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
+#include "seated/SetAside.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/AI.h"
@@ -232,30 +233,11 @@ private:
     // each tile covers the one it should.
     void restack()
     {
-        const int rc = seat_.RedCount, wc = seat_.WildCount;
-        const auto concealed = [&](int16_t z) {
-            for (int k = seat_.FirstConcealed; k < seat_.FirstConcealed + seat_.sum; ++k)
-                sprite(seat_.Slots[k].Image).ZOrder(z);
-        };
-        if (s_ == 1) {
-            concealed(0);
-            if (seat_.Slots[1].Image >= 0)
-                sprite(seat_.Slots[1].Image).ZOrder(1);
-            for (int k = 1; k < wc; ++k)
-                sprite(SpecialTileImages(1, 4 + k)).ZOrder(0);
-            if (seat_.Slots[0].Image >= 0) {
-                for (int k = 0; k < rc; ++k)
-                    sprite(SpecialTileImages(1, k)).ZOrder(1);
-                for (int k = wc; k < rc; ++k)
-                    sprite(SpecialTileImages(1, k)).ZOrder(0);
-            }
-        } else if (s_ == 3) {
-            concealed(1);
-            for (int k = 0; k < wc; ++k)
-                sprite(SpecialTileImages(3, 4 + k)).ZOrder(0);
-            for (int k = 0; k < rc; ++k)
-                sprite(SpecialTileImages(3, k)).ZOrder(0);
-        }
+        if (s_ != 1 && s_ != 3)
+            return;
+        for (int k = seat_.FirstConcealed; k < seat_.FirstConcealed + seat_.sum; ++k)
+            sprite(seat_.Slots[k].Image).ZOrder(s_ == 1 ? 0 : 1);
+        Operate::RestackSetAside(s_);
     }
 
     int16_t s_;

@@ -1,5 +1,6 @@
 // A claim reported by the server: chi, peng, the gangs and hu of any seat.
 #include "seated/Operate.h"
+#include "seated/SetAside.h"
 
 #include "client/Data.h"
 #include "client/General.h"
@@ -470,40 +471,12 @@ private:
         int16_t& count = red ? seat_.RedCount : seat_.WildCount;
         // A tile past the fourth of its kind lies on the fourth.
         const int k = std::min<int>(count, SetAsideLimit - 1);
-        const float x = seat_.HandX, y = seat_.HandY, sx = ScaleX, sy = ScaleY;
-        const float h = TileH[side_];
-        const float step = k * 18 * sy;
-        Image& sprite = Sprite(image);
-        if (red) {
-            sprite.Move(side_ == 3 ? x - 10 * sx : x, y - step);
-        } else {
-            switch (side_) {
-            case 0:
-                // Beside the hand's start by a meld tile's width: the own
-                // added gang has put TileW(0) back to the hand's size.
-                sprite.Move(seat_.HandX + ScaledWidth(MeldTileSize[0]) - 2, y - step);
-                break;
-            case 1:
-                sprite.Move(x - 5 * sx, y + (h - 17 * sy) - step);
-                break;
-            case 2:
-                sprite.Move(seat_.HandX - TileW[2], y - step);
-                break;
-            default:
-                sprite.Move(x - 5 * sx - 10 * sx, y - (h - 17) - step);
-                break;
-            }
-        }
         if (count < SetAsideLimit) {
             if (side_ != 2)
                 SpecialTileImages(side_, (red ? 0 : 4) + k) = image;
             ++count;
         }
-        General::ShowTileImage(image, General::TilePictureOf(side_, code));
-        if (side_ == 1)
-            sprite.ZOrder(1);
-        else if (side_ == 3)
-            sprite.ZOrder(0);
+        LaySetAside(side_, image, code, red, k);
     }
 
     // ---- Hu -------------------------------------------------------------------
@@ -543,33 +516,8 @@ private:
             return;
         for (int i = seat_.FirstConcealed; i <= seat_.FirstConcealed + seat_.sum - 1; ++i)
             Step([&] { Sprite(seat_.Slots[i].Image).ZOrder(side_ == 1 ? 0 : 1); });
-        if (op_ != OpAddedGang)
-            return;
-        // The tiles set aside lie over the re-stacked row again; on the left
-        // each later wild tile lies in front of the one below it.
-        if (side_ == 1) {
-            Step([&] {
-                if (seat_.Slots[1].Image >= 0)
-                    Sprite(seat_.Slots[1].Image).ZOrder(1);
-            });
-            for (int k = 1; k < seat_.WildCount; ++k)
-                Step([&] { Sprite(SpecialTileImages(1, 4 + k)).ZOrder(0); });
-            Step([&] {
-                if (seat_.Slots[0].Image <= -1)
-                    return;
-                for (int k = 0; k < seat_.RedCount; ++k)
-                    Sprite(SpecialTileImages(1, k)).ZOrder(1);
-                for (int k = seat_.WildCount; k < seat_.RedCount; ++k)
-                    Sprite(SpecialTileImages(1, k)).ZOrder(0);
-            });
-        } else {
-            for (int k = 0; k < seat_.WildCount; ++k)
-                Step([&] { Sprite(SpecialTileImages(3, 4 + k)).ZOrder(0); });
-            Step([&] {
-                for (int k = 0; k < seat_.RedCount; ++k)
-                    Sprite(SpecialTileImages(3, k)).ZOrder(0);
-            });
-        }
+        if (op_ == OpAddedGang)
+            Step([&] { RestackSetAside(side_); });
     }
 
     const int16_t op_;

@@ -127,7 +127,11 @@ void RevealHands(int16_t seatMask, const VbArray<int16_t, 0, 3>& values)
     SeatRecord& own = custom[0];
     const int ownLast = std::min(own.FirstConcealed + own.sum - 1, 20);
     if (WatchMode) {
+        // The watched hand was face down until now: once sorted, every tile
+        // shows its face, the tiles the sort left in place as well.
         SortHand(0, own.sum);
+        for (int i = own.FirstConcealed; i <= ownLast; ++i)
+            General::ShowTileImage(own.Slots[i].Image, General::TilePictureOf(4, own.Slots[i].Code));
         ResizeSlots(f, own, own.FirstConcealed, ownLast, 0);
     } else {
         for (int i = own.FirstConcealed; i <= ownLast; ++i)

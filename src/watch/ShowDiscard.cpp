@@ -9,6 +9,7 @@
 #include "seated/TableTiles.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
+#include "watch/HandRow.h"
 
 namespace mj::Side {
 
@@ -41,6 +42,8 @@ void ShowDiscard(uint8_t seatMask, int16_t tile)
         ClaimedDiscardImage = -1;
         return;
     }
+    // The watched side gives up the tile of that code, whichever back goes.
+    TakeFromWatchedRun(side, {{last, code}});
     const int16_t image = seat.Slots[last].Image;
     MainForm& f = form<MainForm>();
     Image& sprite = f.MJ_Image(image);

@@ -10,6 +10,7 @@
 #include "client/Mod_Sound.h"
 #include "controls/Score.h"
 #include "seated/Operate.h"
+#include "seated/SetAside.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/HandRow.h"
@@ -103,8 +104,9 @@ public:
             break;
         }
         RestackRow();
+        // After the row's re-stack the tiles set aside lie over it again.
         if (op_ == OpAddedGang)
-            MendSetAsideStacking();
+            Operate::RestackSetAside(side_);
     }
 
 private:
@@ -167,6 +169,12 @@ private:
         // Every slot the step writes is checked before anything moves.
         for (int s : {ME - 2, ME, F + n})
             (void)seat_.Slots[s];
+        // The hand gives the claim's tiles less the discard.
+        VbArray<int16_t, 0, 2> fromHand = code_;
+        for (int k = 0; k <= 1; ++k)
+            if (fromHand[k] == (ClaimedDiscard & 0xFF))
+                std::swap(fromHand[k], fromHand[2]);
+        TakeFromWatchedRun(side_, {{F, fromHand[0]}, {F + 1, fromHand[1]}});
         RewindPool();
         seat_.Slots[ME - 2] = seat_.Slots[F];
         seat_.Slots[ME - 1] = seat_.Slots[F + 1];
@@ -199,6 +207,10 @@ private:
         const int ME = seat_.MeldEnd, F = seat_.FirstConcealed, n = seat_.sum;
         for (int s : {ME - 2, ME, F + n - 1})
             (void)seat_.Slots[s];
+        if (concealed)
+            TakeFromWatchedRun(side_, {{F, code_[0]}, {F + 1, code_[1]}, {F + 2, code_[2]}, {F + n - 1, code_[2]}});
+        else
+            TakeFromWatchedRun(side_, {{F, code_[0]}, {F + 1, code_[1]}, {F + 2, code_[2]}});
         if (!concealed)
             RewindPool();
         seat_.Slots[ME] = seat_.Slots[F];
@@ -253,6 +265,7 @@ private:
         if (seat_.sum < 1)
             return;
         const int ME = seat_.MeldEnd, F = seat_.FirstConcealed, n = seat_.sum;
+        TakeFromWatchedRun(side_, {{F + n - 1, code_[2]}});
         seat_.Slots[ME - 2] = seat_.Slots[F + n - 1];
         const int16_t image = seat_.Slots[ME - 2].Image;
         Image& tile = Sprite(image);
@@ -263,39 +276,16 @@ private:
         if (IsRedDragon() && seat_.RedCount == 0)
             seat_.Slots[0] = seat_.Slots[ME - 2];
 
-        const double SX = ScaleX, SY = ScaleY;
-        const double x = seat_.HandX, y = seat_.HandY;
-        if (IsRedDragon()) {
-            const int k = seat_.RedCount;
+        if (IsRedDragon() || IsWildTile()) {
+            const bool red = IsRedDragon();
+            int16_t& count = red ? seat_.RedCount : seat_.WildCount;
+            const int k = count;
             if (k >= SetAsideLimit)
                 Raise(ErrSubscript);
-            tile.Move(side_ == 3 ? x - 10 * SX : x, y - k * 18 * SY);
             if (side_ != 2)
-                SpecialTileImages(side_, k) = image;
-            ++seat_.RedCount;
-            General::ShowTileImage(image, Face(2));
-            if (side_ == 1)
-                tile.ZOrder(1);
-            else if (side_ == 3)
-                tile.ZOrder(0);
-        } else if (IsWildTile()) {
-            const int k = seat_.WildCount;
-            if (k >= SetAsideLimit)
-                Raise(ErrSubscript);
-            switch (side_) {
-            case 0: tile.Move(seat_.HandX + TileW[0] - 2, y - k * 18 * SY); break;
-            case 1: tile.Move(x - 5 * SX, y + (H_ - 17 * SY) - k * 18 * SY); break;
-            case 2: tile.Move(seat_.HandX - TileW[2], y - k * 18 * SY); break;
-            default: tile.Move(x - 5 * SX - 10 * SX, y - (H_ - 17) - k * 18 * SY); break;
-            }
-            if (side_ != 2)
-                SpecialTileImages(side_, 4 + k) = image;
-            ++seat_.WildCount;
-            General::ShowTileImage(image, Face(2));
-            if (side_ == 1)
-                tile.ZOrder(1);
-            else if (side_ == 3)
-                tile.ZOrder(0);
+                SpecialTileImages(side_, (red ? 0 : 4) + k) = image;
+            ++count;
+            Operate::LaySetAside(side_, image, code_[2], red, k);
         } else {
             AddToPeng(tile, image);
         }
@@ -351,28 +341,6 @@ private:
             Image& tile = Sprite(seat_.Slots[s].Image);
             tile.SetVisible(true);
             tile.ZOrder(side_ == 1 ? 0 : 1);
-        }
-    }
-
-    // After the row's re-stack the tiles set aside lie over it again.
-    void MendSetAsideStacking()
-    {
-        if (side_ == 1) {
-            if (seat_.Slots[1].Image >= 0)
-                Sprite(seat_.Slots[1].Image).ZOrder(1);
-            for (int i = 1; i < seat_.WildCount; ++i)
-                Sprite(SpecialTileImages(1, 4 + i)).ZOrder(0);
-            if (seat_.Slots[0].Image >= 0) {
-                for (int i = 0; i < seat_.RedCount; ++i)
-                    Sprite(SpecialTileImages(1, i)).ZOrder(1);
-                for (int i = seat_.WildCount; i < seat_.RedCount; ++i)
-                    Sprite(SpecialTileImages(1, i)).ZOrder(0);
-            }
-        } else if (side_ == 3) {
-            for (int i = 0; i < seat_.WildCount; ++i)
-                Sprite(SpecialTileImages(3, 4 + i)).ZOrder(0);
-            for (int i = 0; i < seat_.RedCount; ++i)
-                Sprite(SpecialTileImages(3, i)).ZOrder(0);
         }
     }
 

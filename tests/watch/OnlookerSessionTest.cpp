@@ -19,6 +19,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -28,7 +29,7 @@ using namespace mj;
 namespace {
 
 constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
-                  CodeUserInfo = 20, CodeSnapshot = 40;
+                  CodeSeatTiles = 15, CodeUserInfo = 20, CodeSnapshot = 40;
 constexpr uint8_t WatchedSeat = 4;
 
 // The frames a script sends, in order.
@@ -383,8 +384,9 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
     ConnectTo(server);
 
     std::map<int, int> poolCounts;
-    int snapshots = 0, draws = 0, discards = 0, claims = 0, rounds = 0;
+    int snapshots = 0, draws = 0, discards = 0, claims = 0, rounds = 0, handsShown = 0;
     std::set<int16_t> snapshotTiles;
+    std::vector<int16_t> watchedTiles;
     for (int n = 0; n < frames.size(); ++n) {
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
@@ -486,6 +488,37 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
             }
             break;
         }
+        case CodeSeatTiles:
+            if (frame.seat == WatchedSeat)
+                for (int k = 3; k >= 0; --k)
+                    if (frame.value(k) != 0)
+                        watchedTiles.push_back(frame.value(k));
+            if (custom[1].sum != 0 || custom[2].sum != 0 || custom[3].sum != 0)
+                break;
+            ++handsShown;
+            {
+                // The hands are shown: the watched hand face up, every tile
+                // of it at the shown size, in the order of the sort.
+                const SeatRecord& seat = custom[0];
+                // The tiles the server names for the watched seat, which
+                // the onlooker followed through its draws, discards and
+                // claims.
+                std::vector<int16_t> held;
+                for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k)
+                    held.push_back(seat.Slots[k].Code);
+                std::vector<int16_t> named = watchedTiles;
+                std::sort(named.begin(), named.end());
+                std::sort(held.begin(), held.end());
+                EXPECT_EQ(held, named);
+                const QSizeF shown(ScaledWidth(TileSize{48, 60}), ScaledHeight(TileSize{48, 60}));
+                for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k) {
+                    const int16_t image = seat.Slots[k].Image;
+                    EXPECT_NE(Picture(image), Resource(7)) << "slot " << k << " is still a back";
+                    EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(4, seat.Slots[k].Code))) << k;
+                    EXPECT_EQ(Rect(image).size(), shown) << k;
+                }
+            }
+            break;
         default:
             break;
         }
@@ -494,6 +527,7 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
         }
     }
     EXPECT_EQ(rounds, 1);
+    EXPECT_GE(handsShown, 1);
     EXPECT_GT(draws, 40);
     EXPECT_GT(discards, 40);
     EXPECT_GE(claims, 10);

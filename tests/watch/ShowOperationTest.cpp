@@ -12,6 +12,7 @@
 #include "watch/Side.h"
 
 #include <map>
+#include <set>
 #include <vector>
 
 using namespace mj;
@@ -230,6 +231,61 @@ TEST_P(ShowOperation, APengTakesTwoHandTilesAndTheDiscardIntoTheMeldRow)
     EXPECT_EQ(ClaimedDiscardImage, -1);
     EXPECT_EQ(QSizeF(TileW[2], TileH[2]), MeldSize(2));
     ExpectConsistent();
+}
+
+// The watched side's run lies face down, and a discard or a claim moves
+// whichever backs the step takes; the codes of the tiles it gave up leave
+// the run all the same, so that the hands shown at the end show the tiles
+// the player still holds.
+TEST_P(ShowOperation, TheWatchedRunKeepsTheCodesOfTheTilesStillHeld)
+{
+    const struct {
+        const char* what;
+        std::vector<int16_t> hand;  // the watched run, 12 tiles
+        int16_t op;                 // 0: the watched side's own discard of c
+        int16_t a, b, c;
+        int16_t discard;            // the left side's discard claimed, 0 none
+        std::vector<int16_t> taken; // what leaves the run
+    } cases[] = {
+        {"discard", {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x41, 0x42, 0x43}, 0, 0, 0, 0x25, 0, {0x25}},
+        {"peng", {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x22, 0x29, 0x41, 0x42, 0x43}, OpPeng, 0x22, 0x22, 0x22,
+         0x22, {0x22, 0x22}},
+        {"chi, the discard last", {0x41, 0x42, 0x43, 0x24, 0x45, 0x25, 0x47, 0x48, 0x49, 0x81, 0x82, 0x83}, OpChi,
+         0x24, 0x25, 0x26, 0x26, {0x24, 0x25}},
+        {"chi, the discard first", {0x41, 0x42, 0x43, 0x44, 0x45, 0x25, 0x47, 0x48, 0x26, 0x81, 0x82, 0x83}, OpChi,
+         0x24, 0x25, 0x26, 0x24, {0x25, 0x26}},
+        {"gang on a discard", {0x41, 0x42, 0x43, 0x44, 0x86, 0x45, 0x86, 0x48, 0x49, 0x86, 0x82, 0x83},
+         OpExposedGang, 0x86, 0x86, 0x86, 0x86, {0x86, 0x86, 0x86}},
+        {"concealed gang", {0x41, 0x87, 0x43, 0x44, 0x87, 0x45, 0x46, 0x48, 0x87, 0x49, 0x87, 0x83},
+         OpConcealedGang, 0x87, 0x87, 0x87, 0, {0x87, 0x87, 0x87, 0x87}},
+        {"added gang", {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x81, 0x82, 0x83}, OpAddedGang, 0, 0,
+         0x44, 0, {0x44}},
+        {"red dragon set aside", {0x15, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x81, 0x82, 0x83},
+         OpAddedGang, 0, 0, 0x15, 0, {0x15}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        NewHand();
+        for (int side = 0; side <= 3; ++side)
+            Deal(side);
+        SeatRecord& seat = custom[0];
+        for (size_t k = 0; k < c.hand.size(); ++k)
+            seat.Slots[seat.FirstConcealed + static_cast<int>(k)].Code = c.hand[k];
+        if (c.discard != 0)
+            Discard(1, c.discard);
+        if (c.op == 0)
+            Side::ShowDiscard(MaskOf(0), c.c);
+        else
+            Claim(c.op, 0, c.a, c.b, c.c);
+        std::multiset<int16_t> expected(c.hand.begin(), c.hand.end());
+        for (int16_t t : c.taken)
+            expected.erase(expected.find(t));
+        std::multiset<int16_t> held;
+        for (int k = seat.FirstConcealed; k < seat.FirstConcealed + seat.sum; ++k)
+            held.insert(seat.Slots[k].Code);
+        EXPECT_EQ(held, expected);
+        ExpectConsistent();
+    }
 }
 
 TEST_P(ShowOperation, EachSidesGroupStandsByTheMeldRule)
