@@ -228,19 +228,25 @@ void Dispatch(const QByteArray& frame)
     mj::Total::HandleServerMessage(mj::info);
 }
 
+QList<QByteArray> ScriptFrames(const QString& text, int connection)
+{
+    const mj::mjserver::Script script = mj::mjserver::ParseScript(text);
+    if (connection == 0)
+        connection = script.sections.empty() ? 1 : script.sections.rbegin()->first;
+    QList<QByteArray> frames;
+    for (const mj::mjserver::Command& c : script.ForConnection(connection))
+        if (c.kind == mj::mjserver::Command::Send)
+            for (qsizetype at = 0; at + mj::mjserver::FrameSize <= c.bytes.size(); at += mj::mjserver::FrameSize)
+                frames << c.bytes.mid(at, mj::mjserver::FrameSize);
+    return frames;
+}
+
 QList<QByteArray> DemoFrames()
 {
     QFile file(QStringLiteral(MJ_SOURCE_DIR "/scripts/demo-server.txt"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const mj::mjserver::Script script = mj::mjserver::ParseScript(QString::fromUtf8(file.readAll()));
-    const int last = script.sections.empty() ? 1 : script.sections.rbegin()->first;
-    QList<QByteArray> frames;
-    for (const mj::mjserver::Command& c : script.ForConnection(last))
-        if (c.kind == mj::mjserver::Command::Send)
-            for (qsizetype at = 0; at + mj::mjserver::FrameSize <= c.bytes.size(); at += mj::mjserver::FrameSize)
-                frames << c.bytes.mid(at, mj::mjserver::FrameSize);
-    return frames;
+    return ScriptFrames(QString::fromUtf8(file.readAll()));
 }
 
 } // namespace mjtest

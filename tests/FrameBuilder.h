@@ -128,6 +128,10 @@ ServerFrame Numbered(int code);
 void Dispatch(const ServerFrame& frame);
 void Dispatch(const QByteArray& frame);
 
+// The frames a script's server sends on one of its connections, in order
+// (its last connection when none is named).
+QList<QByteArray> ScriptFrames(const QString& script, int connection = 0);
+
 // The frames the demonstration's server (scripts/demo-server.txt) sends on
 // its last connection: the table seated, then the hand to its end.
 QList<QByteArray> DemoFrames();

@@ -12,7 +12,7 @@
 #include "client/Image_Resource.h"
 #include "client/Mod_Resource.h"
 #include "client/Total.h"
-#include "mjserver/Script.h"
+#include "FrameBuilder.h"
 #include "platform/Clock.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
@@ -31,18 +31,6 @@ namespace {
 constexpr int16_t CodeDeal = 1, CodeDiscard = 2, CodeRoundStart = 4, CodeDraw = 5, CodePlayerOperation = 7,
                   CodeSeatTiles = 15, CodeUserInfo = 20, CodeSnapshot = 40;
 constexpr uint8_t WatchedSeat = 4;
-
-// The frames a script sends, in order.
-QList<QByteArray> ScriptFrames(const QString& script)
-{
-    const mjserver::Script parsed = mjserver::ParseScript(script);
-    QList<QByteArray> frames;
-    for (const mjserver::Command& c : parsed.ForConnection(1))
-        if (c.kind == mjserver::Command::Send)
-            for (qsizetype at = 0; at + mjserver::FrameSize <= c.bytes.size(); at += mjserver::FrameSize)
-                frames << c.bytes.mid(at, mjserver::FrameSize);
-    return frames;
-}
 
 QString ReadScript(const char* name)
 {
@@ -179,7 +167,7 @@ protected:
 TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsTheyCome)
 {
     const QString script = ReadScript("onlooker-from-the-deal.txt");
-    const QList<QByteArray> frames = ScriptFrames(script);
+    const QList<QByteArray> frames = mjtest::ScriptFrames(script, 1);
     ASSERT_EQ(frames.size(), 1 + 1 + 4 + 1 + 4 + 1 + 72);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
@@ -257,7 +245,7 @@ TEST_F(OnlookerSession, FromTheDealEveryDrawAndDiscardOfTheFourSidesIsDrawnAsThe
 TEST_F(OnlookerSession, EveryKindOfClaimMovesItsTilesAndKeepsTheBookkeeping)
 {
     const QString script = ReadScript("onlooker-claims.txt");
-    const QList<QByteArray> frames = ScriptFrames(script);
+    const QList<QByteArray> frames = mjtest::ScriptFrames(script, 1);
     ASSERT_EQ(frames.size(), 51);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
@@ -377,8 +365,8 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
     const QString nextHand = DemoHandForOnlookers();
     ASSERT_FALSE(nextHand.isEmpty());
     const QString script = joining + QStringLiteral("\n") + nextHand;
-    const QList<QByteArray> frames = ScriptFrames(script);
-    const qsizetype joinedHand = ScriptFrames(joining).size();
+    const QList<QByteArray> frames = mjtest::ScriptFrames(script, 1);
+    const qsizetype joinedHand = mjtest::ScriptFrames(joining, 1).size();
     ASSERT_EQ(joinedHand, 1 + 1 + 4 + 4 + 15 + 8);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
