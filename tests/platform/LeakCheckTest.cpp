@@ -1,7 +1,8 @@
 // The leak check at a test program's exit against the thread-local blocks of
 // libraries loaded at run time: a block that starts 16 bytes into a memory
-// page (where the sanitizer runtime once looked for an old C library's block
-// header) leaves the check working, both ways.
+// page (where GCC 12's sanitizer runtime looks for the block header of old C
+// libraries, see src/app/SanitizerDefaults.cpp) leaves the check working,
+// both ways.
 #include "TestSupport.h"
 
 #include <QCoreApplication>
