@@ -1,12 +1,11 @@
 // The real clock's rate (MJ_CLOCK_RATE), read once at a program's start: each
 // case runs this test program again with the variable set.
+#include "ServerProcess.h"
 #include "TestSupport.h"
 
 #include "platform/Clock.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
@@ -62,15 +61,9 @@ TEST(ClockRate, TheVariableSpeedsTheRealClockUpOrIsLeftAlone)
         if (c.value)
             env.insert(QStringLiteral("MJ_CLOCK_RATE"), QString::fromLatin1(c.value));
         env.insert(QStringLiteral("MJ_EXPECTED_RATE"), QString::fromLatin1(c.rate));
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=ClockRate.DISABLED_Probe"),
-                     QStringLiteral("--gtest_also_run_disabled_tests")});
-        ASSERT_TRUE(child.waitForFinished(120000));
-        const QString out = QString::fromLocal8Bit(child.readAllStandardOutput() + child.readAllStandardError());
-        EXPECT_EQ(child.exitCode(), 0) << qPrintable(out);
-        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << qPrintable(out);
+        const mjtest::ChildRun run = mjtest::RunTestInChild(QStringLiteral("ClockRate.DISABLED_Probe"), env);
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.output);
+        EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << qPrintable(run.output);
     }
 }
 
