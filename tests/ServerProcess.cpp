@@ -1,5 +1,6 @@
 #include "ServerProcess.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace mjtest {
@@ -94,6 +95,24 @@ QStringList ServerProcess::Received()
         if (line.startsWith(QStringLiteral("recv ")))
             out.append(line);
     return out;
+}
+
+ChildRun RunTestInChild(const QString& test, const QProcessEnvironment& env)
+{
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=") + test, QStringLiteral("--gtest_also_run_disabled_tests")});
+    ChildRun run;
+    if (!child.waitForFinished(2 * EventWaitMs)) {
+        child.kill();
+        child.waitForFinished();
+        run.output = QStringLiteral("the test did not end");
+        return run;
+    }
+    run.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    run.output = QString::fromLocal8Bit(child.readAllStandardOutput() + child.readAllStandardError());
+    return run;
 }
 
 } // namespace mjtest

@@ -58,4 +58,13 @@ private:
     int port_ = 0;
 };
 
+// One disabled test of the running test program, run in a process of its own
+// with the environment given: for what a program does only at its start or
+// at its exit. Its output (stdout and stderr) and exit code.
+struct ChildRun {
+    int exitCode = -1;
+    QString output;
+};
+ChildRun RunTestInChild(const QString& test, const QProcessEnvironment& env);
+
 } // namespace mjtest
