@@ -12,13 +12,18 @@
 // smallest); bytes 16..63 24 pairs of a kind (high nibble 1 concealed, 2
 // exposed, else ignored) and a tile code.
 //
-// A group lays the whole table afresh: every tile drawn takes the first
-// image the group has not laid yet, counted from the wall head, and leaves
-// the wall; the fourth frame lays the wall still to be drawn on the images
-// left. So no image shows two of the snapshot's tiles and no later draw
-// takes one of them, whatever counts the frames carry. The meld tiles lie in
-// the slots a claim fills (from two below MeldEnd), so an added gang finds a
-// peng from the snapshot as it finds one claimed later.
+// A group lays the whole table afresh on the images the hand has taken from
+// the wall (value(1) from the head, then 135 - value(3) from the tail in the
+// order the tail walk took them; see watch/SnapshotSprites.h), each image
+// once; the fourth frame lays the rest as the wall still to be drawn. So no
+// image shows two of the snapshot's tiles, no later draw takes one of them,
+// and the next draw at either end takes the tile a seated table would. The
+// meld tiles lie in the slots a claim fills (from two below MeldEnd), so an
+// added gang finds a peng from the snapshot as it finds one claimed later.
+//
+// A seat's row keeps its last slot for the seat's next draw: meld tiles past
+// the slot before it are left out, and the concealed run starts early enough
+// (never among the melds) that its tiles and that draw fit.
 //
 // Concealed tiles are drawn as backs whatever their code: a server may hide
 // them. A second frame for a seat in one group replaces what the first laid;
@@ -48,6 +53,9 @@ namespace {
 
 constexpr int PairsFirst = 16, PairCount = 24;
 constexpr int LastSlot = 20;
+// The last slot a snapshot fills: slot 20 stays free for the seat's next
+// draw.
+constexpr int LastFilledSlot = LastSlot - 1;
 constexpr TileSize SnapshotMeldSize[] = {{45, 56}, {45, 35}, {34, 40}, {45, 35}};
 
 int floorMod(int value, int modulus)
@@ -76,10 +84,10 @@ public:
         int count = exposedCount;
         SetTileSize(s_, SnapshotMeldSize[s_]);
         setAside(exposed, count);
-        seat_.FirstConcealed = static_cast<int16_t>(seat_.FirstConcealed + count);
         AI::SortTileCodes(exposed, static_cast<uint8_t>(count));
         markPengs(exposed, count);
-        drawMelds(exposed, count);
+        const int laid = drawMelds(exposed, count);
+        placeConcealedRun(laid, handCount);
         for (int k = 0; k < handCount; ++k)
             drawHandTile(hand[k]);
         restack();
@@ -157,13 +165,14 @@ private:
         const int m = meldSlot(seat_.MeldEnd);
         for (int i = 0; i <= count - 3; ++i) {
             if (exposed[i] == exposed[i + 1] && exposed[i + 1] == exposed[i + 2]) {
-                for (int k = 0; k <= 2 && m + i + k <= LastSlot; ++k)
+                for (int k = 0; k <= 2 && m + i + k <= LastFilledSlot; ++k)
                     seat_.Slots[m + i + k].State = SlotPeng;
             }
         }
     }
 
-    void drawMelds(const VbArray<int16_t, 0, 23>& exposed, int count)
+    // Returns how many meld tiles were laid.
+    int drawMelds(const VbArray<int16_t, 0, 23>& exposed, int count)
     {
         const double hx = seat_.HandX, hy = seat_.HandY;
         // The sprites the meld tiles took, for a gang's fourth tile.
@@ -171,8 +180,8 @@ private:
         for (int i = 0; i < count; ++i) {
             const int m = seat_.MeldEnd;
             const int16_t image = nextSprite();
-            if (meldSlot(m) > LastSlot || image < 0)
-                return; // past the last slot or the last image: left out
+            if (meldSlot(m) > LastFilledSlot || image < 0)
+                return i; // past the last meld slot or the last image: left out
             taken[i] = image;
             const int16_t code = exposed[i];
             TileSlot& slot = seat_.Slots[meldSlot(m)];
@@ -200,6 +209,18 @@ private:
                 seat_.MeldEnd = static_cast<int16_t>(m + 1);
             }
         }
+        return count;
+    }
+
+    // The concealed run begins past the meld tiles laid (a gang's fourth
+    // tile counting as one), or earlier when that would leave the seat's
+    // `hand` tiles and its next draw no room before the last slot; never
+    // among the melds.
+    void placeConcealedRun(int laidMeldTiles, int hand)
+    {
+        const int afterMelds = meldSlot(seat_.MeldEnd);
+        const int roomy = std::max(afterMelds, LastSlot - hand);
+        seat_.FirstConcealed = static_cast<int16_t>(std::min(seat_.FirstConcealed + laidMeldTiles, roomy));
     }
 
     // A concealed tile, face down whatever its code.
@@ -207,8 +228,8 @@ private:
     {
         SetTileSize(s_, HandTileSize[s_]);
         const int16_t image = nextSprite();
-        if (seat_.FirstConcealed + seat_.sum > LastSlot || image < 0)
-            return; // past the last slot or the last image: left out
+        if (seat_.FirstConcealed + seat_.sum > LastFilledSlot || image < 0)
+            return; // no room left before the draw's slot, or no image: left out
         ++seat_.sum;
         const int n = seat_.FirstConcealed + seat_.sum;
         TileSlot& slot = seat_.Slots[n - 1];
@@ -277,10 +298,12 @@ void clearSeat(int16_t side)
         SpecialTileImages(side, k) = 0;
 }
 
-// The wall after the group: the wild tile, the rest of the wall face down,
-// its tail end, the turned tile, the pools and the new wall head. Only
-// images the group has not laid are laid as wall; those left over when the
-// pools are laid are out of play and out of sight.
+// The wall after the group: the wild tile, the wall still to be drawn face
+// down, the pools, the turned tile and the new wall ends. The wall is
+// exactly the images the hand has not taken, and the images taken but not
+// laid are out of play and out of sight. The images are chosen from the
+// ends as the group found them; then the tail moves to where its walk leaves
+// it after the tail draws, and the turned tile is raised over it.
 void completeTable()
 {
     MainForm& table = form<MainForm>();
@@ -291,48 +314,26 @@ void completeTable()
     if (WildTile != 0)
         Image_Resource::LoadGifResource(CInt(Image_Resource::TilePicture[facePicture(4, WildTile)]),
                                         QStringLiteral("GIF"), table.QV_Image);
-    const int t = 135 - SnapshotTailMin;
-    // The remainder is kept in 0..135 whatever the tail.
-    WallTail = static_cast<int16_t>(floorMod(WallTail + SnapshotTailMin + (t % 2 == 0 ? 1 : -3), 136));
-    const int h = floorMod(WallHead + SnapshotHeadMax, 136);
-    VbArray<bool, 0, 135> wall;
-    const auto layBack = [&](int k) {
-        if (SnapshotLaidBy[k] != 0)
-            return;
-        wall[k] = true;
-        InWall[k] = true;
-        Image& tile = table.MJ_Image(static_cast<int16_t>(k));
-        tile.SetVisible(true);
-        General::ShowTileImage(static_cast<int16_t>(k), static_cast<int16_t>(36 * (k / 34) + 8));
-    };
-    for (int k = h;; k = (k + 1) % 136) {
-        layBack(k);
-        if (k == WallTail)
-            break;
-    }
-    if (t % 2 != 0) {
-        const int16_t end = static_cast<int16_t>(floorMod(WallTail - 1, 136));
-        if (SnapshotLaidBy[end] == 0) {
-            wall[end] = false;
-            InWall[end] = false;
-            table.MJ_Image(end).SetVisible(false);
-        }
-    } else {
-        layBack(floorMod(WallTail + 1, 136));
-    }
-    const int16_t turned = Side::NextSnapshotSprite();
-    SnapshotWallPos = turned;
-    if (turned >= 0) {
-        AI::TurnWallTileFaceUp(turned);
-        Side::TakeSnapshotSprite(turned, Side::TurnedTileMark - 1);
-    }
-    Side::LayWallTiles();
+    const VbArray<bool, 0, 135> taken = Side::TakenFromWall();
     for (int16_t k = 0; k <= 135; ++k) {
-        if (SnapshotLaidBy[k] == 0 && !wall[k]) {
-            InWall[k] = false;
-            table.MJ_Image(k).SetVisible(false);
-        }
+        if (SnapshotLaidBy[k] != 0)
+            continue;
+        InWall[k] = !taken[k];
+        Image& tile = table.MJ_Image(k);
+        tile.SetVisible(InWall[k]);
+        if (InWall[k])
+            General::ShowTileImage(k, static_cast<int16_t>(36 * (k / 34) + 8));
     }
+    // The turned tile counts among the taken: with none of them left for
+    // it, it is not shown.
+    const int16_t turned = Side::NextTakenSprite();
+    SnapshotWallPos = turned;
+    if (turned >= 0)
+        Side::TakeSnapshotSprite(turned, Side::TurnedTileMark - 1);
+    Side::LayWallTiles();
+    WallTail = Side::TailAfterSnapshot();
+    if (turned >= 0)
+        AI::TurnWallTileFaceUp(turned);
     WallHead = static_cast<int16_t>(floorMod(WallHead + SnapshotHeadMax, 136));
     SnapshotLaidBy.Fill(0);
     WatchSynced = true;

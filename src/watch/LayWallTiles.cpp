@@ -9,8 +9,6 @@
 #include "watch/EndWatch.h"
 #include "watch/SnapshotSprites.h"
 
-#include <algorithm>
-
 namespace mj::Side {
 
 void LayWallTiles()
@@ -22,16 +20,17 @@ void LayWallTiles()
 
         int16_t lastSide = -1;
         int16_t lastImage = -1;
-        // The tiles on the table are those taken from the wall at both ends;
-        // the images still in the wall beyond them are the wall to be drawn.
-        const int drawnFromTail = std::max(0, 135 - SnapshotTailMin);
-        const int onTable = std::min(136, SnapshotHeadMax + drawnFromTail);
-        const auto budgetLeft = [&] { return SnapshotTaken < onTable; };
-        for (int16_t side = 0; side <= 3 && budgetLeft(); ++side) {
-            for (int n = 0; n < SideTileCounts[side] && budgetLeft(); ++n) {
-                const int16_t image = NextSnapshotSprite();
-                if (image < 0)
+        // The discards lie on the images the hand has taken from the wall
+        // and the seats' tiles left free; once none is left, the rest are
+        // not laid.
+        bool full = false;
+        for (int16_t side = 0; side <= 3 && !full; ++side) {
+            for (int n = 0; n < SideTileCounts[side]; ++n) {
+                const int16_t image = NextTakenSprite();
+                if (image < 0) {
+                    full = true;
                     break;
+                }
                 TakeSnapshotSprite(image, side);
                 f.MJ_Image(image).ZOrder(0);
                 General::ShowTileImage(image, static_cast<int16_t>(36 * side + 8));

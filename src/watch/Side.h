@@ -35,12 +35,12 @@ void ShowDiscard(uint8_t seatMask, int16_t tile);
 void ShowOperation(int16_t op, uint8_t seatMask, const VbArray<int16_t, 0, 2>& tiles);
 
 // The discards of a table snapshot, SideTileCounts(side) for each side, laid
-// face down into the pools, each on the first image still in the wall from
-// the head (SnapshotTaken counting up), stopping for good once SnapshotTaken
-// reaches the tiles taken from the wall's two ends (SnapshotHeadMax and
-// 135 - SnapshotTailMin) or no image is left. The last back laid waits as a
-// discard of the side whose pool took it; none waits when nothing was laid.
-// TileW/TileH of every side are left at the pool sizes.
+// face down into the pools, each on the next image the hand has taken from
+// the wall that the snapshot has not laid yet (SnapshotTaken counting up),
+// stopping for good once none is left: the wall still to be drawn is never
+// used. The last back laid waits as a discard of the side whose pool took
+// it; none waits when nothing was laid. TileW/TileH of every side are left at
+// the pool sizes.
 void LayWallTiles();
 
 } // namespace mj::Side

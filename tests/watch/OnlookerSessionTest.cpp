@@ -14,6 +14,7 @@
 #include "client/Total.h"
 #include "FrameBuilder.h"
 #include "platform/Clock.h"
+#include "seated/TableTiles.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 
@@ -354,11 +355,14 @@ protected:
 
 // A whole watch against mjserver: the onlooker joins a running hand whose
 // other seats' concealed tiles are hidden and no wild tile is in force,
-// follows it to its end and then the whole next hand. After every frame the
-// bookkeeping holds; the snapshot's discards lie face down in the pools; a
-// draw takes only a tile still in the wall, never one the snapshot laid;
-// every discard is previewed and laid in its pool; the added gang lies on
-// the snapshot's peng; and the program never ends.
+// follows it to the wall's last tile and then the whole next hand. After
+// every frame the bookkeeping holds; the snapshot's discards lie face down in
+// the pools; the wall holds exactly the tiles the hand has not taken; every
+// draw of the joined hand, the replacement from the far end too, takes the
+// tile a seated table's walk takes, never one the snapshot laid, and the
+// last one empties the wall; every discard is previewed and laid in its
+// pool; the added gang lies on the snapshot's peng; and the program never
+// ends.
 TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAndTheNextHand)
 {
     const QString joining = ReadScript("onlooker-joining.txt");
@@ -367,7 +371,7 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
     const QString script = joining + QStringLiteral("\n") + nextHand;
     const QList<QByteArray> frames = mjtest::ScriptFrames(script, 1);
     const qsizetype joinedHand = mjtest::ScriptFrames(joining, 1).size();
-    ASSERT_EQ(joinedHand, 1 + 1 + 4 + 4 + 15 + 8);
+    ASSERT_EQ(joinedHand, 1 + 1 + 4 + 4 + 2 * 64 + 3 + 8);
     mjtest::ServerProcess server(script);
     ConnectTo(server);
 
@@ -375,6 +379,11 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
     int snapshots = 0, draws = 0, discards = 0, claims = 0, rounds = 0, handsShown = 0;
     std::set<int16_t> snapshotTiles;
     std::vector<int16_t> watchedTiles;
+    // The joined hand's wall as a seated table walks it, from the snapshot
+    // on: its tiles, and where each end takes its next one.
+    std::set<int16_t> joinedWall;
+    int16_t joinedHead = -1, joinedTail = -1;
+    int joinedDraws = 0;
     for (int n = 0; n < frames.size(); ++n) {
         SCOPED_TRACE(n);
         const Frame frame = Read(frames[n]);
@@ -384,7 +393,8 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
         const bool fromTail = !NormalDraw;
         const VbArray<bool, 0, 135> inWall = InWall;
         const int16_t discarder = DiscarderSide;
-        const int16_t headBefore = WallHead;
+        const int16_t headBefore = WallHead, tailBefore = WallTail;
+        const int heldBefore = custom[side].sum;
         QRectF preview;
         atSleep = [&] {
             if (discarded >= 0)
@@ -401,6 +411,16 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
             EXPECT_FALSE(w->QV_Image.Visible()); // no wild tile in force
             EXPECT_EQ(SnapshotHeadMax, 71);
             EXPECT_EQ(WallHead, (headBefore + 71) % 136);
+            // 71 tiles from the head and one from the tail: 64 are left, and
+            // the tail stands on the lower tile of the stack it gave.
+            joinedWall = mjtest::Untaken(headBefore, 71, tailBefore, 1);
+            joinedHead = WallHead;
+            joinedTail = mjtest::TailStep(tailBefore);
+            EXPECT_EQ(joinedWall.size(), 64u);
+            EXPECT_EQ(Operate::WallTilesLeft(), 64);
+            EXPECT_EQ(WallTail, joinedTail);
+            for (int16_t k = 0; k <= 135; ++k)
+                EXPECT_EQ(InWall[k], joinedWall.count(k) == 1) << k;
             {
                 // The snapshot's discards: face down in the pools, the last
                 // one waiting as the right side's discard.
@@ -445,6 +465,15 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
             EXPECT_EQ(snapshotTiles.count(image), 0u) << "side " << side << " drew a tile the snapshot laid";
             EXPECT_EQ(Rect(image), mjtest::RowPlace(side, s, side == 0 && (WildTile > 0 || fromTail) ? 0.5 : 0));
             EXPECT_EQ(Picture(image), Resource(36 * side + 7));
+            if (rounds == 0) {
+                // Every draw of the joined hand takes a tile, the one the
+                // walk reaches next at its end.
+                ++joinedDraws;
+                EXPECT_EQ(seat.sum, heldBefore + 1) << "the draw took no tile";
+                EXPECT_EQ(image, mjtest::TakeNext(joinedWall, fromTail ? joinedTail : joinedHead, fromTail))
+                    << (fromTail ? "the replacement" : "the head's draw");
+                EXPECT_EQ(Operate::WallTilesLeft(), static_cast<int16_t>(joinedWall.size()));
+            }
             break;
         }
         case CodeDiscard: {
@@ -511,6 +540,10 @@ TEST_P(OnlookerWholeWatch, JoiningARunningHandWithHiddenTilesFollowsItToItsEndAn
             break;
         }
         if (n + 1 == joinedHand) {
+            // The joined hand's last draw emptied the wall.
+            EXPECT_EQ(joinedDraws, 64);
+            EXPECT_TRUE(joinedWall.empty());
+            EXPECT_EQ(Operate::WallTilesLeft(), 0);
             EXPECT_TRUE(Shot("joined-hand-end"));
         }
     }

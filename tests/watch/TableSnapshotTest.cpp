@@ -14,6 +14,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <vector>
 
 using namespace mj;
@@ -289,8 +290,12 @@ TEST_P(TableSnapshot, AGroupStartingWithTheCounterNotAtZero)
     EXPECT_EQ(custom[3].sum, 1); // the seats are drawn all the same
 }
 
-// The tail's arithmetic keeps WallTail on the wall, also when the tail
-// position would take it below 0.
+// After t tiles drawn from the tail, the tail stands where t steps of the
+// seated table's tail walk leave it (an upper tile, then the lower one
+// beneath it, then the stack before), on the wall however far the walk goes.
+// The images the hand took are out of the wall, the turned tile lies on the
+// first the tail gave (with none left for it, it is not shown), and the next
+// draws take the tiles the walk reaches next at either end.
 TEST_P(TableSnapshot, TheTailStaysOnTheWall)
 {
     const struct {
@@ -298,34 +303,60 @@ TEST_P(TableSnapshot, TheTailStaysOnTheWall)
         uint8_t tailMin;
         int16_t after;
     } cases[] = {
-        {0, 2, 135}, // t odd: 0 + 2 - 3
-        {1, 0, 134}, // t odd: 1 + 0 - 3 = -2, kept on the wall
-        {0, 1, 2},   // t even: 0 + 1 + 1
-        {100, 135, 100},
+        {100, 135, 100}, // t = 0: the tail stays
+        {100, 134, 101}, // t = 1: the lower tile of the stack drawn from
+        {100, 133, 98},  // t = 2: the upper tile of the stack before
+        {100, 132, 99},  // t = 3
+        {0, 1, 2},       // t = 134, round the wall's end
+        {0, 2, 5},       // t = 133
+        {1, 0, 0},       // t = 135 from a lower tile: the wall is used up
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.tail);
+        SCOPED_TRACE(testing::Message() << "tail " << c.tail << ", value(3) " << int(c.tailMin));
         NewHand();
         WildTile = 0x22;
         WallTail = c.tail;
+        const int16_t head = WallHead;
         FrameGroupCount = 3;
         SnapshotHeadMax = 0;
         SnapshotTailMin = 135;
         EXPECT_FALSE(EndsWatching([&] { mjtest::Dispatch(Frame(2, 0, 1, c.tailMin, Hand({0x11}))); }));
         EXPECT_EQ(WallTail, c.after);
-        // The head count of 1 covers only the hand tile; the turned tile
-        // lies where the wall to be drawn begins, and the next draw passes
-        // over it.
+        const int t = 135 - c.tailMin;
+        std::set<int16_t> wall = mjtest::Untaken(head, 1, c.tail, t);
+        EXPECT_EQ(Operate::WallTilesLeft(), static_cast<int16_t>(wall.size()));
+        for (int16_t k = 0; k <= 135; ++k)
+            EXPECT_EQ(InWall[k], wall.count(k) == 1) << k;
         const int16_t handTile = mjtest::LastHandImage(2);
-        const QRectF turnedAt = Rect(SnapshotWallPos);
-        Play(5, 1, 0, 0, 0, 0x23);
-        const int16_t drawn = mjtest::LastHandImage(1);
-        EXPECT_NE(drawn, SnapshotWallPos);
-        EXPECT_NE(drawn, handTile);
-        EXPECT_EQ(Rect(SnapshotWallPos), turnedAt);
-        EXPECT_EQ(Picture(SnapshotWallPos),
-                  Resource(General::TilePictureOf(static_cast<int16_t>(WallTail / 34), FlippedWallTile)));
+        EXPECT_EQ(handTile, head);
+        if (t == 0) {
+            EXPECT_EQ(SnapshotWallPos, -1);
+        } else {
+            EXPECT_EQ(SnapshotWallPos, c.tail);
+            EXPECT_EQ(Picture(SnapshotWallPos),
+                      Resource(General::TilePictureOf(static_cast<int16_t>(WallTail / 34), FlippedWallTile)));
+        }
+        const QRectF turnedAt = t == 0 ? QRectF() : Rect(SnapshotWallPos);
+        int16_t tailAt = c.after, headAt = static_cast<int16_t>((head + 1) % 136);
+        for (bool fromTail : {true, false}) {
+            SCOPED_TRACE(fromTail ? "the tail's draw" : "the head's draw");
+            const int16_t expected = mjtest::TakeNext(wall, fromTail ? tailAt : headAt, fromTail);
+            const int16_t sum = custom[1].sum;
+            // A gang shown makes the next draw the tail's.
+            NormalDraw = !fromTail;
+            Play(5, 1, 0, 0, 0, 0x23);
+            if (expected < 0) {
+                EXPECT_EQ(custom[1].sum, sum) << "a draw from an empty wall took a tile";
+                continue;
+            }
+            ASSERT_EQ(custom[1].sum, sum + 1) << "the draw took no tile";
+            EXPECT_EQ(mjtest::LastHandImage(1), expected);
+        }
+        if (t != 0) {
+            EXPECT_EQ(Rect(SnapshotWallPos), turnedAt);
+        }
         EXPECT_EQ(custom[2].Slots[custom[2].FirstConcealed].Image, handTile);
+        ExpectConsistent();
     }
 }
 
@@ -381,50 +412,88 @@ TEST_P(TableSnapshot, HiddenConcealedTilesAndNoWildTileKeepTheWatchInStep)
                                                            .arg(ownMask())));
 }
 
-// The snapshot lays more tiles than the head count covers when tiles came
-// from the tail: hand tiles, the turned tile and discards may lie where the
-// wall still to be drawn begins. Every one of them stays on the table: the
-// draws that follow take only tiles still in the wall, and every discard
-// the frames count lies in its pool.
-TEST_P(TableSnapshot, TheNextDrawsTakeOnlyTilesStillInTheWall)
+// A hand joined after t = 135 - value(3) tiles were drawn from the tail
+// (every gang and every tile set aside brings one): the snapshot's tiles lie
+// on the images the head count and the tail draws took, the wall holds
+// exactly the tiles not yet taken, and drawn out from both ends it gives
+// every one of them once, each where a seated table's walk takes it, until
+// it is empty. The discards the frames count are laid, the snapshot's tiles
+// stay where they were laid, and none of them is drawn.
+TEST_P(TableSnapshot, AJoinedHandIsDrawnOutFromBothEndsToTheWallsLastTile)
 {
     const struct {
         const char* name;
         uint8_t taken, tail;
         std::array<uint8_t, 4> discards;
     } cases[] = {
-        // 52 concealed tiles, the turned tile and 1 discard: 54 = 50 + 4.
-        {"more tail draws than discards", 50, 131, {1, 0, 0, 0}},
-        // 52, the turned tile and 1 discard: 54 = 52 + 2.
-        {"as many tail draws as discards", 52, 133, {0, 0, 1, 0}},
-        // 52, the turned tile and 7 discards: 60 = 58 + 2.
-        {"fewer tail draws than discards", 58, 133, {2, 2, 2, 1}},
+        // 52 concealed tiles, the turned tile and the discards are the
+        // tiles taken from the head and the tail.
+        {"t 0, discards", 60, 135, {2, 2, 2, 1}},
+        {"t 1", 52, 134, {0, 0, 0, 0}},
+        {"t 1, discards", 54, 134, {1, 1, 0, 0}},
+        {"t 2, as many tail draws as discards", 52, 133, {0, 0, 1, 0}},
+        {"t 2, fewer tail draws than discards", 58, 133, {2, 2, 2, 1}},
+        {"t 3", 50, 132, {0, 0, 0, 0}},
+        {"t 4, more tail draws than discards", 50, 131, {1, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         NextHand();
+        const int16_t head0 = WallHead, tail0 = WallTail;
         Group(c.taken, c.tail, {Hidden(13, 0x11), Hidden(13), Hidden(13), Hidden(13)}, c.discards);
         if (HasFatalFailure())
             return;
         for (int side = 0; side <= 3; ++side)
             EXPECT_EQ(QPointF(custom[side].PoolX, custom[side].PoolY), mjtest::PoolPlace(side, c.discards[side]))
                 << side;
+        const int t = 135 - c.tail;
+        std::set<int16_t> wall = mjtest::Untaken(head0, c.taken, tail0, t);
+        ASSERT_EQ(wall.size(), 136u - c.taken - t);
+        EXPECT_EQ(Operate::WallTilesLeft(), static_cast<int16_t>(wall.size()));
+        for (int16_t k = 0; k <= 135; ++k) {
+            EXPECT_EQ(InWall[k], wall.count(k) == 1) << k;
+            if (wall.count(k)) {
+                EXPECT_TRUE(f->MJ_Image(k).Visible()) << k;
+                EXPECT_EQ(Picture(k), Back(36 * (k / 34) + 8)) << k;
+            }
+        }
         auto laid = SeatImages();
         laid[SnapshotWallPos] = {Rect(SnapshotWallPos), Picture(SnapshotWallPos)};
         ExpectConsistent("after the snapshot");
-        for (int round = 0; round < 2; ++round) {
-            for (int side : {1, 0, 3, 2}) {
-                Play(5, side, 0, 0, 0, 0x23);
-                EXPECT_EQ(laid.count(mjtest::LastHandImage(side)), 0u) << "side " << side << " drew a tile on the table";
-                Play(2, side, 0, 0, 0, 0x23);
-            }
+
+        // Every third draw is a replacement from the tail.
+        int16_t headAt = WallHead, tailAt = WallTail;
+        std::set<int16_t> drawn;
+        int draws = 0;
+        for (; !wall.empty(); ++draws) {
+            const int side = std::array{1, 0, 3, 2}[draws % 4];
+            const bool fromTail = draws % 3 == 2;
+            SCOPED_TRACE(testing::Message() << "draw " << draws << (fromTail ? " from the tail" : " from the head"));
+            const int16_t expected = mjtest::TakeNext(wall, fromTail ? tailAt : headAt, fromTail);
+            const int16_t sum = custom[side].sum;
+            // A gang shown makes the next draw the tail's.
+            NormalDraw = !fromTail;
+            Play(5, side, 0, 0, 0, 0x23);
+            ASSERT_EQ(custom[side].sum, sum + 1) << "the draw took no tile";
+            const int16_t image = mjtest::LastHandImage(side);
+            EXPECT_EQ(image, expected);
+            EXPECT_TRUE(drawn.insert(image).second) << "image " << image << " drawn twice";
+            EXPECT_EQ(laid.count(image), 0u) << "a tile the snapshot laid was drawn";
+            EXPECT_EQ(Operate::WallTilesLeft(), static_cast<int16_t>(wall.size()));
+            Play(2, side, 0, 0, 0, 0x23);
         }
+        EXPECT_EQ(draws, 136 - c.taken - t);
+        EXPECT_EQ(Operate::WallTilesLeft(), 0);
         for (const auto& [image, seen] : laid) {
             EXPECT_EQ(Rect(image), seen.first) << image;
             EXPECT_EQ(Picture(image), seen.second) << image;
         }
-        ExpectConsistent("after two rounds of play");
+        ExpectConsistent("with the wall drawn out");
     }
+    mjtest::FitTableToScreen(*f, small() ? 800 : 1024, small() ? 600 : 768);
+    EXPECT_TRUE(f->Grab().save(mjtest::ArtifactDir() + QStringLiteral("/watch-drawn-out-%1-own%2.png")
+                                                           .arg(small() ? "800x600" : "1024x768")
+                                                           .arg(ownMask())));
 }
 
 // An added gang finds its peng whether the snapshot laid it or a claim
@@ -540,34 +609,40 @@ TEST_P(TableSnapshot, ASecondSnapshotLaysItsDiscards)
 }
 
 // A head count beyond the wall (value(1) up to 255) lays the wall and the
-// discards only on images no tile of the snapshot shows.
+// discards only on images no tile of the snapshot shows, whichever seat's
+// frame completes the group.
 TEST_P(TableSnapshot, AHostileHeadCountTouchesNoHandOrMeldSprite)
 {
     for (uint8_t taken : {137, 200, 255}) {
-        SCOPED_TRACE(taken);
-        NextHand();
-        std::map<int16_t, std::pair<QRectF, int16_t>> laid;
-        for (int side = 0; side <= 3; ++side) {
-            Group({Frame(side, 30, taken, 135, Hidden(10, 0, Exposed({0x15, 0x81, 0x82, 0x83})))});
-            if (HasFatalFailure())
-                return;
-            if (side < 3) {
-                const auto seat = SeatImages();
-                laid.insert(seat.begin(), seat.end());
+        for (int last = 0; last <= 3; ++last) {
+            SCOPED_TRACE(testing::Message() << "value(1) " << int(taken) << ", side " << last << " last");
+            NextHand();
+            std::map<int16_t, std::pair<QRectF, int16_t>> laid;
+            for (int k = 1; k <= 4; ++k) {
+                const int side = (last + k) % 4;
+                Group({Frame(side, 30, taken, 135, Hidden(10, 0, Exposed({0x15, 0x81, 0x82, 0x83})))});
+                if (HasFatalFailure())
+                    return;
+                if (k < 4)
+                    laid = SeatImages();
             }
+            ASSERT_TRUE(WatchSynced);
+            ASSERT_EQ(laid.size(), 3u * 14u);
+            for (const auto& [image, seen] : laid) {
+                EXPECT_EQ(Rect(image), seen.first) << image;
+                EXPECT_EQ(Picture(image), seen.second) << image;
+            }
+            ExpectConsistent();
         }
-        ASSERT_TRUE(WatchSynced);
-        for (const auto& [image, seen] : laid) {
-            EXPECT_EQ(Rect(image), seen.first) << image;
-            EXPECT_EQ(Picture(image), seen.second) << image;
-        }
-        ExpectConsistent();
     }
 }
 
 // Frames a fuzzer found: a second frame for a seat, and a seat with more
 // tiles than its 21 slots. The table goes on: the second frame replaces
-// what the first laid, and tiles past the last slot are left out.
+// what the first laid, tiles past the slot before the last are left out,
+// and the concealed run starts where its tiles and the next draw fit, never
+// among the melds. Every seat, the one with the hostile frames first, then
+// draws and discards.
 TEST_P(TableSnapshot, HostileFramesAreLaidAndTheWatchGoesOn)
 {
     const struct {
@@ -579,11 +654,16 @@ TEST_P(TableSnapshot, HostileFramesAreLaidAndTheWatchGoesOn)
         {"a second frame for a seat, smaller", {Hidden(13, 0x11), Hidden(1, 0x12)}, 4, 4, 1},
         {"concealed tiles past slot 20", {Hidden(12, 0, Exposed({0x81, 0x82, 0x83, 0x41, 0x42, 0x43, 0x27, 0x28, 0x29,
                                                                     0x11, 0x11, 0x11}))},
-         16, 16, 5},
+         16, 14, 6},
         {"meld tiles past slot 20",
          {Hidden(2, 0, Exposed({0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43, 0x44, 0x45,
                                 0x46, 0x47, 0x48, 0x49, 0x25, 0x26, 0x27, 0x28}))},
-         23, 26, 0},
+         22, 20, 0},
+        // Four gangs and one concealed tile: the run moves back a slot so
+        // that the draw after it fits.
+        {"four gangs", {Hidden(1, 0, Exposed({0x81, 0x81, 0x81, 0x81, 0x42, 0x42, 0x42, 0x42, 0x27, 0x27, 0x27, 0x27,
+                                               0x13, 0x13, 0x13, 0x13}))},
+         16, 19, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -603,10 +683,16 @@ TEST_P(TableSnapshot, HostileFramesAreLaidAndTheWatchGoesOn)
         EXPECT_EQ(one.FirstConcealed, c.firstConcealed);
         EXPECT_EQ(one.sum, c.sum);
         ExpectConsistent();
-        // The hand goes on around the table.
-        Play(5, 0, 0, 0, 0, 0x23);
-        Play(2, 0, 0, 0, 0, 0x23);
-        ExpectConsistent("after a draw and a discard");
+        // The hand goes on around the table, side 1 first.
+        for (int side : {1, 0, 3, 2}) {
+            SCOPED_TRACE(side);
+            const int16_t sum = custom[side].sum;
+            Play(5, side, 0, 0, 0, 0x23);
+            EXPECT_EQ(custom[side].sum, sum + 1);
+            Play(2, side, 0, 0, 0, 0x23);
+            EXPECT_EQ(custom[side].sum, sum);
+            ExpectConsistent("after a draw and a discard");
+        }
     }
 }
 

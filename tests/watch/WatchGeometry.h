@@ -1,5 +1,6 @@
 // Where the onlooker's table puts tiles, by the worked values at each scale:
-// the hand rows, the discard pools and the table's drawing order.
+// the hand rows, the discard pools, the table's drawing order, and the wall's
+// two ends as a seated table walks them.
 #pragma once
 
 #include "client/Data.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 namespace mjtest {
@@ -84,6 +86,43 @@ inline void ExpectRightPoolStacked(const std::vector<int16_t>& laid)
                 EXPECT_GT(DrawnAt(laid[b]), DrawnAt(laid[a])) << "tiles " << a << " and " << b << " of " << laid.size();
             }
         }
+}
+
+// The seated table's walk of the wall's tail: from an upper tile (even) to
+// the lower one beneath it, from a lower tile to the upper tile of the stack
+// before.
+inline int16_t TailStep(int16_t p)
+{
+    return static_cast<int16_t>(p % 2 == 0 ? p + 1 : (p + 133) % 136);
+}
+
+// The wall a hand leaves after `fromHead` draws at the head from `head` and
+// `fromTail` draws at the tail from `tail`: the images neither end reached.
+inline std::set<int16_t> Untaken(int16_t head, int fromHead, int16_t tail, int fromTail)
+{
+    std::set<int16_t> wall;
+    for (int16_t k = 0; k <= 135; ++k)
+        wall.insert(k);
+    for (int i = 0; i < fromHead; ++i)
+        wall.erase(static_cast<int16_t>((head + i) % 136));
+    for (int i = 0; i < fromTail; ++i, tail = TailStep(tail))
+        wall.erase(tail);
+    return wall;
+}
+
+// The next draw at one end as a seated table takes it from `wall`: the first
+// image still there from `position` on, going that end's way; it leaves the
+// wall and `position` moves past it. -1 when the wall is empty.
+inline int16_t TakeNext(std::set<int16_t>& wall, int16_t& position, bool fromTail)
+{
+    if (wall.empty())
+        return -1;
+    while (!wall.count(position))
+        position = fromTail ? TailStep(position) : static_cast<int16_t>((position + 1) % 136);
+    const int16_t taken = position;
+    wall.erase(taken);
+    position = fromTail ? TailStep(position) : static_cast<int16_t>((position + 1) % 136);
+    return taken;
 }
 
 } // namespace mjtest
