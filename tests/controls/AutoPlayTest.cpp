@@ -111,6 +111,7 @@ TEST_P(AutoPlay, AGangTheEvaluationTakesIsMadeOrTheTurnGoesOn)
 {
     const std::vector<int16_t> hand = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x29};
     const std::vector<int16_t> reds = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x15, 0x15};
+    const std::vector<int16_t> wilds = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x27, 0x27, 0x27, 0x27, 0x11, 0x11, 0x11, 0x29};
     const struct {
         const char* name;
         int16_t wild;
@@ -122,6 +123,8 @@ TEST_P(AutoPlay, AGangTheEvaluationTakesIsMadeOrTheTurnGoesOn)
         {"a red dragon set aside", 0x33, 0x41, reds, {{7, 0x40, 0, 0, W(0x15)}}},
         {"the wild tile set aside", 0x29, 0x41, hand, {{7, 0x40, 0, 0, W(0x29)}}},
         {"an added gang the hand cannot make", 0x33, 0x41, hand, {{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}},
+        // Four wild tiles could also be set aside: the concealed gang goes.
+        {"four wild tiles", 0x27, 0x61, wilds, {{7, 0x20, W(0x27), W(0x27), W(0x27)}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,10 +199,12 @@ TEST_P(AutoPlay, AnOnlookerNeverPlays)
 {
     for (bool autoMode : {true, false}) {
         NewHand();
-        WatchMode = true;
         mj::AutoPlay = autoMode;
         OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
+        // The offer as a seated table takes it (an onlooker's dispatcher
+        // starts no clock): the automatic play itself must refuse.
         Offer(0x81, 2);
+        WatchMode = true;
         RunOutTheClock();
         EXPECT_TRUE(SentOverTicks(5).isEmpty());
         EXPECT_EQ(custom[0].sum, 14);
