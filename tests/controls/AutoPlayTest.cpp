@@ -194,6 +194,28 @@ TEST_P(AutoPlay, ThePlainTimeOutDiscardsTheLastSlot)
     EXPECT_EQ(custom[0].sum, 13);
 }
 
+// The server reports the own seat's discard while the own turn's offer is
+// up (it played the turn itself, half a second into a 2-second offer): the
+// turn is over, and nothing goes out for it, neither when the clock would
+// have run out, in auto mode or not, nor from 过.
+TEST_P(AutoPlay, AnOwnDiscardTheServerReportsEndsTheTurn)
+{
+    for (const bool autoMode : {false, true}) {
+        SCOPED_TRACE(autoMode ? "auto mode" : "plain time-out");
+        NewHand();
+        mj::AutoPlay = autoMode;
+        OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x29, 0x11, 0x11, 0x11});
+        Offer(0x01, 2);
+        EXPECT_TRUE(SentOverTicks(10).isEmpty());
+        mjtest::Dispatch(mjtest::frames::WithHeader(2, Own(), 0, 0, 0, 0x29).Token(0x1234));
+        EXPECT_EQ(custom[0].sum, 13);
+        f->Operation_Click(4);
+        EXPECT_TRUE(SentOverTicks(20 * 4).isEmpty());
+        EXPECT_FALSE(TurnClockOn);
+        EXPECT_EQ(custom[0].sum, 13);
+    }
+}
+
 // An onlooker's table never plays for the watched player.
 TEST_P(AutoPlay, AnOnlookerNeverPlays)
 {
