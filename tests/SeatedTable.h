@@ -156,6 +156,7 @@ protected:
         tile.ZOrder(1);
         mj::ClaimedDiscardImage = image;
         mj::DiscarderSide = 0;
+        mj::ParkedOwnTile = code;
         return code;
     }
 

@@ -156,6 +156,7 @@ struct MsgHeader {
     X(ClaimButtonState, VbArray<int16_t, 0, 4>)       /* 0 chi 1 peng 2 gang 3 hu 4 pass */ \
     X(ChiChoices, VbArray<int16_t, 0, 5>)                                         \
     X(GangChoices, VbArray<int16_t, 0, 9>)                                        \
+    X(GangChoiceKinds, VbArray<int16_t, 0, 9>) /* the gang each candidate claims: OpAddedGang, OpExposedGang, OpConcealedGang */ \
     X(GangImages, VbArray<int16_t, 0, 15>)                                        \
     X(GangTiles, VbArray<int16_t, 0, 15>)                                         \
     X(GangSeats, VbArray<uint8_t, 0, 15>)                                         \
@@ -173,6 +174,7 @@ struct MsgHeader {
     X(FlippedWallTile, int16_t)                                                   \
     X(ClaimedDiscard, int16_t)                                                    \
     X(ClaimedDiscardImage, int16_t)                                               \
+    X(ParkedOwnTile, int16_t)  /* the code of the own discard parked before the server reports it */ \
     X(PooledDiscardImage, int16_t)  /* the parked discard a draw last laid into its pool, -1 none */ \
     X(DiscarderSide, uint8_t)                                                     \
     X(ActorSeat, int16_t)                                                         \
@@ -241,7 +243,7 @@ struct MsgHeader {
     X(ContinuePromptArmed, bool)                                                  \
     X(CountUserInfos, bool)                                                       \
     X(ScoreRowsIn, int16_t)                                                       \
-    X(HandSettled, bool)        /* the hand-end frames are in: later ones wait for the next round start */ \
+    X(HandSettled, bool)        /* the hand-end frames are in: later ones wait for the next hand */ \
     X(WallRevealSide, int16_t)                                                    \
     X(BankerMask, uint8_t)                                                        \
     X(Dice, VbArray<int16_t, 0, 1>)                                               \

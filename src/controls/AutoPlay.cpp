@@ -15,20 +15,6 @@ namespace mj::AI {
 
 namespace {
 
-// Claim buttons grey, disabled and hidden; the pickers disabled and hidden.
-void ResetClaimControls(MainForm& f)
-{
-    Operate::ResetClaimButtons(f, true);
-    for (Image& picker : f.Gang) {
-        picker.SetEnabled(false);
-        picker.SetVisible(false);
-    }
-    for (Image& picker : f.Chi) {
-        picker.SetEnabled(false);
-        picker.SetVisible(false);
-    }
-}
-
 void Voice(const char* suffix)
 {
     if (!Mod_Sound::FunctionSoundOn)
@@ -65,7 +51,7 @@ void AutoPlayTurn()
     EndOnError([] {
         MainForm& f = form<MainForm>();
         SeatRecord& own = custom[0];
-        ResetClaimControls(f);
+        Operate::ResetClaimControls(f);
         bool claimed = false;
 
         if (ClaimButtonState[3] == 2 && !RequestSent) {
@@ -144,7 +130,7 @@ void TimeoutPlay()
     EndOnError([] {
         MainForm& f = form<MainForm>();
         SeatRecord& own = custom[0];
-        ResetClaimControls(f);
+        Operate::ResetClaimControls(f);
         if (!RequestSent) {
             Operate::QueuePassRequest();
             RequestSent = true;

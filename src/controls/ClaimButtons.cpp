@@ -152,9 +152,11 @@ void MainForm::Gang_Click(int16_t index)
     if (OfferBits & OpAddedGang) {
         Operate::PlayOwnVoice("03");
         // A tile beside its twin is taken for a concealed or exposed gang,
-        // except the wild tile, which only ever goes aside.
+        // except the wild tile listed to be set aside: four wild tiles make
+        // both candidates, and each sends its own claim.
         const int neighbour = s + 1 < end ? s + 1 : s - 1;
-        if (code(neighbour) != code(s) || (WildTile > 0 && code(s) == WildTile)) {
+        const bool wildAside = WildTile > 0 && code(s) == WildTile && GangChoiceKinds[index] == OpAddedGang;
+        if (code(neighbour) != code(s) || wildAside) {
             GangChoices[0] = s;
             Operate::SendAddedGang(s);
             return;

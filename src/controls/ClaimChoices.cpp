@@ -31,16 +31,31 @@ void PutInFront(Image& picker)
     picker.SetEnabled(true);
 }
 
-enum class GangKind { None, Added, Exposed, Concealed };
-
-void SendGang(GangKind kind, int16_t slot)
+// A gang candidate is sent by the claim it was listed for: OpAddedGang,
+// OpExposedGang or OpConcealedGang.
+void SendGang(int16_t kind, int16_t slot)
 {
     switch (kind) {
-    case GangKind::Added: SendAddedGang(slot); break;
-    case GangKind::Exposed: SendExposedGang(slot); break;
-    case GangKind::Concealed: SendConcealedGang(slot); break;
-    case GangKind::None: break;
+    case OpAddedGang: SendAddedGang(slot); break;
+    case OpExposedGang: SendExposedGang(slot); break;
+    case OpConcealedGang: SendConcealedGang(slot); break;
+    default: break;
     }
+}
+
+// The claim's word beside its picker, so that two candidates of one tile (the
+// wild tile's concealed gang and its setting aside) read apart.
+QString GangWord(int16_t kind, int16_t code)
+{
+    if (kind == OpConcealedGang)
+        return QStringLiteral("暗杠");
+    if (kind == OpExposedGang)
+        return QStringLiteral("杠");
+    if (code == TileRedDragon)
+        return QStringLiteral("红中杠");
+    if (WildTile > 0 && code == WildTile)
+        return QStringLiteral("琼蔚杠");
+    return QStringLiteral("开杠");
 }
 
 } // namespace
@@ -122,15 +137,14 @@ void OfferGangChoices()
     MainForm& f = form<MainForm>();
     SeatRecord& own = custom[0];
     int n = 0;
-    GangKind firstKind = GangKind::None;
     // Only five pickers exist; a hand never has more candidates.
-    const auto add = [&](int16_t slot, GangKind kind) {
+    const auto add = [&](int16_t slot, int16_t kind) {
         if (n > f.Gang.UBound())
             return;
         GangChoices[n] = slot;
+        GangChoiceKinds[n] = kind;
         ShowOnPicker(f.Gang(n), own.Slots[slot].Code);
-        if (n == 0)
-            firstKind = kind;
+        f.Gang(n).SetToolTipText(GangWord(kind, own.Slots[slot].Code));
         ++n;
     };
     const auto listed = [&](int16_t slot) {
@@ -146,22 +160,39 @@ void OfferGangChoices()
         return int16_t{-1};
     };
 
+    const auto held = [&](int16_t code) {
+        int count = 0;
+        for (int j = own.FirstConcealed; j <= own.FirstConcealed + own.sum - 1; ++j)
+            count += own.Slots[j].Code == code;
+        return count;
+    };
+    // All four wild tiles in the hand make a concealed gang too when one is
+    // offered: the concealed gang is listed first (the automatic play takes
+    // it) and the setting aside after it, a choice of its own.
+    const bool wildGangFirst = (OfferBits & OpConcealedGang) && WildTile > 0 && WildTile != TileRedDragon
+        && held(WildTile) == 4;
+    const auto setWildAside = [&] {
+        const int16_t j = firstWith(WildTile);
+        if (j >= 0)
+            add(j, OpAddedGang);
+    };
+
     if (OfferBits & OpAddedGang) {
         for (int i = 1; i <= own.MeldEnd - 3; ++i) {
             if (own.Slots[i].State != SlotPeng)
                 continue;
             const int16_t j = firstWith(own.Slots[i].Code);
             if (j >= 0 && !listed(j))
-                add(j, GangKind::Added);
+                add(j, OpAddedGang);
         }
         // The same claim sets a red dragon or the wild tile aside, one at a
         // time, peng or no peng.
         for (const int16_t special : {TileRedDragon, WildTile}) {
-            if (special <= 0)
+            if (special <= 0 || (special == WildTile && wildGangFirst))
                 continue;
             const int16_t j = firstWith(special);
             if (j >= 0 && !listed(j))
-                add(j, GangKind::Added);
+                add(j, OpAddedGang);
         }
     }
     if (OfferBits & OpExposedGang) {
@@ -169,7 +200,7 @@ void OfferGangChoices()
             if (own.Slots[i].Code != ClaimedDiscard || own.Slots[i + 2].Code != ClaimedDiscard)
                 continue;
             if (!listed(firstWith(own.Slots[i].Code))) {
-                add(static_cast<int16_t>(i), GangKind::Exposed);
+                add(static_cast<int16_t>(i), OpExposedGang);
                 break;
             }
         }
@@ -184,18 +215,20 @@ void OfferGangChoices()
             while (j >= own.FirstConcealed && own.Slots[j].Code != code)
                 --j;
             if (j == i + 3)
-                add(static_cast<int16_t>(i), GangKind::Concealed);
+                add(static_cast<int16_t>(i), OpConcealedGang);
         }
+        if ((OfferBits & OpAddedGang) && wildGangFirst)
+            setWildAside();
     }
 
     if (DecisionState == 3) {
         if (n > 0)
-            SendGang(firstKind, GangChoices[0]);
+            SendGang(GangChoiceKinds[0], GangChoices[0]);
         return;
     }
     if (n == 1) {
         f.Operation(2).SetVisible(false);
-        SendGang(firstKind, GangChoices[0]);
+        SendGang(GangChoiceKinds[0], GangChoices[0]);
         PlayOwnVoice("03");
         return;
     }

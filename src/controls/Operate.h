@@ -56,10 +56,13 @@ void SendHu();
 // a pair that fits (or without a tile of that suit) offers nothing.
 void OfferChiChoices(int16_t tile);
 // The gang candidates of the offered kinds (an added gang: the fourth tile of
-// a peng, a red dragon or the wild tile set aside): in the automatic play
-// (DecisionState 3) the first is sent without a word; otherwise one is sent
-// at once, and none or several are shown as a column on the gang picker with
-// the turn clock restarted at half the turn length.
+// a peng, a red dragon or the wild tile set aside), each with the claim it
+// makes in GangChoiceKinds and named by that claim's word on its picker; the
+// four wild tiles make two, the concealed gang listed before the setting
+// aside. In the automatic play (DecisionState 3) the first is sent without a
+// word; otherwise one is sent at once, and none or several are shown as a
+// column on the gang picker with the turn clock restarted at half the turn
+// length.
 void OfferGangChoices();
 
 } // namespace mj::Operate

@@ -57,6 +57,39 @@ void ResetClaimButtons(MainForm& table, bool hide)
     }
 }
 
+void ResetClaimControls(MainForm& table)
+{
+    ResetClaimButtons(table, true);
+    for (Image& picker : table.Gang) {
+        picker.SetEnabled(false);
+        picker.SetVisible(false);
+    }
+    for (Image& picker : table.Chi) {
+        picker.SetEnabled(false);
+        picker.SetVisible(false);
+    }
+}
+
+void EndOwnTurn(MainForm& table)
+{
+    ResetClaimControls(table);
+    ClaimButtonState.Fill(0);
+    MayDiscard = false;
+    // Answered: no pass goes out for the offer, whoever would send it.
+    RequestSent = true;
+    // The time-out play, if it ran, keeps its state until the next offer;
+    // otherwise the turn is over as after the player's own discard.
+    if (DecisionState != 3)
+        DecisionState = 2;
+    if (TurnClockOn) {
+        TurnClockOn = false;
+        TurnClockTicks = 0;
+        TurnCountdown = TurnSeconds;
+        table.Time_Img.SetVisible(false);
+        table.Number.SetVisible(false);
+    }
+}
+
 void PutOwnDiscardOnTable(MainForm& table, int16_t slot)
 {
     const TileSlot& s = custom[0].Slots[slot];
@@ -65,6 +98,7 @@ void PutOwnDiscardOnTable(MainForm& table, int16_t slot)
     General::ShowTileImage(s.Image, General::TilePictureOf(0, s.Code));
     ClaimedDiscardImage = s.Image;
     DiscarderSide = 0;
+    ParkedOwnTile = s.Code;
     Image& tile = table.MJ_Image(s.Image);
     ParkAtCentre(tile, TileW[0], TileH[0]);
     tile.ZOrder(1);

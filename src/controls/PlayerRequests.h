@@ -1,7 +1,7 @@
 // The requests the player controls and the automatic play send for the own
 // seat, and the steps they share: the pass and the discard, the claim
 // buttons put back to grey, the own discard parked at the table's centre and
-// the gap it leaves in the hand closed.
+// the gap it leaves in the hand closed, and the turn the server ended.
 //
 // An onlooker (watch mode) sits in the watched player's seat but never plays
 // for that player: every request built here is dropped in watch mode.
@@ -39,9 +39,21 @@ void QueueHuRequest();
 // `hide`.
 void ResetClaimButtons(MainForm& table, bool hide);
 
+// The claim buttons as ResetClaimButtons hides them, and the chi and gang
+// pickers disabled and hidden.
+void ResetClaimControls(MainForm& table);
+
+// The own turn ended by the server (it reported the own seat's discard):
+// the claim buttons and pickers put away, the turn clock stopped and hidden
+// if it runs, and the offer counted as answered, so that nothing more goes
+// out for it: no pass from 过, the right button, the time-out or the
+// automatic play, and no discard.
+void EndOwnTurn(MainForm& table);
+
 // The tile of own concealed slot `slot` becomes the parked discard: the face
 // of its tile at the own pool size, at the table's centre, behind the other
-// tiles. TileW(0) and TileH(0) end at the own pool size.
+// tiles; ParkedOwnTile holds its code until the server reports the discard.
+// TileW(0) and TileH(0) end at the own pool size.
 void PutOwnDiscardOnTable(MainForm& table, int16_t slot);
 // The concealed run closes over slot `slot` (each later slot moves down one,
 // its image to its new place in the row at the own hand size, which TileW(0)

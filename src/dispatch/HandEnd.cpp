@@ -12,7 +12,9 @@
 // once the plug-in has its award data.
 //
 // A hand settles once: after the settling frame, hand-end frames change
-// nothing (no sheet, no coins, no saved hand) until the next round start.
+// nothing (no sheet, no coins, no saved hand) until the next hand opens the
+// count again: its round start, or its first deal, draw, discard or claim
+// for a seat that missed the round start.
 #include "dispatch/Total.h"
 
 #include "client/General.h"

@@ -15,6 +15,7 @@
 #include "client/MainForm.h"
 #include "client/SoftTimer.h"
 #include "controls/Operate.h"
+#include "controls/PlayerRequests.h"
 #include "platform/Placement.h"
 #include "seated/Operate.h"
 #include "social/Mod_Prop.h"
@@ -85,10 +86,25 @@ void ShowFollowBubble(int16_t side)
     BubbleSide = static_cast<int16_t>(side - 1);
 }
 
+// A frame of a hand in play: that hand's end is still to come. A seat that
+// missed the hand's round start (it reconnected meanwhile) learns here that
+// the hand after a settled one runs: it will settle, under a number of its
+// own, so that its saved hand does not take the place of the one before.
+void OpenHand()
+{
+    if (!HandSettled)
+        return;
+    HandSettled = false;
+    HandInPlay = true;
+    GameRunning = true;
+    ++RoundNo;
+}
+
 } // namespace
 
 void HandleDeal(MsgHeader& header)
 {
+    OpenHand();
     Operate::StartLocalCamera();
     Operate::LoginVideoServer();
     if (custom[0].sum == 0 && Mod_Prop::Prop_GameDllState >= 1)
@@ -107,6 +123,7 @@ void HandleDeal(MsgHeader& header)
 
 void HandleDraw(MsgHeader& header)
 {
+    OpenHand();
     NextRoundCountdownOn = false;
     const uint8_t seat = header.Seat & 15;
     if (WatchMode)
@@ -117,6 +134,7 @@ void HandleDraw(MsgHeader& header)
 
 void HandleDiscard(MsgHeader& header)
 {
+    OpenHand();
     const uint8_t seat = header.Seat & 15;
     const int16_t tile = header.value[3];
     ActorSeat = seat;
@@ -130,6 +148,11 @@ void HandleDiscard(MsgHeader& header)
     // Whoever discarded, no discard is due from the own hand until the next
     // offer says so.
     MayDiscard = false;
+    // The own seat's discard ends the own turn, also when the server played
+    // it for the seat (a time-out of its own, a reconnection): nothing more
+    // is answered for that turn.
+    if (SideOf(seat) == 0)
+        Operate::EndOwnTurn(form<MainForm>());
 
     if (header.value[0] == FollowTheDealer) {
         const int16_t side = SideOf(seat);
@@ -143,6 +166,7 @@ void HandleDiscard(MsgHeader& header)
 
 void HandlePlayerOperation(MsgHeader& header)
 {
+    OpenHand();
     const uint8_t seat = header.Seat & 15;
     // Where the claimed tile sits in the meld, by the discarder's place
     // before the claimer in the order of play.

@@ -59,6 +59,31 @@ void ParkUnparkedOwnDiscard(int16_t code)
     ClaimedDiscardImage = image;
 }
 
+// The server reports an own discard of another tile than the one parked (a
+// late click, or one sent on reconnection, that the server did not take):
+// the parked tile goes back into the hand, at the end of the concealed run
+// in the hand's size and face, and the reported tile leaves the hand for the
+// centre as an unparked discard does. A hand without the reported tile, or
+// without room for the parked one, keeps the parked tile where it is.
+void ReturnParkedOwnDiscard(int16_t code)
+{
+    SeatRecord& own = custom[0];
+    const int back = own.FirstConcealed + own.sum;
+    bool held = false;
+    for (int i = own.FirstConcealed; i < back && i <= 20; ++i)
+        held = held || (i >= 0 && (own.Slots[i].Code & 0xFF) == code);
+    if (!held || back < 0 || back > 20)
+        return;
+    const int16_t image = ClaimedDiscardImage;
+    own.Slots[back] = TileSlot{SlotInHand, static_cast<int16_t>(ParkedOwnTile & 0xFF), image};
+    ++own.sum;
+    SetTileSize(0, HandTileSize[0]);
+    Image& sprite = form<MainForm>().MJ_Image(image);
+    General::ShowTileImage(image, General::TilePictureOf(4, ParkedOwnTile & 0xFF));
+    sprite.Move(own.HandX + back * TileW[0], own.HandY, TileW[0], TileH[0]);
+    ParkUnparkedOwnDiscard(code);
+}
+
 } // namespace
 
 void ShowDiscard(uint8_t seatMask, int16_t tile, int16_t /*unused*/)
@@ -89,6 +114,9 @@ void ShowDiscard(uint8_t seatMask, int16_t tile, int16_t /*unused*/)
     if (side == 0) {
         if (!ownParked)
             ParkUnparkedOwnDiscard(code);
+        else if (ParkedOwnTile != 0 && (ParkedOwnTile & 0xFF) != code)
+            ReturnParkedOwnDiscard(code);
+        ParkedOwnTile = 0;
         return;
     }
 

@@ -111,6 +111,7 @@ TEST_P(AutoPlay, AGangTheEvaluationTakesIsMadeOrTheTurnGoesOn)
 {
     const std::vector<int16_t> hand = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x29};
     const std::vector<int16_t> reds = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x24, 0x25, 0x26, 0x11, 0x11, 0x11, 0x15, 0x15};
+    const std::vector<int16_t> wilds = {0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x27, 0x27, 0x27, 0x27, 0x11, 0x11, 0x11, 0x29};
     const struct {
         const char* name;
         int16_t wild;
@@ -122,6 +123,8 @@ TEST_P(AutoPlay, AGangTheEvaluationTakesIsMadeOrTheTurnGoesOn)
         {"a red dragon set aside", 0x33, 0x41, reds, {{7, 0x40, 0, 0, W(0x15)}}},
         {"the wild tile set aside", 0x29, 0x41, hand, {{7, 0x40, 0, 0, W(0x29)}}},
         {"an added gang the hand cannot make", 0x33, 0x41, hand, {{7, 1, 0, 0, 0}, {2, 0, 0, 0, D(0x21)}}},
+        // Four wild tiles could also be set aside: the concealed gang goes.
+        {"four wild tiles", 0x27, 0x61, wilds, {{7, 0x20, W(0x27), W(0x27), W(0x27)}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,15 +194,39 @@ TEST_P(AutoPlay, ThePlainTimeOutDiscardsTheLastSlot)
     EXPECT_EQ(custom[0].sum, 13);
 }
 
+// The server reports the own seat's discard while the own turn's offer is
+// up (it played the turn itself, half a second into a 2-second offer): the
+// turn is over, and nothing goes out for it, neither when the clock would
+// have run out, in auto mode or not, nor from 过.
+TEST_P(AutoPlay, AnOwnDiscardTheServerReportsEndsTheTurn)
+{
+    for (const bool autoMode : {false, true}) {
+        SCOPED_TRACE(autoMode ? "auto mode" : "plain time-out");
+        NewHand();
+        mj::AutoPlay = autoMode;
+        OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x24, 0x25, 0x26, 0x29, 0x11, 0x11, 0x11});
+        Offer(0x01, 2);
+        EXPECT_TRUE(SentOverTicks(10).isEmpty());
+        mjtest::Dispatch(mjtest::frames::WithHeader(2, Own(), 0, 0, 0, 0x29).Token(0x1234));
+        EXPECT_EQ(custom[0].sum, 13);
+        f->Operation_Click(4);
+        EXPECT_TRUE(SentOverTicks(20 * 4).isEmpty());
+        EXPECT_FALSE(TurnClockOn);
+        EXPECT_EQ(custom[0].sum, 13);
+    }
+}
+
 // An onlooker's table never plays for the watched player.
 TEST_P(AutoPlay, AnOnlookerNeverPlays)
 {
     for (bool autoMode : {true, false}) {
         NewHand();
-        WatchMode = true;
         mj::AutoPlay = autoMode;
         OwnHand({0x81, 0x82, 0x83, 0x44, 0x45, 0x46, 0x21, 0x22, 0x23, 0x24, 0x24, 0x11, 0x11, 0x11});
+        // The offer as a seated table takes it (an onlooker's dispatcher
+        // starts no clock): the automatic play itself must refuse.
         Offer(0x81, 2);
+        WatchMode = true;
         RunOutTheClock();
         EXPECT_TRUE(SentOverTicks(5).isEmpty());
         EXPECT_EQ(custom[0].sum, 14);

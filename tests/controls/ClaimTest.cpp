@@ -176,8 +176,10 @@ TEST_P(Claims, TheAddedGangAndTheRedDragonFromThePicker)
 }
 
 // The wild tile set aside is an added gang the finder knows: the only
-// candidate goes out at once, even beside its twin in the sorted hand.
-TEST_P(Claims, TheWildTileSetAsideIsTheOnlyGangAndGoesAtOnce)
+// candidate goes out at once, even beside its twin in the sorted hand; beside
+// another candidate (a peng's fourth tile) the finder offers both on the
+// picker, and the wild tile chosen there is set aside too.
+TEST_P(Claims, TheWildTileSetAsideIsAGangTheFinderOffers)
 {
     OwnHand({0x27, 0x27, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43});
     WildTile = 0x27;
@@ -188,19 +190,59 @@ TEST_P(Claims, TheWildTileSetAsideIsTheOnlyGangAndGoesAtOnce)
     EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x27)}).toHex());
     for (int i = 0; i <= 4; ++i)
         EXPECT_FALSE(f->Gang(i).Visible()) << i;
-    // Chosen on the picker (as beside another candidate), it is set aside too.
+
     NewHand();
-    OwnHand({0x27, 0x27, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x41, 0x42, 0x43});
+    OwnHand({0x27, 0x27, 0x29, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x41});
+    for (int i = 1; i <= 3; ++i)
+        custom[0].Slots[i] = TileSlot{SlotPeng, 0x29, -1};
+    custom[0].MeldEnd = 6;
     WildTile = 0x27;
     Offer(0x41);
-    GangChoices[0] = static_cast<int16_t>(SlotsOf(0x27)[0]);
-    f->Gang(0).Move(10, 10, 40, 60);
-    f->Gang(0).SetVisible(true);
-    f->Gang(0).SetEnabled(true);
-    Click(f->Gang(0).Widget());
+    ClickButton(2);
+    EXPECT_TRUE(NothingQueued());
+    EXPECT_EQ(GangChoices[0], SlotsOf(0x29)[0]);
+    EXPECT_EQ(GangChoices[1], SlotsOf(0x27)[0]);
+    for (int i = 0; i <= 4; ++i)
+        EXPECT_EQ(f->Gang(i).Visible(), i <= 1) << i;
+    EXPECT_EQ(f->Gang(1).Picture().ResourceId(), Resource(General::TilePictureOf(4, 0x27)));
+    Click(f->Gang(1).Widget());
     const QList<QByteArray> picked = Sent(1);
     ASSERT_EQ(picked.size(), 1);
     EXPECT_EQ(picked[0].toHex(), RequestFrame(7, Own(), {0x40, 0, 0, W(0x27)}).toHex());
+}
+
+// All four wild tiles in the hand, with the concealed gang and the added
+// gang offered: the picker offers the concealed gang and the setting aside
+// as two choices, each named by its claim's word, and each sends its own
+// claim.
+TEST_P(Claims, FourWildTilesOfferTheConcealedGangAndTheSettingAsideApart)
+{
+    const struct {
+        int picker;
+        std::vector<uint16_t> values;
+    } cases[] = {
+        {0, {0x20, W(0x27), W(0x27), W(0x27)}},
+        {1, {0x40, 0, 0, W(0x27)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picker);
+        NewHand();
+        OwnHand({0x27, 0x27, 0x27, 0x27, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x41, 0x42, 0x43, 0x11});
+        WildTile = 0x27;
+        Offer(0x61);
+        ClickButton(2);
+        EXPECT_TRUE(NothingQueued());
+        for (int i = 0; i <= 4; ++i)
+            EXPECT_EQ(f->Gang(i).Visible(), i <= 1) << i;
+        EXPECT_EQ(f->Gang(0).ToolTipText(), QStringLiteral("暗杠"));
+        EXPECT_EQ(f->Gang(1).ToolTipText(), QStringLiteral("琼蔚杠"));
+        Click(f->Gang(c.picker).Widget());
+        const QList<QByteArray> sent = Sent(1);
+        ASSERT_EQ(sent.size(), 1);
+        EXPECT_EQ(sent[0].toHex(), RequestFrame(7, Own(), c.values).toHex());
+        EXPECT_EQ(Staged()[0], (std::pair<int16_t, int16_t>(c.picker == 0 ? SlotConcealedGang : SlotAddedGang, 0x27)));
+        ExpectNoSecondReply();
+    }
 }
 
 TEST_P(Claims, TheChiPickerRowsAndTheirChoice)

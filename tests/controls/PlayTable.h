@@ -1,9 +1,10 @@
 // The seated table linked to the scripted game server over loopback, with
-// the own hand dealt and the claim offer staged as the server's code 6 sets
-// it: the player's clicks go through the real controls, the requests through
+// the own hand dealt and the claim offer of the server's code 6 taken by the
+// dispatcher: the player's clicks go through the real controls, the requests through
 // the send ring and the socket, and the server records every frame.
 #pragma once
 
+#include "FrameBuilder.h"
 #include "SeatedTable.h"
 #include "ServerProcess.h"
 
@@ -89,37 +90,12 @@ protected:
         mj::Operate::ShowDiscard(MaskOf(side), code);
     }
 
-    // The claim offer (code 6) for the own seat, as the dispatcher sets it.
-    void Offer(int bits, int16_t seconds = 10)
+    // The claim offer (code 6) for the own seat, through the dispatcher as
+    // the server sends it: `bits` in value(0), the turn length in frame byte
+    // 100 and the link's token.
+    void Offer(int bits, uint8_t seconds = 10)
     {
-        mj::RequestSent = false;
-        mj::DecisionState = 0;
-        mj::ClaimButtonState.Fill(0);
-        const int buttonOf[8] = {4, -1, 0, 1, 2, 2, 2, 3};
-        for (int b = 0; b < 8; ++b) {
-            if (!(bits & (1 << b)) || buttonOf[b] < 0)
-                continue;
-            const int i = buttonOf[b];
-            f->Operation(i).SetEnabled(true);
-            mj::Image_Resource::LoadGifResource(mj::CInt(mj::Image_Resource::ClaimButtonPicture[3 * i + 1]),
-                                                QStringLiteral("GIF"), f->Operation(i));
-            mj::ClaimButtonState[i] = 2;
-            if (b >= 4 && b <= 6)
-                mj::OfferBits = static_cast<uint8_t>(bits);
-        }
-        if (mj::custom[0].sum > 0 || mj::ClaimButtonState[2] == 2 || mj::ClaimButtonState[3] == 2)
-            for (int i = 1; i <= 4; ++i) {
-                f->Operation(i).SetVisible(true);
-                f->Operation(i).ZOrder(0);
-            }
-        if ((mj::custom[0].sum - 2) % 3 == 0)
-            mj::MayDiscard = true;
-        mj::TurnClockActs = true;
-        f->Number.SetCaption(QString::number(seconds));
-        f->Number.SetVisible(true);
-        f->Time_Img.SetVisible(true);
-        mj::StartTurnClock(seconds);
-        mj::TurnClockTicks = 0;
+        Dispatch(frames::WithHeader(6, Own(), static_cast<uint16_t>(bits)).Byte(100, seconds).Token(0x1234));
     }
 
     // Sends what waits in the send ring through the main loop's send slot and

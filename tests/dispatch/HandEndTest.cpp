@@ -5,6 +5,7 @@
 #include "DispatchTable.h"
 
 #include "client/Data.h"
+#include "client/General.h"
 #include "client/Image_Resource.h"
 #include "client/SoftTimer.h"
 #include "client/Total.h"
@@ -521,6 +522,71 @@ TEST_F(HandEnd, FramesCountWhateverSeatTheyName)
     EXPECT_EQ(form<Hero>().Num.ListCount(), 2);
     EXPECT_FALSE(Mod_Prop::ScoreInfoPending);
     EXPECT_EQ(ScoreRowsIn, 0);
+
+    // Scores of a hand not settled by them (not all zero): a fifth starts a
+    // new count, and the fourth of that count settles it.
+    HandSettled = false;
+    for (int i = 0; i < 4; ++i)
+        mjtest::Dispatch(HandScore(2, 7));
+    EXPECT_EQ(Fen_Num, 0);
+    EXPECT_EQ(form<Hero>().Num.ListCount(), 2);
+    mjtest::Dispatch(HandScore(2, 0));
+    EXPECT_EQ(Fen_Num, 1);
+    for (int i = 0; i < 3; ++i)
+        mjtest::Dispatch(HandScore(2, 0));
+    EXPECT_EQ(Fen_Num, 0);
+    EXPECT_EQ(form<Hero>().Num.ListCount(), 3);
+}
+
+// A seat that missed the next hand's round start (it reconnected meanwhile:
+// the session resumed, the hand's play arrives) settles that hand all the
+// same: its first deal, draw, discard or claim opens the count the settled
+// hand closed, under a hand number of its own. A second group of that hand's
+// end still changes nothing.
+TEST_F(HandEnd, AHandAfterASettledOneSettlesWithoutItsRoundStart)
+{
+    const struct {
+        const char* name;
+        ServerFrame frame;
+    } openers[] = {
+        {"a deal", frames::WithHeader(1, Masks[1]).Bytes(16, QByteArray::fromHex("111213141516172122232425"))},
+        {"a draw", frames::WithHeader(5, Masks[1], 0, 0, 0, 0x11)},
+        {"a discard", frames::WithHeader(2, Masks[1], 0, 0, 0, 0x11)},
+        {"a claim", frames::WithHeader(7, Masks[1], OpPeng, 0x11, 0x11, 0x11)},
+    };
+    form<Hero>().Num.Clear();
+    HandSettled = false;
+    DrawnHand();
+    ASSERT_EQ(form<Hero>().Num.ListCount(), 1);
+    for (const auto& o : openers) {
+        SCOPED_TRACE(o.name);
+        const int16_t round = RoundNo;
+        const int rows = form<Hero>().Num.ListCount();
+        // The ready of the settled hand went out; its countdown is over.
+        ButtonUsed[2] = true;
+        NextRoundCountdownOn = false;
+        w->Number.SetVisible(false);
+        ASSERT_FALSE(endsProgram(o.frame));
+        for (int side = 0; side <= 3; ++side)
+            ASSERT_FALSE(endsProgram(HandScore(Masks[side], 0)));
+        EXPECT_EQ(RoundNo, round + 1);
+        EXPECT_EQ(form<Hero>().Num.ListCount(), rows + 1);
+        EXPECT_EQ(form<Hero>().Num.List(rows), General::PadRight(QString::number(round + 1), 12));
+        EXPECT_FALSE(ButtonUsed[2]);
+        EXPECT_TRUE(NextRoundCountdownOn);
+        EXPECT_TRUE(w->Number.Visible());
+        EXPECT_EQ(SavedCount(0), 1); // the hand's own section
+        // The hand before keeps its section.
+        classIniFile file;
+        file.SetINIFileName(Operate::RoundRecordPath());
+        EXPECT_EQ(file.GetIniKey(QStringLiteral("juNum:%1").arg(round), QStringLiteral("count( 0 )")),
+                  QStringLiteral("1"));
+
+        for (int side = 0; side <= 3; ++side)
+            mjtest::Dispatch(HandScore(Masks[side], 0));
+        EXPECT_EQ(form<Hero>().Num.ListCount(), rows + 1);
+        EXPECT_EQ(RoundNo, round + 1);
+    }
 }
 
 // A second group of hand-end frames for a hand already settled (the server

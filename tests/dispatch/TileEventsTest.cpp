@@ -281,6 +281,9 @@ TEST_P(TileEvents, ATileEventForNoOneSeatIsDroppedWhole)
 
 // The table snapshot is an onlooker's: on a seated player's table it deals
 // nothing, moves no tile and, sent twice, does not end the program.
+// The snapshot is an onlooker's: on a seated table it is dropped before it
+// is drawn, even one whose face-up tile names no tile (which ends an
+// onlooker's watch), and the table and the program go on.
 TEST_P(TileEvents, ATableSnapshotLeavesASeatedTableAlone)
 {
     constexpr int CodeSnapshot = 40;
@@ -290,12 +293,14 @@ TEST_P(TileEvents, ATableSnapshotLeavesASeatedTableAlone)
         before.push_back(Rect(i));
     const int16_t left = Operate::WallTilesLeft();
     const int16_t first = custom[0].FirstConcealed;
-    // The own seat's snapshot: three discards, a peng and nine hand tiles.
+    // The own seat's snapshot: three discards, a peng and nine hand tiles;
+    // the second also shows a tile of code 0x1F face up.
     const QByteArray pairs = QByteArray::fromHex("3015301530151011101210131014101510161017102110221023");
     for (int n = 1; n <= 2; ++n) {
         SCOPED_TRACE(n);
-        const mjtest::ServerFrame snapshot =
-            frames::WithHeader(CodeSnapshot, ownMask(), 0, 20, 0, 2).Byte(7, 3).Bytes(16, pairs);
+        const mjtest::ServerFrame snapshot = frames::WithHeader(CodeSnapshot, ownMask(), 0, 20, 0, 2)
+                                                 .Byte(7, 3)
+                                                 .Bytes(16, n == 1 ? pairs : pairs + QByteArray::fromHex("201F"));
         EXPECT_FALSE(mjtest::EndsProgram([&] { mjtest::Dispatch(snapshot); }));
         EXPECT_EQ(custom[0].sum, 12);
         EXPECT_EQ(custom[0].FirstConcealed, first);

@@ -1,9 +1,16 @@
 // Discards reported by the server: spoken, parked at the table's centre at the
 // discarder's pool size, and the discards that cannot come from a hand.
+#include "FrameBuilder.h"
 #include "SeatedTable.h"
+
+#include "client/SoftTimer.h"
+#include "client/Total.h"
+
+#include <algorithm>
 
 using namespace mj;
 using mjtest::SeatedTable;
+namespace frames = mjtest::frames;
 
 namespace {
 
@@ -85,47 +92,149 @@ TEST_P(Discard, TheOwnDiscardIsSpokenAndRecordedButNotMoved)
 }
 
 // The server reports an own discard the player did not make (after a
-// reconnection it played for the seat): that tile leaves the own hand, waits
-// at the centre and goes into the own pool with the right-hand seat's draw;
-// no other seat's tile moves. Before any discard of the hand, and after
-// another seat's discard already laid into its pool, alike.
+// reconnection, or a time-out, it played for the seat): that tile leaves the
+// own hand, waits at the centre and goes into the own pool with the
+// right-hand seat's draw; no other seat's tile moves. Before any discard of
+// the hand and after another seat's discard already laid into its pool
+// alike. While the own turn's offer is up the report ends that turn as the
+// player's discard would: buttons and pickers away, the clock stopped, and
+// nothing goes out for the turn, neither from the clock running out nor
+// from 过 or the right button. A tile the player (or the time-out play)
+// parked meanwhile that is not the reported one goes back into the hand.
 TEST_P(Discard, AnOwnDiscardThePlayerDidNotMakeLeavesTheHandForTheOwnPool)
 {
-    for (const bool afterAnother : {false, true}) {
-        SCOPED_TRACE(afterAnother ? "after another seat's discard" : "the hand's first discard");
+    constexpr int CodeDiscard = 2, CodeClaimOffer = 6;
+    enum class Before { Nothing, AnotherSeatsDiscard, Offer, PlayerParks, TimeOutParks };
+    const struct {
+        const char* name;
+        Before before;
+    } cases[] = {
+        {"the hand's first discard", Before::Nothing},
+        {"after another seat's discard", Before::AnotherSeatsDiscard},
+        {"during the own turn's offer", Before::Offer},
+        {"the player parked another tile", Before::PlayerParks},
+        {"the time-out play parked another tile", Before::TimeOutParks},
+    };
+    const auto drain = [] {
+        FrameBytes frame;
+        while (Total::TakeQueuedFrame(frame)) {
+        }
+    };
+    const auto runMainLoop = [&](double seconds) {
+        for (int t = 0; t < seconds * 20; ++t) {
+            Clock::Advance(0.05);
+            f->TimerBong_Timer();
+        }
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         NewHand();
+        drain();
+        LoggedIn = true;
+        TurnSeconds = 10;
         for (int side = 0; side <= 3; ++side)
             Deal(side, {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x21, 0x22, 0x23, 0x24, 0x25});
         int16_t pooled = -1;
-        if (afterAnother) {
+        if (c.before == Before::AnotherSeatsDiscard) {
             Operate::ShowDiscard(MaskOf(1), 0x43);
             pooled = ClaimedDiscardImage;
         }
+        Draw(0, 0x21);
         Draw(0, 0x29);
         QRectF pooledAt;
         if (pooled >= 0)
             pooledAt = Rect(pooled);
         SeatRecord& own = custom[0];
-        ASSERT_EQ(own.sum, 13);
-        const int16_t image = own.Slots[own.FirstConcealed + own.sum - 1].Image;
+        ASSERT_EQ(own.sum, 14);
+        const auto handCodes = [&] {
+            std::vector<int16_t> codes;
+            for (int i = own.FirstConcealed; i < own.FirstConcealed + own.sum; ++i)
+                codes.push_back(own.Slots[i].Code);
+            std::sort(codes.begin(), codes.end());
+            return codes;
+        };
+        const auto lastImageOf = [&](int16_t code) {
+            int16_t image = -1;
+            for (int i = own.FirstConcealed; i < own.FirstConcealed + own.sum; ++i)
+                if (own.Slots[i].Code == code)
+                    image = own.Slots[i].Image;
+            return image;
+        };
         const QPoint poolCursor(own.PoolX, own.PoolY);
 
-        Operate::ShowDiscard(MaskOf(0), 0x29);
-        EXPECT_EQ(own.sum, 12);
+        // What the server reports, and the tile parked before the report.
+        int16_t reported = 0x29, parked = -1, parkedCode = 0;
+        if (c.before != Before::Nothing && c.before != Before::AnotherSeatsDiscard) {
+            mjtest::Dispatch(frames::WithHeader(CodeClaimOffer, MaskOf(0), OpPass).Byte(100, 2));
+            ASSERT_TRUE(TurnClockOn);
+            ASSERT_TRUE(f->Operation(4).Visible());
+        }
+        if (c.before == Before::PlayerParks) {
+            parked = lastImageOf(0x21);
+            parkedCode = 0x21;
+            f->MJ_Image_MouseDown(parked, 1, 0, 0, 0);
+            ASSERT_FALSE(General::HandHasImage(parked));
+        } else if (c.before == Before::TimeOutParks) {
+            parked = own.Slots[own.FirstConcealed + own.sum - 1].Image;
+            parkedCode = own.Slots[own.FirstConcealed + own.sum - 1].Code;
+            reported = parkedCode == 0x11 ? 0x12 : 0x11;
+            runMainLoop(3);
+            ASSERT_EQ(DecisionState, 3);
+            ASSERT_FALSE(General::HandHasImage(parked));
+        }
+        drain();
+        std::vector<int16_t> expectedCodes = handCodes();
+        if (parked >= 0) {
+            // The parked tile is in the hand again, the reported one not.
+            expectedCodes.push_back(parkedCode);
+            std::sort(expectedCodes.begin(), expectedCodes.end());
+        }
+        expectedCodes.erase(std::find(expectedCodes.begin(), expectedCodes.end(), reported));
+        const int16_t image = lastImageOf(reported);
+        ASSERT_GE(image, 0);
+        const int16_t buttons[] = {0, 1, 2, 3, 4};
+
+        mjtest::Dispatch(frames::WithHeader(CodeDiscard, MaskOf(0), 0, 0, 0, static_cast<uint16_t>(reported)));
+        EXPECT_EQ(own.sum, 13);
+        EXPECT_EQ(handCodes(), expectedCodes);
         EXPECT_FALSE(General::HandHasImage(image));
         EXPECT_EQ(ClaimedDiscardImage, image);
         EXPECT_EQ(DiscarderSide, 0);
         EXPECT_EQ(Rect(image).size(), QSizeF(CInt(36 * S()), CInt(50 * S())));
         EXPECT_TRUE(Rect(image).contains(General::TableCentre()));
-        EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(0, 0x29)));
+        EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(0, reported)));
         for (int i = own.FirstConcealed; i < own.FirstConcealed + own.sum; ++i)
-            EXPECT_EQ(Rect(own.Slots[i].Image).topLeft(), QPointF(own.HandX + i * CInt(48 * S()), own.HandY)) << i;
+            EXPECT_EQ(Rect(own.Slots[i].Image), QRectF(own.HandX + i * CInt(48 * S()), own.HandY, CInt(48 * S()), CInt(78 * S())))
+                << i;
+        if (parked >= 0) {
+            EXPECT_TRUE(General::HandHasImage(parked));
+            EXPECT_EQ(Picture(parked), Resource(General::TilePictureOf(4, own.Slots[General::FindHandSlotOfImage(parked)].Code)));
+        }
+        // The turn is over.
+        EXPECT_FALSE(TurnClockOn);
+        EXPECT_FALSE(f->Number.Visible());
+        EXPECT_FALSE(f->Time_Img.Visible());
+        for (int16_t i : buttons)
+            EXPECT_FALSE(f->Operation(i).Visible()) << i;
+        for (int i = 0; i <= 4; ++i)
+            EXPECT_FALSE(f->Gang(i).Visible()) << i;
         ExpectConsistent("after the discard");
+        // Nothing more goes out for it.
+        for (int16_t i : buttons)
+            f->Operation_Click(i);
+        f->Pic1_MouseUp(2, 0, 5, 5);
+        f->MJ_Image_MouseDown(own.Slots[own.FirstConcealed].Image, 1, 0, 0, 0);
+        runMainLoop(12);
+        EXPECT_EQ(Total::SendWaiting(), 0);
+        EXPECT_EQ(own.sum, 13);
 
         Draw(3);
         EXPECT_EQ(Rect(image).topLeft(), QPointF(poolCursor));
         if (pooled >= 0) {
             EXPECT_EQ(Rect(pooled), pooledAt);
+        }
+        if (parked >= 0) {
+            EXPECT_TRUE(General::HandHasImage(parked));
         }
         ExpectConsistent("after the right-hand seat's draw");
     }
