@@ -102,7 +102,8 @@ void CameraFailed()
 
 void ShowLocalVideo(bool cameraOn)
 {
-    if (!cameraOn)
+    // While video is off the own seat shows its avatar, whatever the flag.
+    if (!cameraOn || !VideoEnabled)
         return;
     MainForm& f = form<MainForm>();
     f.Tou(0).SetVisible(true);
@@ -202,9 +203,17 @@ void CloseAllVideo()
         return;
     VideoSteps[4] = true;
     VideoSteps[1] = VideoSteps[2] = VideoSteps[3] = false;
-    if (!VideoEnabled)
-        return;
     MainForm& f = form<MainForm>();
+    if (!VideoEnabled) {
+        // The off switch stopped the camera and took its picture down; the
+        // flag goes with the hand's camera, so no later step takes the own
+        // seat's picture for a running camera.
+        if (CameraOn)
+            step([&] { f.vcap1.StopCapture(); });
+        CameraOn = false;
+        VideoPoll = false;
+        return;
+    }
     P2PSocket& link = f.P2PSocket1;
     for (int16_t i = 1; i <= 3; ++i)
         ClearSideVideo(i, true);

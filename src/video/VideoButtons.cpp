@@ -77,6 +77,9 @@ void MainForm::ImCmd_Click(int16_t index)
             window->Unload();
             return;
         }
+        // While video is off the own camera's picture shows nowhere.
+        if (side == 0 && !VideoEnabled)
+            return;
         VideoWindow& window = VideoWindowOf(side);
         window.Show();
         window.SetTopMost(true);
@@ -97,8 +100,9 @@ void MainForm::ImCmd_Click(int16_t index)
         if (side != 0)
             return; // add friend: nothing
         // The own video off: the capture stops, CameraOn stays, the reopen
-        // icon starts it again.
-        if (!CameraOn || !vcap1.Visible())
+        // icon starts it again. While video is off there is nothing to
+        // switch off, and no reopen icon to offer.
+        if (!CameraOn || !VideoEnabled || !vcap1.Visible())
             return;
         vcap1.StopCapture();
         vcap1.SetVisible(false);

@@ -596,12 +596,20 @@ TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
 
 // The own video off with its icon, then video off in the settings: the
 // capture stays stopped, the reopen icon goes and its click starts nothing,
-// and the hand's end finds no capture running.
+// the main loop's delayed re-show shows nothing; the hand ends, and the next
+// round start (its camera step and its login, which shows the own preview
+// for a camera that is on) leaves the own seat on its avatar, the strip's
+// off icon offers no reopen icon, and the plug-in hears of no own video.
+// Video on again: the camera comes back at the hand's next camera step.
 TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
 {
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    const QString ownShown = QStringLiteral("rec_state(2, False, 0)");
     startRelay({});
     Operate::StartLocalCamera();
     ASSERT_TRUE(f->vcap1.Capturing());
+    ASSERT_TRUE(VideoPoll) << "the re-show is still to come";
     f->ImCmd_Click(3);
     ASSERT_TRUE(f->ImgShow(0).Visible());
     ASSERT_FALSE(f->vcap1.Capturing());
@@ -612,12 +620,42 @@ TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
     EXPECT_FALSE(f->vcap1.Capturing());
     EXPECT_FALSE(f->vcap1.Visible());
     EXPECT_EQ(cameraStarts, 1);
+    const int told = plugin.Log().count(ownShown);
+    auto expectAvatar = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_FALSE(f->vcap1.Capturing());
+        EXPECT_FALSE(f->vcap1.Visible());
+        EXPECT_FALSE(f->PicLocal(0).Visible());
+        EXPECT_FALSE(f->ImgShow(0).Visible());
+        // (The ready plug-in draws over the own seat: the avatar stays hidden.)
+        EXPECT_EQ(plugin.Log().count(ownShown), told);
+    };
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    expectAvatar("the re-show");
+
     nextHand();
-    EXPECT_FALSE(f->vcap1.Capturing());
-    // Video on again: the camera comes back.
+    EXPECT_FALSE(CameraOn) << "the flag goes with the hand's camera";
+    Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    expectAvatar("the next round start");
+    f->ImCmd_Click(3);
+    f->ImCmd_Click(1);
+    expectAvatar("the own strip's off and pop-out icons");
+    EXPECT_EQ(LoadedVideoWindow(0), nullptr);
+    EXPECT_EQ(cameraStarts, 1);
+
+    // Video on again mid-hand: the camera comes back at the hand's next
+    // camera step (the deal's).
     switchVideo();
+    ASSERT_TRUE(VideoEnabled);
+    EXPECT_FALSE(f->vcap1.Capturing());
+    Operate::StartLocalCamera();
     EXPECT_TRUE(f->vcap1.Capturing());
     EXPECT_TRUE(f->vcap1.Visible());
+    EXPECT_EQ(cameraStarts, 2);
 }
 
 // The relay goes away mid-hand: the seats that showed video show their

@@ -138,4 +138,44 @@ TEST_P(VideoScreens, TheSettingsWindow)
     EXPECT_TRUE(QRect(0, 0, width, height).contains(inside));
 }
 
+// Video off in the settings mid-hand, the hand's first score ends it, and
+// the next round start, all through the dispatcher, with the main loop's
+// ticks after it: the own seat shows its avatar, no frozen camera picture
+// and no icon strip over it.
+TEST_P(VideoScreens, VideoOffKeepsTheOwnAvatarAtTheNextRoundStart)
+{
+    ASSERT_TRUE(f->vcap1.Visible());
+    int16_t row = 4;
+    form<VosSet>().Command2_Click(row);
+    ASSERT_FALSE(VideoEnabled);
+    QByteArray score, roundStart;
+    for (const QByteArray& frame : mjtest::DemoFrames()) {
+        const int code = static_cast<uint8_t>(frame[3]);
+        if (code == 9 && score.isEmpty())
+            score = frame;
+        if (code == 4 && roundStart.isEmpty())
+            roundStart = frame;
+    }
+    ASSERT_FALSE(score.isEmpty() || roundStart.isEmpty());
+    for (const QByteArray& frame : {score, roundStart})
+        ASSERT_FALSE(mjtest::EndsProgram([&] { mjtest::Dispatch(frame); })) << static_cast<int>(frame[3]);
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    EXPECT_FALSE(f->vcap1.Visible());
+    EXPECT_FALSE(f->PicLocal(0).Visible());
+    EXPECT_TRUE(f->Tou(0).Visible());
+
+    const QImage shot = f->Grab();
+    ASSERT_EQ(shot.size(), QSize(width, height));
+    ASSERT_TRUE(shot.save(path(QStringLiteral("video-off-next-round"))));
+    // The own seat as it looks with nothing of the camera over the avatar.
+    f->vcap1.SetVisible(false);
+    f->PicLocal(0).SetVisible(false);
+    const QImage avatar = f->Grab();
+    const QRect seat = QRectF(f->vcap1.Left(), f->vcap1.Top(), f->vcap1.Width(),
+                              f->vcap1.Height() + f->PicLocal(0).Height()).toAlignedRect();
+    ASSERT_TRUE(QRect(0, 0, width, height).contains(seat));
+    EXPECT_EQ(shot.copy(seat), avatar.copy(seat)) << "the own seat shows its avatar";
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, VideoScreens, ::testing::Values(1024, 800));
