@@ -3,11 +3,14 @@
 #include "client/Data.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
+#include "platform/Video.h"
 #include "social/Mod_Prop.h"
 #include "video/VideoState.h"
 #include "video/frm_Remote1.h"
 #include "video/frm_Remote2.h"
 #include "video/frm_Remote3.h"
+
+#include <utility>
 
 namespace mj::Operate {
 
@@ -193,8 +196,18 @@ void ForgetSideVideo(int16_t i)
     PeerShown[i] = false;
     PeerClosed[i] = false;
     hideRemoteWindow(i);
-    PeerFrame(i).clear();
-    PeerFrameDue[i].clear();
+    DropSideFrames(i);
+}
+
+const QByteArray& KeptFrame(int16_t side)
+{
+    QByteArray& unshown = PeerFrameUnshown[side];
+    if (!unshown.isEmpty()) {
+        const QByteArray frame = std::exchange(unshown, QByteArray());
+        if (!DecodeFrame(frame).isNull())
+            PeerFrame(side) = frame;
+    }
+    return PeerFrame(side);
 }
 
 void CloseAllVideo()

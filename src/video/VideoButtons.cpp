@@ -7,6 +7,7 @@
 #include "client/Data.h"
 #include "client/Image_Resource.h"
 #include "social/Mod_Prop.h"
+#include "video/Operate.h"
 #include "video/Photo.h"
 #include "video/VideoState.h"
 #include "video/VideoWindow.h"
@@ -89,7 +90,7 @@ void MainForm::ImCmd_Click(int16_t index)
         return;
     }
     case 2: {
-        const QByteArray& frame = side == 0 ? OwnFrame : PeerFrame(side);
+        const QByteArray& frame = side == 0 ? OwnFrame : Operate::KeptFrame(side);
         if (Photo::SavePhoto(frame).isEmpty())
             ShowSystemLine(QStringLiteral("照相失败,照片没有保存。"));
         else
