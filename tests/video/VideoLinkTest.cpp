@@ -565,6 +565,10 @@ TEST_F(VideoLink, AHandInTheDispatchersOrder)
 // Video switched off in the settings while the seats show, across the end
 // of a hand, and on again: the next hand shows the others' video again
 // (the off switch forgot every seat's video, as the closing step would).
+// The next hand's seats must owe their return to the switch alone: the
+// link's reports of peers that are not connected (a peer joined anew
+// reports state 1, which takes a shown seat back to its avatar) are held
+// back from the switch on.
 TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
 {
     startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
@@ -573,6 +577,11 @@ TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
     handStarts();
     ASSERT_TRUE(runUntil([&] { return f->vshow1(1).FramesShown() > 0 && f->vshow1(2).FramesShown() > 0; }));
     f->ImCmd_Click(8); // side 2 blocked
+    const auto stateChanged = f->P2PSocket1.OnUserStateChanged;
+    f->P2PSocket1.OnUserStateChanged = [stateChanged](int16_t slot, int16_t state) {
+        if (state > 9)
+            stateChanged(slot, state);
+    };
     switchVideo();
     ASSERT_FALSE(VideoEnabled);
     for (int side : {1, 2}) {
@@ -592,6 +601,7 @@ TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
     }));
     EXPECT_TRUE(PeerShown[1] && PeerShown[2]);
     EXPECT_TRUE(f->ImgKuang(1).Visible() && f->PicLocal(2).Visible());
+    f->P2PSocket1.OnUserStateChanged = stateChanged;
 }
 
 // The own video off with its icon, then video off in the settings: the
