@@ -110,9 +110,10 @@ TEST_P(VideoScreens, TheSettingsWindow)
     EXPECT_DOUBLE_EQ(settings.Top(), f->Top() + f->Pic1.Top() + f->Pic1.Height() - 1.35 * settings.Height());
     EXPECT_DOUBLE_EQ(settings.Left(), f->Left() + f->Pic1.Left() + f->Pic1.Width() - 1.1 * settings.Width());
     const int li = mjtest::SeatsOnCamera::SideOf(QStringLiteral("li"));
-    const QPoint seat(static_cast<int>(f->vshow1(li).Left() + f->vshow1(li).Width() / 2),
-                      static_cast<int>(f->vshow1(li).Top() + f->vshow1(li).Height() / 2));
-    const QRgb onCamera = f->Grab().pixel(seat);
+    ASSERT_TRUE(f->vshow1(li).Visible());
+    const QRect seat = QRectF(f->ImgKuang(li).Left(), f->ImgKuang(li).Top(), f->ImgKuang(li).Width(),
+                              f->ImgKuang(li).Height()).toAlignedRect().united(
+        QRectF(f->vshow1(li).Left(), f->vshow1(li).Top(), f->vshow1(li).Width(), f->vshow1(li).Height()).toAlignedRect());
     const struct {
         int16_t row;
         int picture; // the switch afterwards: 135 开启 (the function is off)
@@ -133,7 +134,13 @@ TEST_P(VideoScreens, TheSettingsWindow)
     EXPECT_TRUE(f->Tou(0).Visible());
     const QImage shot = mjtest::GrabWithWindowsOver(*f, {&settings});
     ASSERT_TRUE(shot.save(path(QStringLiteral("settings"))));
-    EXPECT_NE(shot.pixel(seat), onCamera) << "the seat shows its avatar, not the video";
+    // The seat as it looks with nothing of its video over the avatar.
+    f->vshow1(li).SetVisible(false);
+    f->ImgKuang(li).SetVisible(false);
+    f->PicLocal(li).SetVisible(false);
+    const QImage avatar = mjtest::GrabWithWindowsOver(*f, {&settings});
+    ASSERT_TRUE(QRect(0, 0, width, height).contains(seat));
+    EXPECT_EQ(shot.copy(seat), avatar.copy(seat)) << "the seat shows its avatar, not the video";
     const QPoint inside = onTable(settings, 0.5, 0.5);
     EXPECT_TRUE(QRect(0, 0, width, height).contains(inside));
 }
