@@ -220,9 +220,8 @@ void Api::SendLeaveSeat()
         closeRemoteWindow<frm_Remote1>();
         closeRemoteWindow<frm_Remote2>();
         closeRemoteWindow<frm_Remote3>();
-        PeerFrame1.clear();
-        PeerFrame2.clear();
-        PeerFrame3.clear();
+        for (int i = 1; i <= 3; ++i)
+            DropSideFrames(i);
     }
 
     quietSoftTimers();

@@ -572,7 +572,9 @@ void MainForm::TreasureBoxCountdown()
     if (BoxClicked) {
         BoxCountdownOn = false;
     } else if (TakesPart(0)) {
-        LbProp.SetCaption(BoxCountdownCaption());
+        // Each second shows the countdown in its own box and style, over
+        // whatever label the plug-in put up meanwhile.
+        ShowBoxCountdown();
         if (BoxCountdown <= 0) {
             BoxCountdownOn = false;
             // One of the first four own boxes: the fifth is never picked.
@@ -580,7 +582,7 @@ void MainForm::TreasureBoxCountdown()
             OpenTreasureBoxes(box);
         }
     } else {
-        LbProp.SetCaption(BoxCountdownCaption());
+        ShowBoxCountdown();
         if (BoxCountdown <= 2) {
             BoxCountdownOn = false;
             int16_t others = -1;

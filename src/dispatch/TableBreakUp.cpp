@@ -138,7 +138,7 @@ void TakeDownSideVideo(int16_t side, const QString& player)
     case 2: hideIfLoaded<frm_Remote2>(); break;
     default: hideIfLoaded<frm_Remote3>(); break;
     }
-    PeerFrame(side).clear();
+    DropSideFrames(side);
 }
 
 void HandlePlayersGone(MsgHeader& header)

@@ -86,6 +86,7 @@ void resetOtherSidesVideo(MainForm& table)
     for (int k = 1; k <= 3; ++k) {
         PeerClosed[k] = false;
         PeerShown[k] = false;
+        PeerFrameDue[k].clear(); // the next frame that comes opens the side again
         table.PicLocal(k).SetVisible(false);
         table.ImgShow(k).SetVisible(false);
         table.ImgKuang(k).SetVisible(false);

@@ -142,7 +142,10 @@ void ShowBoxCountdown()
     Label& label = table.LbProp;
     const QString caption = BoxCountdownCaption();
     label.SetAlignment(Label::vbCenter);
-    placeLabel(table, GetAnsiWidth(caption.section(CrLf, 0, 0)) * CharWidth, 50);
+    // The box is sized by the prompt the boxes came with; the shorter words
+    // of the later waiting seconds keep it.
+    const QString& prompt = TakesPart(0) ? OwnPrompt : WaitPrompt;
+    placeLabel(table, GetAnsiWidth(prompt) * CharWidth, 50);
     label.SetCaption(caption);
     label.SetForeColor(ColourRed);
     label.SetVisible(true);

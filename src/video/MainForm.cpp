@@ -153,28 +153,21 @@ void MainForm::P2PSocket1_DataReceived(int16_t peer, const QByteArray& frame)
     if (s == 0)
         return; // a user at no side
     // A frame whose header no surface would take is neither drawn nor kept.
-    // The picture itself is decoded only when it is drawn, once.
+    // The picture itself is decoded once, when it is drawn or first needed.
     if (!FrameAcceptable(frame))
         return;
     const bool accepted = P2PSocket1.UserState(peer) > 9 && !PeerClosed[s];
-    // Sides 2 and 3 keep their player's every frame; side 1 only what it shows.
-    if (accepted || s != 1)
-        PeerFrame(s) = frame;
-    if (!accepted)
+    if (!accepted) {
+        // Sides 2 and 3 keep their player's frames also while they do not
+        // show them; side 1 keeps only what it shows.
+        if (s != 1)
+            PeerFrameUnshown[s] = frame;
         return;
-    vshow& surface = vshow1(s);
-    if (!surface.Visible() && !PeerShown[s]) {
-        Mod_Prop::CallPlugin([s](Tesmora& p) { p.rec_state(2, false, s); });
-        ImgKuang(s).SetVisible(true);
-        PicLocal(s).SetVisible(true);
-        Timer* redraw[] = {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3};
-        redraw[s - 1]->SetEnabled(true);
-        surface.SetVisible(true);
-        surface.ZOrder(0);
-        PeerShown[s] = true;
     }
     // Frames come faster than a seat can show them: the newest waits for
-    // the next tick, which draws it on the seat and its pop-out window.
+    // the next tick, which decodes it and, when it decodes, opens the seat,
+    // keeps it and draws it on the seat and its pop-out window.
+    PeerFrameUnshown[s].clear();
     PeerFrameDue[s] = frame;
 }
 
@@ -184,12 +177,28 @@ void MainForm::RemoteVideoPoll()
         if (PeerFrameDue[s].isEmpty())
             continue;
         const QByteArray frame = std::exchange(PeerFrameDue[s], QByteArray());
-        if (PeerClosed[s])
-            continue; // blocked since it came
+        if (PeerClosed[s]) {
+            // Blocked since it came: not drawn; sides 2 and 3 keep it.
+            if (s != 1)
+                PeerFrameUnshown[s] = frame;
+            continue;
+        }
         const QImage picture = DecodeFrame(frame);
         if (picture.isNull())
-            continue;
-        vshow1(s).ShowPicture(picture);
+            continue; // the seat keeps what it had, and a closed seat stays closed
+        PeerFrame(s) = frame;
+        vshow& surface = vshow1(s);
+        if (!surface.Visible() && !PeerShown[s]) {
+            Mod_Prop::CallPlugin([s](Tesmora& p) { p.rec_state(2, false, s); });
+            ImgKuang(s).SetVisible(true);
+            PicLocal(s).SetVisible(true);
+            Timer* redraw[] = {&Timer_Vshow1, &Timer_Vshow2, &Timer_Vshow3};
+            redraw[s - 1]->SetEnabled(true);
+            surface.SetVisible(true);
+            surface.ZOrder(0);
+            PeerShown[s] = true;
+        }
+        surface.ShowPicture(picture);
         if (vshow* window = openRemoteSurface(s)) {
             window->ShowPicture(picture);
             window->SetVisible(true);
@@ -235,8 +244,9 @@ void MainForm::Timer_Vshow1_Timer()
 {
     Timer_Vshow1.SetEnabled(false);
     if (PicLocal(1).Visible()) {
-        vshow1(1).ShowFrame(PeerFrame1);
-        vshow1(1).ShowFrame(PeerFrame1);
+        const QByteArray& frame = Operate::KeptFrame(1);
+        vshow1(1).ShowFrame(frame);
+        vshow1(1).ShowFrame(frame);
     }
 }
 
@@ -244,8 +254,9 @@ void MainForm::Timer_Vshow2_Timer()
 {
     Timer_Vshow2.SetEnabled(false);
     if (PicLocal(2).Visible()) {
-        vshow1(2).ShowFrame(PeerFrame2);
-        vshow1(2).ShowFrame(PeerFrame2);
+        const QByteArray& frame = Operate::KeptFrame(2);
+        vshow1(2).ShowFrame(frame);
+        vshow1(2).ShowFrame(frame);
     }
 }
 
@@ -253,8 +264,9 @@ void MainForm::Timer_Vshow3_Timer()
 {
     Timer_Vshow3.SetEnabled(false);
     if (PicLocal(3).Visible()) {
-        vshow1(3).ShowFrame(PeerFrame3);
-        vshow1(3).ShowFrame(PeerFrame3);
+        const QByteArray& frame = Operate::KeptFrame(3);
+        vshow1(3).ShowFrame(frame);
+        vshow1(3).ShowFrame(frame);
     }
 }
 
@@ -270,7 +282,7 @@ void MainForm::Timer_Zoom_Timer()
     case 2:
     case 3:
         if (vshow* s = openRemoteSurface(ZoomIndex))
-            s->ShowFrame(PeerFrame(ZoomIndex));
+            s->ShowFrame(Operate::KeptFrame(ZoomIndex));
         break;
     default:
         break;

@@ -3,11 +3,14 @@
 #include "client/Data.h"
 #include "client/MainForm.h"
 #include "client/Mod_Proxy.h"
+#include "platform/Video.h"
 #include "social/Mod_Prop.h"
 #include "video/VideoState.h"
 #include "video/frm_Remote1.h"
 #include "video/frm_Remote2.h"
 #include "video/frm_Remote3.h"
+
+#include <utility>
 
 namespace mj::Operate {
 
@@ -102,7 +105,8 @@ void CameraFailed()
 
 void ShowLocalVideo(bool cameraOn)
 {
-    if (!cameraOn)
+    // While video is off the own seat shows its avatar, whatever the flag.
+    if (!cameraOn || !VideoEnabled)
         return;
     MainForm& f = form<MainForm>();
     f.Tou(0).SetVisible(true);
@@ -192,8 +196,18 @@ void ForgetSideVideo(int16_t i)
     PeerShown[i] = false;
     PeerClosed[i] = false;
     hideRemoteWindow(i);
-    PeerFrame(i).clear();
-    PeerFrameDue[i].clear();
+    DropSideFrames(i);
+}
+
+const QByteArray& KeptFrame(int16_t side)
+{
+    QByteArray& unshown = PeerFrameUnshown[side];
+    if (!unshown.isEmpty()) {
+        const QByteArray frame = std::exchange(unshown, QByteArray());
+        if (!DecodeFrame(frame).isNull())
+            PeerFrame(side) = frame;
+    }
+    return PeerFrame(side);
 }
 
 void CloseAllVideo()
@@ -202,9 +216,17 @@ void CloseAllVideo()
         return;
     VideoSteps[4] = true;
     VideoSteps[1] = VideoSteps[2] = VideoSteps[3] = false;
-    if (!VideoEnabled)
-        return;
     MainForm& f = form<MainForm>();
+    if (!VideoEnabled) {
+        // The off switch stopped the camera and took its picture down; the
+        // flag goes with the hand's camera, so no later step takes the own
+        // seat's picture for a running camera.
+        if (CameraOn)
+            step([&] { f.vcap1.StopCapture(); });
+        CameraOn = false;
+        VideoPoll = false;
+        return;
+    }
     P2PSocket& link = f.P2PSocket1;
     for (int16_t i = 1; i <= 3; ++i)
         ClearSideVideo(i, true);

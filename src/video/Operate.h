@@ -7,6 +7,7 @@
 // video login and joins no peer.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -31,6 +32,9 @@ void ClearSideVideo(int16_t side, bool dropSlots);
 // The side's video state alone: reopen icon and pop-out window hidden,
 // PeerShown and PeerClosed cleared, the kept and the waiting frame dropped.
 void ForgetSideVideo(int16_t side);
+// The last frame of side 1..3 that decoded: what its redraws, its pop-out
+// window and its photo use.
+const QByteArray& KeptFrame(int16_t side);
 // With the camera on: the own preview and its icon strip in front, the
 // props plug-in told the own video shows.
 void ShowLocalVideo(bool cameraOn);

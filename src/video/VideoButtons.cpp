@@ -7,6 +7,7 @@
 #include "client/Data.h"
 #include "client/Image_Resource.h"
 #include "social/Mod_Prop.h"
+#include "video/Operate.h"
 #include "video/Photo.h"
 #include "video/VideoState.h"
 #include "video/VideoWindow.h"
@@ -77,6 +78,9 @@ void MainForm::ImCmd_Click(int16_t index)
             window->Unload();
             return;
         }
+        // While video is off the own camera's picture shows nowhere.
+        if (side == 0 && !VideoEnabled)
+            return;
         VideoWindow& window = VideoWindowOf(side);
         window.Show();
         window.SetTopMost(true);
@@ -86,7 +90,7 @@ void MainForm::ImCmd_Click(int16_t index)
         return;
     }
     case 2: {
-        const QByteArray& frame = side == 0 ? OwnFrame : PeerFrame(side);
+        const QByteArray& frame = side == 0 ? OwnFrame : Operate::KeptFrame(side);
         if (Photo::SavePhoto(frame).isEmpty())
             ShowSystemLine(QStringLiteral("照相失败,照片没有保存。"));
         else
@@ -97,8 +101,9 @@ void MainForm::ImCmd_Click(int16_t index)
         if (side != 0)
             return; // add friend: nothing
         // The own video off: the capture stops, CameraOn stays, the reopen
-        // icon starts it again.
-        if (!CameraOn || !vcap1.Visible())
+        // icon starts it again. While video is off there is nothing to
+        // switch off, and no reopen icon to offer.
+        if (!CameraOn || !VideoEnabled || !vcap1.Visible())
             return;
         vcap1.StopCapture();
         vcap1.SetVisible(false);

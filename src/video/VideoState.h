@@ -16,8 +16,14 @@ inline VbArray<int16_t, 1, 3> PeerThrottle; // by connection slot
 inline QByteArray OwnFrame;
 inline QByteArray PeerFrame1, PeerFrame2, PeerFrame3;
 // By side: the newest accepted frame not drawn yet; the main loop's next
-// tick draws it, so a side never draws more than one frame a tick.
+// tick decodes and draws it, so a side never draws more than one frame a
+// tick. Only a frame that decodes opens the side and becomes its kept frame.
 inline VbArray<QByteArray, 1, 3> PeerFrameDue;
+// By side 2 and 3: the newest frame of the side's player that the side does
+// not show (blocked, or from a slot not connected yet), not decoded yet; it
+// becomes the kept frame when the kept frame is next read (KeptFrame), if it
+// decodes. A blocked side decodes nothing while nobody looks.
+inline VbArray<QByteArray, 1, 3> PeerFrameUnshown;
 // The pop-out window whose last frame the zoom redraw draws: 0 the own
 // window, 1..3 a side's.
 inline int16_t ZoomIndex = 0;
@@ -40,6 +46,14 @@ inline QByteArray& PeerFrame(int side)
     }
 }
 
+// Side 1..3's kept frame and every frame waiting to be drawn or kept.
+inline void DropSideFrames(int side)
+{
+    PeerFrame(side).clear();
+    PeerFrameDue[side].clear();
+    PeerFrameUnshown[side].clear();
+}
+
 inline void ResetVideoState()
 {
     P2PStarted = false;
@@ -51,6 +65,7 @@ inline void ResetVideoState()
     PeerFrame2.clear();
     PeerFrame3.clear();
     PeerFrameDue.Fill(QByteArray());
+    PeerFrameUnshown.Fill(QByteArray());
     ZoomIndex = 0;
     PropVideoShown = false;
     PropVideoSide = 0;

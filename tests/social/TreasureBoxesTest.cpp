@@ -338,6 +338,50 @@ TEST_F(TreasureBoxes, ATimedLabelDuringTheCountdownGivesItBack)
     EXPECT_EQ(label.Caption(), OwnPrompt + "\r\n4");
 }
 
+// A plug-in label during the box countdown, untimed or timed beyond the
+// countdown's next second: the label shows in its own box and style, and
+// the next second brings the countdown back in the countdown's box and
+// style. The waiting prompt's later, shorter words keep the box it came with.
+TEST_F(TreasureBoxes, ALabelDuringTheCountdownLeavesTheCountdownItsBox)
+{
+    const struct {
+        const char* name;
+        const char* label;
+        const char* score;
+        QString second; // the caption after the countdown's first second
+        QRectF box;
+    } cases[] = {
+        {"untimed", "label 200,30,10,20 0,0,9,0,0 道具到了\n", "score 1\nawardtext 0 0 甲\nbonuscoins 0 100\n",
+         OwnPrompt + "\r\n4", QRectF(274, 150, 252, 50)},
+        {"timed for 5 s", "label 200,30,10,20 500,10,9,0,0 道具到了\n", "score 1\nawardtext 0 0 甲\nbonuscoins 0 100\n",
+         OwnPrompt + "\r\n4", QRectF(274, 150, 252, 50)},
+        {"untimed, waiting for the others", "label 200,30,10,20 0,0,9,0,0 道具到了\n",
+         "score 1\nawardtext 0 1 乙\nbonuscoins 1 100\n", QStringLiteral("请等待玩家打开宝箱\r\n4"),
+         QRectF(246, 150, 308, 50)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWithBoxes();
+        EndHand(c.score);
+        const Label& label = w->LbProp;
+        ASSERT_TRUE(Mod_Prop::BoxCountdownOn);
+        EXPECT_EQ(place(label), c.box);
+        Script(c.label);
+        Tick();
+        ASSERT_EQ(label.Caption(), QStringLiteral("道具到了"));
+        EXPECT_EQ(place(label), QRectF(10, 20, 200, 30));
+        Ticks(20);
+        EXPECT_TRUE(label.Visible());
+        EXPECT_EQ(label.Caption(), c.second);
+        EXPECT_EQ(place(label), c.box);
+        EXPECT_EQ(label.ForeColor(), 255);
+        EXPECT_EQ(label.FontSize(), 15);
+        EXPECT_EQ(label.Alignment(), Label::vbCenter);
+        EXPECT_LT(RunToSettlement(), 1200);
+        Mod_Prop::SettledHands = 0;
+    }
+}
+
 class TreasureBoxScreens : public TreasureBoxes, public ::testing::WithParamInterface<bool> {
 protected:
     // The shown table window looks for its hall.
@@ -376,6 +420,25 @@ TEST_P(TreasureBoxScreens, ALabelTheOwnBoxesAndTheCount)
     EXPECT_EQ(w->LbProp.Caption(), QStringLiteral("玩家一 480金币\r\n玩家三 120金币"));
     EXPECT_EQ(w->LbProp.Alignment(), Label::vbCenter);
     EXPECT_TRUE(w->LbProp.Visible());
+}
+
+// An untimed label over the countdown, then the countdown's next second:
+// the prompt shows again where and as the boxes brought it.
+TEST_P(TreasureBoxScreens, TheCountdownAfterAnUntimedLabel)
+{
+    w->Show();
+    StartWithBoxes();
+    EndHand("score 1\nawardtext 0 0 玩家一\nbonuscoins 0 1200\n");
+    const QRectF prompt = place(w->LbProp);
+    Script("label 360,60,330,100 0,0,20,16711680,2 获得道具：幸运星\n");
+    Tick();
+    ASSERT_EQ(w->LbProp.FontSize(), 20);
+    Ticks(20);
+    Shot("countdown-after-label");
+    EXPECT_EQ(w->LbProp.Caption(), OwnPrompt + "\r\n4");
+    EXPECT_EQ(place(w->LbProp), prompt);
+    EXPECT_EQ(w->LbProp.FontSize(), 15);
+    EXPECT_EQ(w->LbProp.ForeColor(), 255);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, TreasureBoxScreens, ::testing::Values(false, true),

@@ -10,6 +10,7 @@
 #include "platform/Video.h"
 #include "platform/VideoWire.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QSet>
 #include <QTcpSocket>
@@ -478,23 +479,32 @@ TEST(MjRelay, PeersAnswerWantsSendPatternAndCountFrames)
 
 // A relay that stops answering or dies frees the client: the link ends,
 // every joined slot stays joined but not connected, and a login that gets
-// no answer ends too.
+// no answer ends too. Each end comes within what the client's short limits
+// allow (a client that kept its defaults, 10 s for a login's answer and
+// 30 s of silence, would still be waiting), and the silent relay's end comes
+// no sooner than its silence limit.
 TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
 {
+    constexpr int LoginMs = 500, PingMs = 100, SilenceMs = 800;
+    constexpr int Slack = 2000; // room for a busy machine
     RelayRun run({QStringLiteral("every1")});
     ASSERT_NE(run.port, 0);
     P2PSocket p;
     p.SetServerHost(QStringLiteral("127.0.0.1"));
     p.SetServerPort(run.port);
-    p.SetTimeouts(500, 100, 800);
+    p.SetTimeouts(LoginMs, PingMs, SilenceMs);
     p.Login(QStringLiteral("player1"));
     ASSERT_TRUE(mjtest::PumpUntil([&] { return p.LoggedIn(); }));
     p.ConnectUser(1, QStringLiteral("every1"));
     ASSERT_TRUE(mjtest::PumpUntil([&] { return p.UserState(1) == 15; }));
 
     const auto pid = run.Process().processId();
+    QElapsedTimer since;
+    since.start();
     ::kill(static_cast<pid_t>(pid), SIGSTOP);
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); })) << "silence ends the link";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); }, SilenceMs + Slack)) << "silence ends the link";
+    // The last answer to a PING came at most a PING's interval before the stop.
+    EXPECT_GE(since.elapsed(), SilenceMs - PingMs - 50) << "not before the silence limit";
     EXPECT_EQ(p.UserState(1), 1);
     EXPECT_EQ(p.UserID(1), QStringLiteral("every1"));
     EXPECT_FALSE(p.SendFrame(1, frameOf(1)));
@@ -502,7 +512,7 @@ TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
     QList<int> results;
     p.OnLoginResult = [&](int16_t status) { results.append(status); };
     p.Login(QStringLiteral("player1"));
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); })) << "an unanswered login ends";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !results.isEmpty(); }, LoginMs + Slack)) << "an unanswered login ends";
     EXPECT_EQ(results, QList<int>{0});
 
     ::kill(static_cast<pid_t>(pid), SIGCONT);
@@ -510,6 +520,6 @@ TEST(MjRelay, StalledOrKilledRelayFreesTheClient)
     p.Login(QStringLiteral("player1"));
     ASSERT_TRUE(mjtest::PumpUntil([&] { return p.LoggedIn() && p.UserState(1) == 15; }));
     run.Process().kill();
-    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); })) << "a dead relay ends the link";
+    EXPECT_TRUE(mjtest::PumpUntil([&] { return !p.LoggedIn(); }, SilenceMs + Slack)) << "a dead relay ends the link";
     EXPECT_EQ(p.UserState(1), 1);
 }

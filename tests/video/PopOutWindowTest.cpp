@@ -35,6 +35,7 @@ protected:
         scale = GetParam();
         f = &mjtest::LaidOutTable(scale);
         f->Move(ML, MT, MW, MH);
+        VideoEnabled = true; // the own strip's icons work only with video on
         for (int s = 0; s <= 3; ++s)
             f->PicLocal(s).SetVisible(true);
     }

@@ -328,7 +328,7 @@ TEST_F(VideoLink, FramesInOpenKeepAndRefuse)
     PeerClosed[1] = PeerClosed[2] = true;
     loginAndRequest();
     P2PSocket& link = f->P2PSocket1;
-    ASSERT_TRUE(runUntil([&] { return !PeerFrame2.isEmpty() && f->vshow1(3).FramesShown() >= 3; }));
+    ASSERT_TRUE(runUntil([&] { return !Operate::KeptFrame(2).isEmpty() && f->vshow1(3).FramesShown() >= 3; }));
     // Side 3 opened once: plug-in told, frame, strip and surface shown, redraw armed.
     EXPECT_TRUE(PeerShown[3]);
     EXPECT_TRUE(f->vshow1(3).Visible());
@@ -375,7 +375,7 @@ TEST_F(VideoLink, FourHandScoresCloseOnce)
     Operate::StartLocalCamera();
     ASSERT_TRUE(CameraOn);
     loginAndRequest();
-    ASSERT_TRUE(mjtest::PumpUntil([&] { return f->vshow1(1).Visible(); }));
+    ASSERT_TRUE(runUntil([&] { return f->vshow1(1).Visible(); }));
     PeerThrottle[1] = 7;
     for (int i = 0; i < 4; ++i)
         Operate::CloseAllVideo();
@@ -565,6 +565,10 @@ TEST_F(VideoLink, AHandInTheDispatchersOrder)
 // Video switched off in the settings while the seats show, across the end
 // of a hand, and on again: the next hand shows the others' video again
 // (the off switch forgot every seat's video, as the closing step would).
+// The next hand's seats must owe their return to the switch alone: the
+// link's reports of peers that are not connected (a peer joined anew
+// reports state 1, which takes a shown seat back to its avatar) are held
+// back from the switch on.
 TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
 {
     startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
@@ -573,6 +577,11 @@ TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
     handStarts();
     ASSERT_TRUE(runUntil([&] { return f->vshow1(1).FramesShown() > 0 && f->vshow1(2).FramesShown() > 0; }));
     f->ImCmd_Click(8); // side 2 blocked
+    const auto stateChanged = f->P2PSocket1.OnUserStateChanged;
+    f->P2PSocket1.OnUserStateChanged = [stateChanged](int16_t slot, int16_t state) {
+        if (state > 9)
+            stateChanged(slot, state);
+    };
     switchVideo();
     ASSERT_FALSE(VideoEnabled);
     for (int side : {1, 2}) {
@@ -592,16 +601,25 @@ TEST_F(VideoLink, VideoOffAcrossAHandsEndShowsTheNextHand)
     }));
     EXPECT_TRUE(PeerShown[1] && PeerShown[2]);
     EXPECT_TRUE(f->ImgKuang(1).Visible() && f->PicLocal(2).Visible());
+    f->P2PSocket1.OnUserStateChanged = stateChanged;
 }
 
 // The own video off with its icon, then video off in the settings: the
 // capture stays stopped, the reopen icon goes and its click starts nothing,
-// and the hand's end finds no capture running.
+// the main loop's delayed re-show shows nothing; the hand ends, and the next
+// round start (its camera step and its login, which shows the own preview
+// for a camera that is on) leaves the own seat on its avatar, the strip's
+// off icon offers no reopen icon, and the plug-in hears of no own video.
+// Video on again: the camera comes back at the hand's next camera step.
 TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
 {
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    const QString ownShown = QStringLiteral("rec_state(2, False, 0)");
     startRelay({});
     Operate::StartLocalCamera();
     ASSERT_TRUE(f->vcap1.Capturing());
+    ASSERT_TRUE(VideoPoll) << "the re-show is still to come";
     f->ImCmd_Click(3);
     ASSERT_TRUE(f->ImgShow(0).Visible());
     ASSERT_FALSE(f->vcap1.Capturing());
@@ -612,12 +630,42 @@ TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
     EXPECT_FALSE(f->vcap1.Capturing());
     EXPECT_FALSE(f->vcap1.Visible());
     EXPECT_EQ(cameraStarts, 1);
+    const int told = plugin.Log().count(ownShown);
+    auto expectAvatar = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_FALSE(f->vcap1.Capturing());
+        EXPECT_FALSE(f->vcap1.Visible());
+        EXPECT_FALSE(f->PicLocal(0).Visible());
+        EXPECT_FALSE(f->ImgShow(0).Visible());
+        // (The ready plug-in draws over the own seat: the avatar stays hidden.)
+        EXPECT_EQ(plugin.Log().count(ownShown), told);
+    };
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    expectAvatar("the re-show");
+
     nextHand();
-    EXPECT_FALSE(f->vcap1.Capturing());
-    // Video on again: the camera comes back.
+    EXPECT_FALSE(CameraOn) << "the flag goes with the hand's camera";
+    Operate::StartLocalCamera();
+    Operate::LoginVideoServer();
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    expectAvatar("the next round start");
+    f->ImCmd_Click(3);
+    f->ImCmd_Click(1);
+    expectAvatar("the own strip's off and pop-out icons");
+    EXPECT_EQ(LoadedVideoWindow(0), nullptr);
+    EXPECT_EQ(cameraStarts, 1);
+
+    // Video on again mid-hand: the camera comes back at the hand's next
+    // camera step (the deal's).
     switchVideo();
+    ASSERT_TRUE(VideoEnabled);
+    EXPECT_FALSE(f->vcap1.Capturing());
+    Operate::StartLocalCamera();
     EXPECT_TRUE(f->vcap1.Capturing());
     EXPECT_TRUE(f->vcap1.Visible());
+    EXPECT_EQ(cameraStarts, 2);
 }
 
 // The relay goes away mid-hand: the seats that showed video show their
@@ -680,7 +728,7 @@ TEST_F(VideoLink, ASeatDrawsTheNewestFrameOfATickOnce)
     EXPECT_EQ(f->vshow1(1).Shown(), DecodeFrame(frameOf(105)));
     EXPECT_EQ(window.vshow1.Shown(), DecodeFrame(frameOf(105)));
     EXPECT_EQ(FramesDecoded(), decoded + 3) << "one for the two surfaces, two for the comparison";
-    EXPECT_EQ(PeerFrame2, frameOf(205)) << "the blocked seat keeps its newest frame";
+    EXPECT_EQ(Operate::KeptFrame(2), frameOf(205)) << "the blocked seat keeps its newest frame";
     EXPECT_EQ(f->vshow1(2).Visible(), false);
     f->RemoteVideoPoll();
     EXPECT_EQ(f->vshow1(1).FramesShown(), seat + 1) << "a tick without a new frame draws nothing";
@@ -724,4 +772,117 @@ TEST_F(VideoLink, TheSparseThrottleCountsOnlyFramesThatWentOut)
     EXPECT_EQ(got.value(QStringLiteral("every")), (QList<QByteArray>{frames[0], frames[1], frames[3], frames[4]}));
     EXPECT_EQ(got.value(QStringLiteral("sparse")), (QList<QByteArray>{frames[0], frames[1], frames[3]}));
     EXPECT_EQ(PeerThrottle[2], 4);
+}
+
+namespace {
+
+// A frame whose header is whole but whose picture is missing: a surface
+// takes its header, its picture does not decode.
+QByteArray headerOnly(const QByteArray& frame)
+{
+    const qsizetype scan = frame.indexOf(QByteArray("\xFF\xDA", 2));
+    return scan > 0 ? frame.left(scan) : QByteArray();
+}
+
+} // namespace
+
+// Frames whose header is good but whose picture does not decode: one that
+// comes first leaves the seat closed over its avatar, and the photo has
+// nothing to take; later ones leave the seat's picture, its redraws, its
+// pop-out window and its photo on the last frame that decoded, also while
+// the seat is blocked.
+TEST_F(VideoLink, AFrameThatDoesNotDecodeIsNeitherShownNorKept)
+{
+    startRelay({{QStringLiteral("li"), false}, {QStringLiteral("wang"), false}});
+    relay->SetPeerRate(0);
+    custom[1].Name = QStringLiteral("li");
+    custom[2].Name = QStringLiteral("wang");
+    loginAndRequest();
+    P2PSocket& link = f->P2PSocket1;
+    ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 15 && link.UserState(2) == 15; }));
+    ASSERT_EQ(link.UserID(2), QStringLiteral("wang"));
+    const QByteArray good = frameOf(7), broken = headerOnly(frameOf(8));
+    ASSERT_TRUE(FrameAcceptable(broken));
+    ASSERT_TRUE(DecodeFrame(broken).isNull());
+    const QImage goodPicture = DecodeFrame(good);
+    auto message = [&] { return f->Sysmsg(f->Sysmsg(1).ListCount() ? 1 : 0).List(0); };
+    auto photo = [&] {
+        f->ImCmd_Click(10);
+        return message();
+    };
+
+    f->P2PSocket1_DataReceived(2, broken);
+    f->RemoteVideoPoll();
+    EXPECT_FALSE(f->vshow1(2).Visible()) << "the seat stays closed";
+    EXPECT_FALSE(f->PicLocal(2).Visible());
+    EXPECT_FALSE(PeerShown[2]);
+    EXPECT_TRUE(f->Tou(2).Visible());
+    EXPECT_TRUE(Operate::KeptFrame(2).isEmpty());
+    EXPECT_EQ(photo(), QStringLiteral("照相失败,照片没有保存。"));
+
+    f->P2PSocket1_DataReceived(2, good);
+    f->RemoteVideoPoll();
+    ASSERT_TRUE(f->vshow1(2).Visible());
+    f->ImCmd_Click(9); // the pop-out window
+    VideoWindow& window = *LoadedVideoWindow(2);
+    f->P2PSocket1_DataReceived(2, broken);
+    f->RemoteVideoPoll();
+    EXPECT_EQ(f->vshow1(2).Shown(), goodPicture);
+    EXPECT_EQ(Operate::KeptFrame(2), good);
+    const int shown = f->vshow1(2).FramesShown();
+    f->Timer_Vshow2_Timer();
+    EXPECT_EQ(f->vshow1(2).FramesShown(), shown + 2) << "the redraw draws the kept frame";
+    f->Timer_Zoom_Timer();
+    EXPECT_EQ(window.vshow1.Shown(), goodPicture) << "the pop-out window's redraw";
+    EXPECT_EQ(photo(), QStringLiteral("照相成功,照片保存在本机相册中。"));
+
+    // Blocked: a good frame is kept, a broken one after it is not.
+    f->ImCmd_Click(8);
+    const QByteArray next = frameOf(9);
+    f->P2PSocket1_DataReceived(2, next);
+    EXPECT_EQ(Operate::KeptFrame(2), next);
+    f->P2PSocket1_DataReceived(2, broken);
+    EXPECT_EQ(Operate::KeptFrame(2), next);
+    EXPECT_EQ(photo(), QStringLiteral("照相成功,照片保存在本机相册中。"));
+}
+
+// A frame waiting for the next tick goes with its side's video: after a
+// member leaving (code 21), a member's information (code 20) and the own
+// player leaving the seat, the tick draws nothing on the hidden surface and
+// does not open it again.
+TEST_F(VideoLink, AWaitingFrameGoesWithTheSidesVideo)
+{
+    const struct {
+        const char* name;
+        std::function<void()> event;
+    } cases[] = {
+        {"member left", [] { mjtest::Dispatch(mjtest::ServerFrame(21).Bytes(16, "li")); }},
+        {"member information", [] { mjtest::Dispatch(mjtest::frames::UserInfo(4).Account("wang")); }},
+        {"leaving the seat", [] { Api::SendLeaveSeat(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startRelay({{QStringLiteral("li"), false}});
+        relay->SetPeerRate(0);
+        custom[0].SeatMask = 1;
+        custom[1].Name = QStringLiteral("li");
+        custom[1].SeatMask = 2;
+        loginAndRequest();
+        P2PSocket& link = f->P2PSocket1;
+        ASSERT_TRUE(mjtest::PumpUntil([&] { return link.UserState(1) == 15; }));
+        f->P2PSocket1_DataReceived(1, frameOf(1));
+        f->RemoteVideoPoll();
+        ASSERT_TRUE(f->vshow1(1).Visible());
+        const int shown = f->vshow1(1).FramesShown();
+        f->P2PSocket1_DataReceived(1, frameOf(2));
+        c.event();
+        ASSERT_FALSE(f->vshow1(1).Visible());
+        f->RemoteVideoPoll();
+        EXPECT_EQ(f->vshow1(1).FramesShown(), shown) << "nothing drawn on the hidden surface";
+        EXPECT_FALSE(f->vshow1(1).Visible());
+        EXPECT_FALSE(PeerShown[1]);
+        nextHand();
+        relay.reset();
+        VideoSteps.Fill(false);
+    }
 }

@@ -110,9 +110,10 @@ TEST_P(VideoScreens, TheSettingsWindow)
     EXPECT_DOUBLE_EQ(settings.Top(), f->Top() + f->Pic1.Top() + f->Pic1.Height() - 1.35 * settings.Height());
     EXPECT_DOUBLE_EQ(settings.Left(), f->Left() + f->Pic1.Left() + f->Pic1.Width() - 1.1 * settings.Width());
     const int li = mjtest::SeatsOnCamera::SideOf(QStringLiteral("li"));
-    const QPoint seat(static_cast<int>(f->vshow1(li).Left() + f->vshow1(li).Width() / 2),
-                      static_cast<int>(f->vshow1(li).Top() + f->vshow1(li).Height() / 2));
-    const QRgb onCamera = f->Grab().pixel(seat);
+    ASSERT_TRUE(f->vshow1(li).Visible());
+    const QRect seat = QRectF(f->ImgKuang(li).Left(), f->ImgKuang(li).Top(), f->ImgKuang(li).Width(),
+                              f->ImgKuang(li).Height()).toAlignedRect().united(
+        QRectF(f->vshow1(li).Left(), f->vshow1(li).Top(), f->vshow1(li).Width(), f->vshow1(li).Height()).toAlignedRect());
     const struct {
         int16_t row;
         int picture; // the switch afterwards: 135 开启 (the function is off)
@@ -133,9 +134,55 @@ TEST_P(VideoScreens, TheSettingsWindow)
     EXPECT_TRUE(f->Tou(0).Visible());
     const QImage shot = mjtest::GrabWithWindowsOver(*f, {&settings});
     ASSERT_TRUE(shot.save(path(QStringLiteral("settings"))));
-    EXPECT_NE(shot.pixel(seat), onCamera) << "the seat shows its avatar, not the video";
+    // The seat as it looks with nothing of its video over the avatar.
+    f->vshow1(li).SetVisible(false);
+    f->ImgKuang(li).SetVisible(false);
+    f->PicLocal(li).SetVisible(false);
+    const QImage avatar = mjtest::GrabWithWindowsOver(*f, {&settings});
+    ASSERT_TRUE(QRect(0, 0, width, height).contains(seat));
+    EXPECT_EQ(shot.copy(seat), avatar.copy(seat)) << "the seat shows its avatar, not the video";
     const QPoint inside = onTable(settings, 0.5, 0.5);
     EXPECT_TRUE(QRect(0, 0, width, height).contains(inside));
+}
+
+// Video off in the settings mid-hand, the hand's first score ends it, and
+// the next round start, all through the dispatcher, with the main loop's
+// ticks after it: the own seat shows its avatar, no frozen camera picture
+// and no icon strip over it.
+TEST_P(VideoScreens, VideoOffKeepsTheOwnAvatarAtTheNextRoundStart)
+{
+    ASSERT_TRUE(f->vcap1.Visible());
+    int16_t row = 4;
+    form<VosSet>().Command2_Click(row);
+    ASSERT_FALSE(VideoEnabled);
+    QByteArray score, roundStart;
+    for (const QByteArray& frame : mjtest::DemoFrames()) {
+        const int code = static_cast<uint8_t>(frame[3]);
+        if (code == 9 && score.isEmpty())
+            score = frame;
+        if (code == 4 && roundStart.isEmpty())
+            roundStart = frame;
+    }
+    ASSERT_FALSE(score.isEmpty() || roundStart.isEmpty());
+    for (const QByteArray& frame : {score, roundStart})
+        ASSERT_FALSE(mjtest::EndsProgram([&] { mjtest::Dispatch(frame); })) << static_cast<int>(frame[3]);
+    for (int tick = 0; tick < 5; ++tick)
+        f->TimerBong_Timer();
+    EXPECT_FALSE(f->vcap1.Visible());
+    EXPECT_FALSE(f->PicLocal(0).Visible());
+    EXPECT_TRUE(f->Tou(0).Visible());
+
+    const QImage shot = f->Grab();
+    ASSERT_EQ(shot.size(), QSize(width, height));
+    ASSERT_TRUE(shot.save(path(QStringLiteral("video-off-next-round"))));
+    // The own seat as it looks with nothing of the camera over the avatar.
+    f->vcap1.SetVisible(false);
+    f->PicLocal(0).SetVisible(false);
+    const QImage avatar = f->Grab();
+    const QRect seat = QRectF(f->vcap1.Left(), f->vcap1.Top(), f->vcap1.Width(),
+                              f->vcap1.Height() + f->PicLocal(0).Height()).toAlignedRect();
+    ASSERT_TRUE(QRect(0, 0, width, height).contains(seat));
+    EXPECT_EQ(shot.copy(seat), avatar.copy(seat)) << "the own seat shows its avatar";
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, VideoScreens, ::testing::Values(1024, 800));
