@@ -8,6 +8,10 @@
 # 800x600, and saves a screenshot of the table window each time into the
 # folder it names at the end.
 set -euo pipefail
+if [ $# -gt 0 ]; then
+  echo "$(basename "$0") takes no arguments (given: $*); nothing was run." >&2
+  exit 2
+fi
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MJ_RUN_BUILD_DIR:-$here/build}"
 
