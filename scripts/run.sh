@@ -8,6 +8,10 @@
 # 800x600, and saves a screenshot of the table window each time into the
 # folder it names at the end.
 set -euo pipefail
+if [ $# -gt 0 ]; then
+  echo "$(basename "$0") takes no arguments (given: $*); nothing was run." >&2
+  exit 2
+fi
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MJ_RUN_BUILD_DIR:-$here/build}"
 
@@ -21,6 +25,9 @@ cmake --build "$build"
 cp "$here/scripts/chat.ini" "$here/scripts/rule.ini" "$build/"
 [ -f "$build/filtchat.ini" ] || cp "$here/scripts/filtchat.ini" "$build/"
 
+# The run's temporary folder: the tools' output, the hall link's socket, the
+# instance lock. It goes when the script ends; the client's logs stay in the
+# build folder (see below).
 work="$(mktemp -d)"
 export TMPDIR="$work"          # the hall link's sockets live here
 export MJ_INSTANCE_LOCK="$work/instance.lock"
@@ -30,11 +37,12 @@ title="琼蔚山庄"
 pids=()
 # Ends the server and the hall this script started; the hall's client ends
 # with the hall.
-cleanup() {
+stop_tools() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  pids=()
 }
-trap cleanup EXIT
+trap 'stop_tools; rm -rf "$work"' EXIT
 
 # The port a tool started as $work/NAME.out prints on its first line; ends
 # the script, with what the tool said, when none comes within 10 s.
@@ -69,8 +77,10 @@ run_once() {
   # plug-in value.
   local line="player1\$secret\$127.0.0.1\$$port\$一号房间\$0\$127.0.0.1\$1080\$\$\$1\$$title\$霁川杠兹\$0\$0\$"
   if [ -n "$size" ]; then
+    # The client prints through the hall (the hall's stderr), into a log of
+    # its window size in the build folder that the next run replaces.
     MJ_SCREEN_SIZE="$size" "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line" \
-      > "$work/hall.out" 2> "$work/client-$size.log" < /dev/null &
+      > "$work/hall.out" 2> "$build/client-$size.log" < /dev/null &
   else
     "$build/mjhall" --title "$title" --exec "$build/mjtable" --line "$line"
     return
@@ -101,16 +111,14 @@ for size in 1024x768 800x600; do
   done
   if [ ! -f "$shots/table-$size-settled.png" ]; then
     echo "no screenshot at $size; the client said:" >&2
-    cat "$work/client-$size.log" >&2
+    cat "$build/client-$size.log" >&2
     exit 1
   fi
   echo "At $size the hall saw:"; sed 's/^/  /' "$work/hall.out"
-  cleanup
-  pids=()
+  stop_tools
 done
 echo "Screenshots of the table window in $shots:"
 for size in 1024x768 800x600; do
   for m in $moments; do echo "  table-$size-$m.png"; done
 done
-# The client prints through the hall (the hall's stderr).
-echo "What the client printed: $work/client-1024x768.log, $work/client-800x600.log"
+echo "What the client printed: $build/client-1024x768.log, $build/client-800x600.log"

@@ -14,7 +14,12 @@ fi
 cmake --build "$build"
 
 export QT_QPA_PLATFORM=offscreen
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  # A runtime folder of this run's own, removed when the run ends.
+  XDG_RUNTIME_DIR="$(mktemp -d)"
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+export XDG_RUNTIME_DIR
 chmod 700 "$XDG_RUNTIME_DIR"
 # Any sanitizer report fails the test that caused it. Leaks inside the system's
 # own libraries (fontconfig, the GL stack) are not ours to fix.
@@ -23,4 +28,6 @@ export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" "$@"
+# A selection that runs no test (a mistyped name) fails: ctest says "No tests
+# were found!!!".
+ctest --output-on-failure --no-tests=error -j "$(nproc)" "$@"

@@ -52,12 +52,16 @@ double realElapsed()
 
 double Rate()
 {
+#ifdef MJ_HONOUR_CLOCK_RATE
     static const double rate = [] {
         bool ok = false;
         const double r = qEnvironmentVariable("MJ_CLOCK_RATE").toDouble(&ok);
         return ok && r >= 1 && r <= 100 ? r : 1.0;
     }();
     return rate;
+#else
+    return 1.0;
+#endif
 }
 
 int64_t RealMilliseconds(int64_t milliseconds)

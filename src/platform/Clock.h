@@ -1,11 +1,14 @@
 // The one clock of the program. Everything that reads the time or pauses goes
 // through here, so tests can drive time instead of waiting for it.
 //
-// Real mode reads the system clocks, at the rate MJ_CLOCK_RATE gives (a
-// number from 1 to 100, read once; 1 when unset or out of range): at rate 4
-// every pause, wait and Timer control takes a quarter of its real time and
-// the clocks run four times as fast from the program's start. End-to-end
-// tests run the client so where the game's pauses are not what they check.
+// Real mode reads the system clocks. A build made for the tests runs them at
+// the rate MJ_CLOCK_RATE gives (a number from 1 to 100, read once; 1 when
+// unset or out of range): at rate 4 every pause, wait and Timer control
+// takes a quarter of its real time and the clocks run four times as fast
+// from the program's start. End-to-end tests run the client so where the
+// game's pauses are not what they check. Any other build (the player's
+// client) runs at rate 1 whatever the variable says: the build compiles the
+// variable in only with MJ_HONOUR_CLOCK_RATE (src/CMakeLists.txt).
 // Driven mode (tests) keeps a clock that moves only when told to: Advance()
 // moves it, Sleep() moves it by the sleep, and each turn of a wait's event
 // loop moves it by one idle step (10 ms unless a test installs its own step,
@@ -30,7 +33,7 @@ QDateTime Now();
 // Milliseconds since an arbitrary start, wrapping at 2^32.
 uint32_t TickCount();
 
-// The rate of real mode (see above).
+// The rate of real mode (see above): 1 outside a build made for the tests.
 double Rate();
 // Real milliseconds for an interval of the program's clock, at least 1 for
 // a positive interval.

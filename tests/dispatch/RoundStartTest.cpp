@@ -9,6 +9,7 @@
 #include "social/Mod_Prop.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include "client/Data.h"
 #include "client/Image_Resource.h"
@@ -257,10 +258,15 @@ protected:
     void TearDown() override { Mod_Prop::ResetState(); }
 
     // Main loop ticks, handling socket events between them, until `done`.
-    bool tickUntil(const std::function<bool()>& done, int maxTicks = 4000)
+    // What comes from the server process is waited for in real time, up to
+    // the tests' event wait, however fast the ticks run; between two ticks
+    // the events are handled for up to 5 ms.
+    bool tickUntil(const std::function<bool()>& done)
     {
-        for (int i = 0; i < maxTicks && !done(); ++i) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < mjtest::EventWaitMs) {
+            mjtest::PumpUntil(done, 5);
             Clock::Advance(0.05);
             w->TimerBong_Timer();
         }
