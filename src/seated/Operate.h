@@ -16,7 +16,9 @@ namespace mj::Operate {
 // concealed tile turns face up and is parked at the table's centre at its
 // pool size; the own tile was parked when the player discarded it, and one
 // the player did not discard (the server played it for the seat) leaves the
-// own hand, its last tile of that code, to be parked the same way. A discard
+// own hand, its last tile of that code, to be parked the same way; a tile
+// the player parked that is not the one reported goes back into the hand
+// (ParkedOwnTile names it until the report). A discard
 // that cannot come from a hand (a seat mask naming no one seat, no concealed
 // tile, a last slot past 20 or without a tile image) leaves no parked tile
 // (ClaimedDiscardImage -1): nothing moves and no count changes. The third

@@ -236,8 +236,9 @@ TEST_P(DrawTiles, TheOwnDiscardMovesOnlyWhenTheRightHandSeatDraws)
     for (int side = 0; side <= 3; ++side)
         Deal(side, Twelve);
     Draw(0);
-    const int16_t image = ParkOwnDiscard(9) ? ClaimedDiscardImage : -1;
-    Operate::ShowDiscard(MaskOf(0), 0x41);
+    const int16_t code = ParkOwnDiscard(9);
+    const int16_t image = ClaimedDiscardImage;
+    Operate::ShowDiscard(MaskOf(0), code);
     const QRectF parked = Rect(image);
     for (int side : {2, 1}) {
         SCOPED_TRACE(side);
