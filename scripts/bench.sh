@@ -375,7 +375,7 @@ if part video; then
   busy="${busy_run% *}"; fps="${busy_run#* }"
   quiet_run="$(video_cpu 0)"
   quiet_ns="${quiet_run% *}"
-  if [ "$(calc "$fps > 0")" != 1 ]; then
+  if [ "$(calc "($fps > 0)")" != 1 ]; then
     echo "video_receive: the client received no frames" >&2
     exit 1
   fi
