@@ -34,7 +34,9 @@
 #                     its own camera the test pattern: the share of one core
 #                     it uses while the relay's three test peers send at the
 #                     relay's full rate (30 frames a second each), and while
-#                     they send nothing; the difference per frame received
+#                     they send nothing; the frames a second the relay passed
+#                     on to the client meanwhile, and the difference in CPU
+#                     per frame so received
 #
 #   MJ_BENCH_PARTS="startup dispatch soak video"   the parts to run (all by
 #                     default); dispatch takes the idle cost from startup,
@@ -343,7 +345,7 @@ fi
 video_cpu() {
   local rate="$1"
   local relay_out="$work/relay-$rate.out"
-  "$build/mjrelay" --port 0 --peer-rate "$rate" --peer wang --peer li --peer zhao > "$relay_out" 2> "$work/relay.err" &
+  "$build/mjrelay" --port 0 --peer-rate "$rate" --report-sent --peer wang --peer li --peer zhao > "$relay_out" 2> "$work/relay.err" &
   pids+=($!)
   local port
   port="$(listening_port "$relay_out" "the relay")"
@@ -354,11 +356,14 @@ video_cpu() {
   for _ in $(seq 1 1200); do grep -q '^frame li from player1' "$relay_out" && break; sleep 0.05; done
   grep -q '^frame li from player1' "$relay_out" || { echo "video_receive: no video link" >&2; exit 1; }
   sleep 3
-  local t0 c0 t1 c1
-  t0="$(now)"; c0="$(cpu_ns "$pid")"
+  # The frames the relay passed on to the client (one "sent" line each).
+  received() { grep -c '^sent player1 from ' "$relay_out" || true; }
+  local t0 c0 f0 t1 c1 f1
+  t0="$(now)"; c0="$(cpu_ns "$pid")"; f0="$(received)"
   sleep 10
-  t1="$(now)"; c1="$(cpu_ns "$pid")"
-  calc "($c1 - $c0) / ($t1 - $t0)"
+  t1="$(now)"; c1="$(cpu_ns "$pid")"; f1="$(received)"
+  # CPU in ns a second, and frames received a second.
+  echo "$(calc "($c1 - $c0) / ($t1 - $t0)") $(calc "($f1 - $f0) / ($t1 - $t0)")"
   cleanup
 }
 if part video; then
@@ -366,9 +371,15 @@ if part video; then
   awk '/^# ---- the hand ----/ { inhand = 1 } { print } inhand && /^send 2 / { print "wait-close timeout 600"; exit }' \
     "$demo" > "$video_script"
   full=30 # the relay's frames a second from each sender
-  busy="$(video_cpu "$full")"
-  quiet_ns="$(video_cpu 0)"
-  printf 'video_receive three peers at %d frames/s each: %.2f %% of a core, peers silent %.2f %%, %.3f ms a frame received\n' \
-    "$full" "$(calc "$busy / 10000000")" "$(calc "$quiet_ns / 10000000")" \
-    "$(calc "($busy - $quiet_ns) / (3 * $full) / 1000000")"
+  busy_run="$(video_cpu "$full")"
+  busy="${busy_run% *}"; fps="${busy_run#* }"
+  quiet_run="$(video_cpu 0)"
+  quiet_ns="${quiet_run% *}"
+  if [ "$(calc "($fps > 0)")" != 1 ]; then
+    echo "video_receive: the client received no frames" >&2
+    exit 1
+  fi
+  printf 'video_receive three peers at %d frames/s each: %.2f %% of a core, peers silent %.2f %%, %.1f frames/s received, %.3f ms a frame received\n' \
+    "$full" "$(calc "$busy / 10000000")" "$(calc "$quiet_ns / 10000000")" "$fps" \
+    "$(calc "($busy - $quiet_ns) / $fps / 1000000")"
 fi

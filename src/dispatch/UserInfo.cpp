@@ -165,11 +165,14 @@ void fillSide(MainForm& table, int16_t side)
         table.Tou(side).SetVisible(false);
         table.Tou(side).SetEnabled(false);
         if (Mod_Prop::PropObj) {
-            if (side == 0 && CameraOn) {
+            // While video is off the own seat shows no video, whatever the
+            // camera flag says.
+            if (side == 0 && CameraOn && VideoEnabled) {
                 Mod_Prop::CallPlugin([](Tesmora& plugin) { plugin.rec_state(2, false, 0); });
             } else {
                 if (side >= 1) {
                     PeerShown[side] = false;
+                    PeerFrameDue[side].clear();
                     table.vshow1(side).SetVisible(false);
                     table.ImgKuang(side).SetVisible(false);
                 }

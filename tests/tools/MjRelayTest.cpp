@@ -400,6 +400,60 @@ TEST_F(RelayTest, StoppedReaderLosesFramesNotControl)
     EXPECT_LT(stopped.Count(Data), sent / 2);
 }
 
+// With its sent report on, the relay prints one line for each frame it
+// passes on to a user, numbered, so the lines count what the user gets, not
+// what was sent for it: frames over the rate limit, or over a stopped
+// reader's queue, have no line.
+TEST_F(RelayTest, TheSentReportCountsWhatAUserGets)
+{
+    const struct {
+        const char* name;
+        int framesPerSecond;
+        bool reading;
+        int frames;
+        QByteArray payload;
+    } cases[] = {
+        {"over the rate limit", 30, true, 50, QByteArray("frame")},
+        {"over a stopped reader's queue", 100000, false, 120, QByteArray(60 * 1024, 'f')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Limits limits;
+        limits.framesPerSecond = c.framesPerSecond;
+        start(limits);
+        QStringList lines;
+        relay->OnLine = [&](const QString& line) {
+            if (line.startsWith(QStringLiteral("sent r from s #")))
+                lines << line;
+        };
+        relay->SetReportSent(true);
+        Raw sender(port);
+        Raw reader(port, c.reading);
+        ASSERT_TRUE(sender.Login(QStringLiteral("s")));
+        reader.Send(EncodeHello(QStringLiteral("r")));
+        reader.Send(EncodeWant(QStringLiteral("s"), true));
+        sender.Send(EncodeWant(QStringLiteral("r"), true));
+        ASSERT_TRUE(sender.Wait([&] { return sender.PeerStatusOf(QStringLiteral("r")) == MutualEvery; }));
+        for (int i = 0; i < c.frames; ++i) {
+            sender.Send(EncodeSend(QStringLiteral("r"), Frame, c.payload));
+            mjtest::PumpUntil([] { return false; }, 5);
+        }
+        // The relay has handled every frame once it answers a PING sent after them.
+        sender.Send(EncodeSimple(Ping));
+        ASSERT_TRUE(sender.Wait([&] { return sender.Count(Ping) == 1; }));
+        if (!c.reading)
+            reader.Resume();
+        reader.Wait([&] { return reader.Count(Data) >= lines.size(); }, 10000);
+        reader.Wait([] { return false; }, 200);
+        EXPECT_GT(lines.size(), 0);
+        EXPECT_LT(lines.size(), c.frames);
+        EXPECT_EQ(reader.Count(Data), lines.size());
+        EXPECT_TRUE(lines.last().startsWith(QStringLiteral("sent r from s #%1 %2 bytes").arg(lines.size()).arg(c.payload.size())))
+            << lines.last().toStdString();
+        relay.reset();
+    }
+}
+
 // The client's transport keeps at most 256 KiB waiting: frames beyond are
 // not sent, format and mode still are.
 TEST_F(RelayTest, ClientDropsFramesOverItsBacklog)

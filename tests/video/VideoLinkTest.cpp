@@ -668,6 +668,27 @@ TEST_F(VideoLink, WithVideoOffNothingStartsTheCamera)
     EXPECT_EQ(cameraStarts, 2);
 }
 
+// With video off, the own player's information (code 20) tells the props
+// plug-in that the own seat's video is hidden, also while the camera flag
+// of the hand is still set.
+TEST_F(VideoLink, WithVideoOffTheOwnInformationTellsThePluginNoVideo)
+{
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    Mod_Prop::Prop_swicth = 1;
+    custom[0].SeatMask = 1;
+    Operate::StartLocalCamera();
+    ASSERT_TRUE(CameraOn);
+    switchVideo();
+    ASSERT_FALSE(VideoEnabled);
+    const int shown = plugin.Log().count(QStringLiteral("rec_state(2, False, 0)"));
+    const int hidden = plugin.Log().count(QStringLiteral("rec_state(2, True, 0)"));
+    mjtest::Dispatch(mjtest::frames::UserInfo(15).Account("东家").Coins(1000).PropsSwitch(0));
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, False, 0)")), shown);
+    EXPECT_EQ(plugin.Log().count(QStringLiteral("rec_state(2, True, 0)")), hidden + 1);
+    EXPECT_FALSE(f->vcap1.Visible());
+}
+
 // The relay goes away mid-hand: the seats that showed video show their
 // avatars again, as before any video, not a frozen last frame.
 TEST_F(VideoLink, ADroppedRelayLinkTakesTheSeatsBack)
@@ -852,12 +873,18 @@ TEST_F(VideoLink, AFrameThatDoesNotDecodeIsNeitherShownNorKept)
 // does not open it again.
 TEST_F(VideoLink, AWaitingFrameGoesWithTheSidesVideo)
 {
+    const mjtest::TestPlugin plugin = mjtest::LoadTestPlugin();
+    ASSERT_TRUE(plugin);
+    Mod_Prop::Prop_swicth = 1;
     const struct {
         const char* name;
         std::function<void()> event;
     } cases[] = {
         {"member left", [] { mjtest::Dispatch(mjtest::ServerFrame(21).Bytes(16, "li")); }},
         {"member information", [] { mjtest::Dispatch(mjtest::frames::UserInfo(4).Account("wang")); }},
+        // Without a seat mask the member takes the first empty plate, side 1.
+        {"the side's member information, with props",
+         [] { mjtest::Dispatch(mjtest::frames::UserInfo(0).Account("li").Coins(1000).PropsSwitch(0)); }},
         {"leaving the seat", [] { Api::SendLeaveSeat(); }},
     };
     for (const auto& c : cases) {

@@ -28,6 +28,7 @@ struct Relay::Member {
         int count = 0;
     };
     QHash<QString, Window> rate;      // sender -> its frames in the current second
+    QHash<QString, int> sent;         // sender -> frames passed on to this link
     // Test peers.
     bool sparse = false;
     int patternN = 0;
@@ -93,6 +94,11 @@ void Relay::SetPeerRate(int framesPerSecond)
     peerTimer_.setInterval(std::max(1, 1000 / peerRate_));
     if (!peers_.isEmpty())
         peerTimer_.start();
+}
+
+void Relay::SetReportSent(bool on)
+{
+    reportSent_ = on;
 }
 
 QHash<QString, QHash<QString, int>> Relay::PeerFrames() const
@@ -302,6 +308,10 @@ void Relay::deliver(Member* from, Member* to, Kind kind, const QByteArray& paylo
         if (w.count >= limits_.framesPerSecond || to->socket->bytesToWrite() >= limits_.queueBytes)
             return;
         ++w.count;
+        if (reportSent_) {
+            const int n = ++to->sent[from->name];
+            print(QStringLiteral("sent %1 from %2 #%3 %4 bytes").arg(to->name, from->name).arg(n).arg(payload.size()));
+        }
     }
     send(to, EncodeData(from->name, kind, payload));
 }

@@ -63,6 +63,10 @@ public:
     void SetPeerRate(int framesPerSecond);
     // Frames each test peer got from each user: peer -> sender -> count.
     QHash<QString, QHash<QString, int>> PeerFrames() const;
+    // With it on, one line for each frame passed on to a user on a link,
+    // "sent NAME from SENDER #N BYTES bytes"; frames dropped by the rate or
+    // the queue limit are not passed on and have no line. Off unless set.
+    void SetReportSent(bool on);
     // Makes every test peer send one pattern frame to each user it shares
     // video with (the peers' timer does it every 100 ms).
     void PeerTick();
@@ -70,7 +74,7 @@ public:
     QStringList Users() const;
 
     // One line for each event worth printing: a frame a peer got, a login,
-    // a link that ends.
+    // a link that ends, and with SetReportSent a frame passed on to a user.
     std::function<void(const QString& line)> OnLine;
     // Each frame a test peer gets, with its bytes.
     std::function<void(const QString& peer, const QString& from, const QByteArray& frame)> OnPeerFrame;
@@ -100,6 +104,7 @@ private:
     QList<Member*> retired_;            // closed, deleted at the next turn of the event loop
     QTimer peerTimer_;
     int peerRate_ = 10;
+    bool reportSent_ = false;
 };
 
 } // namespace mj::mjrelay

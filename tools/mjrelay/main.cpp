@@ -1,12 +1,14 @@
 // mjrelay: the video relay for tests and the demonstration.
 //
-//   mjrelay [--port N] [--peer-rate N] [--peer NAME[:sparse]]...
+//   mjrelay [--port N] [--peer-rate N] [--report-sent] [--peer NAME[:sparse]]...
 //
 // Listens on 127.0.0.1, port 8888 unless given (0 picks a free one), and
 // prints "listening PORT". Each --peer is a test user inside the relay (see
 // Relay.h): it wants whoever wants it, every frame or, with ":sparse",
 // sparse video, sends the test pattern (--peer-rate frames a second, 10
-// unless given; 0 sends none) and prints a line for each frame it gets. Exit code 2 for a bad command line or a port it cannot listen on.
+// unless given; 0 sends none) and prints a line for each frame it gets. With
+// --report-sent it also prints a line for each frame it passes on to a user
+// on a link. Exit code 2 for a bad command line or a port it cannot listen on.
 #include "Relay.h"
 
 #include <QGuiApplication>
@@ -18,7 +20,7 @@ namespace {
 
 int usage(const char* message)
 {
-    std::fprintf(stderr, "mjrelay: %s\nusage: mjrelay [--port N] [--peer-rate N] [--peer NAME[:sparse]]...\n", message);
+    std::fprintf(stderr, "mjrelay: %s\nusage: mjrelay [--port N] [--peer-rate N] [--report-sent] [--peer NAME[:sparse]]...\n", message);
     return 2;
 }
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv)
 
     quint16 port = 8888;
     int rate = 10;
+    bool reportSent = false;
     QList<QPair<QString, bool>> peers;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -56,6 +59,8 @@ int main(int argc, char** argv)
             if (!ok || value > 1000)
                 return usage("--peer-rate needs a number from 0 to 1000");
             rate = static_cast<int>(value);
+        } else if (a == u"--report-sent") {
+            reportSent = true;
         } else if (a == u"--peer" && i + 1 < args.size()) {
             QString name = args[++i];
             const bool sparse = name.endsWith(u":sparse");
@@ -74,6 +79,7 @@ int main(int argc, char** argv)
     if (!relay.Listen(port))
         return usage("cannot listen on that port");
     relay.SetPeerRate(rate);
+    relay.SetReportSent(reportSent);
     for (const auto& [name, sparse] : peers)
         relay.AddPeer(name, sparse);
     printLine(QStringLiteral("listening %1").arg(relay.Port()));
