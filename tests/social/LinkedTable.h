@@ -20,6 +20,7 @@
 #include "platform/Program.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -72,8 +73,12 @@ protected:
         w->Winsock1.Connect();
         mj::ConnectWatchOn = true;
         mj::ConnectWatchTicks = 0;
-        for (int t = 0; t < 200 && mj::ConnectWatchOn; ++t) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The connection comes in real time, however fast the ticks run;
+        // between two ticks the events are handled for up to 5 ms.
+        QElapsedTimer waited;
+        waited.start();
+        while (mj::ConnectWatchOn && waited.elapsed() < EventWaitMs) {
+            PumpUntil([&] { return w->Winsock1.State() == mj::sckConnected; }, 5);
             Tick();
         }
         ASSERT_FALSE(mj::ConnectWatchOn) << "the login frame never went out";
@@ -86,17 +91,22 @@ protected:
         w->TimerBong_Timer();
     }
 
-    // Runs the main loop until `count` frames from the server were handled.
+    // Runs the main loop until `count` frames from the server were handled,
+    // waiting for the server in real time (up to the tests' event wait while
+    // no frame comes).
     int HandleFrames(int count)
     {
         int handled = 0;
-        for (int t = 0; t < 20 * count + 200 && handled < count; ++t) {
+        QElapsedTimer waited;
+        waited.start();
+        while (handled < count && waited.elapsed() < EventWaitMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             const int32_t before = mj::Total::RecvReadPos;
             Tick();
-            if (mj::Total::RecvReadPos != before)
+            if (mj::Total::RecvReadPos != before) {
                 ++handled;
-            else if (mj::Total::RecvWaiting() < mj::FrameSize)
+                waited.restart();
+            } else if (mj::Total::RecvWaiting() < mj::FrameSize)
                 PumpUntil([&] { return w->Winsock1.BytesAvailable() > 0; }, 20);
         }
         return handled;
