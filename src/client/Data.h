@@ -156,7 +156,7 @@ struct MsgHeader {
     X(ClaimButtonState, VbArray<int16_t, 0, 4>)       /* 0 chi 1 peng 2 gang 3 hu 4 pass */ \
     X(ChiChoices, VbArray<int16_t, 0, 5>)                                         \
     X(GangChoices, VbArray<int16_t, 0, 9>)                                        \
-    X(GangChoiceKinds, VbArray<int16_t, 0, 9>) /* the gang each candidate claims: OpAddedGang, OpExposedGang, OpConcealedGang */ \
+    X(GangChoiceKinds, VbArray<int16_t, 0, 9>) /* each candidate's claim: an Op...Gang code */ \
     X(GangImages, VbArray<int16_t, 0, 15>)                                        \
     X(GangTiles, VbArray<int16_t, 0, 15>)                                         \
     X(GangSeats, VbArray<uint8_t, 0, 15>)                                         \

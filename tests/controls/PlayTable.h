@@ -1,7 +1,7 @@
 // The seated table linked to the scripted game server over loopback, with
-// the own hand dealt and the claim offer of the server's code 6 taken by the
-// dispatcher: the player's clicks go through the real controls, the requests through
-// the send ring and the socket, and the server records every frame.
+// the own hand dealt and the server's claim offer (code 6) taken by the
+// dispatcher: the player's clicks go through the real controls, the requests
+// through the send ring and the socket, and the server records every frame.
 #pragma once
 
 #include "FrameBuilder.h"

@@ -279,11 +279,10 @@ TEST_P(TileEvents, ATileEventForNoOneSeatIsDroppedWhole)
     }
 }
 
-// The table snapshot is an onlooker's: on a seated player's table it deals
-// nothing, moves no tile and, sent twice, does not end the program.
-// The snapshot is an onlooker's: on a seated table it is dropped before it
-// is drawn, even one whose face-up tile names no tile (which ends an
-// onlooker's watch), and the table and the program go on.
+// The table snapshot is an onlooker's: on a seated player's table it is
+// dropped before it is drawn. It deals nothing, moves no tile and, sent
+// twice, does not end the program, even when it shows a face-up tile that
+// names no tile (which ends an onlooker's watch).
 TEST_P(TileEvents, ATableSnapshotLeavesASeatedTableAlone)
 {
     constexpr int CodeSnapshot = 40;

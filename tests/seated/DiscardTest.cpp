@@ -203,12 +203,13 @@ TEST_P(Discard, AnOwnDiscardThePlayerDidNotMakeLeavesTheHandForTheOwnPool)
         EXPECT_EQ(Rect(image).size(), QSizeF(CInt(36 * S()), CInt(50 * S())));
         EXPECT_TRUE(Rect(image).contains(General::TableCentre()));
         EXPECT_EQ(Picture(image), Resource(General::TilePictureOf(0, reported)));
+        const double w = CInt(48 * S()), h = CInt(78 * S());
         for (int i = own.FirstConcealed; i < own.FirstConcealed + own.sum; ++i)
-            EXPECT_EQ(Rect(own.Slots[i].Image), QRectF(own.HandX + i * CInt(48 * S()), own.HandY, CInt(48 * S()), CInt(78 * S())))
-                << i;
+            EXPECT_EQ(Rect(own.Slots[i].Image), QRectF(own.HandX + i * w, own.HandY, w, h)) << i;
         if (parked >= 0) {
             EXPECT_TRUE(General::HandHasImage(parked));
-            EXPECT_EQ(Picture(parked), Resource(General::TilePictureOf(4, own.Slots[General::FindHandSlotOfImage(parked)].Code)));
+            const int16_t code = own.Slots[General::FindHandSlotOfImage(parked)].Code;
+            EXPECT_EQ(Picture(parked), Resource(General::TilePictureOf(4, code)));
         }
         // The turn is over.
         EXPECT_FALSE(TurnClockOn);
