@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -228,6 +229,37 @@ TEST(MjServer, ConnectionsPlayTheirOwnSections)
     EXPECT_EQ(run.WaitForExit(), 0) << run.Errors().toStdString();
     EXPECT_EQ(run.Lines().filter(QStringLiteral("connected ")),
               (QStringList{"connected 1", "connected 2", "connected 3"}));
+}
+
+// A client that connects again while the server still serves its first
+// connection (as a client reconnecting on a busy machine does) may send its
+// frames before the server takes the new connection up: they are recorded
+// all the same, once the first connection has ended.
+TEST(MjServer, FramesSentBeforeTheConnectionIsTakenUpAreRecorded)
+{
+    ServerProcess run(QStringLiteral("wait-close timeout 30\n"));
+    const int port = run.Port();
+    Client first(port);
+    ASSERT_TRUE(first.Connected());
+    ASSERT_GE(run.WaitForLine(QStringLiteral("connected 1")), 0);
+    Client second(port);
+    ASSERT_TRUE(second.Connected());
+    const QByteArray early = Frame(5, 2, 1, 0, 0, 0);
+    second.socket.write(early);
+    ASSERT_TRUE(second.socket.waitForBytesWritten(5000));
+    // The second connection's frame lies at the server before this one does:
+    // the server has seen both by the time it reports this one.
+    const QByteArray onFirst = Frame(5, 1, 0, 0, 0, 0);
+    first.socket.write(onFirst);
+    ASSERT_GE(run.WaitForLine(RecvLine(onFirst, QStringLiteral("5 1 0 0 0 0"))), 0);
+    first.socket.disconnectFromHost();
+
+    ASSERT_GE(run.WaitForLine(RecvLine(early, QStringLiteral("5 2 1 0 0 0"))), 0) << qPrintable(run.Lines().join(u'\n'));
+    const QStringList lines = run.Lines();
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^(connected|closed|recv) "))),
+              (QStringList{QStringLiteral("connected 1"), RecvLine(onFirst, QStringLiteral("5 1 0 0 0 0")),
+                           QStringLiteral("closed 1"), QStringLiteral("connected 2"),
+                           RecvLine(early, QStringLiteral("5 2 1 0 0 0"))}));
 }
 
 TEST(MjServer, RunningFailuresEndWithTheLineAndCodeOne)

@@ -77,6 +77,10 @@ void Server::acceptNext()
     commands_ = &script_.ForConnection(connections_);
     next_ = 0;
     wait_ = Wait::None;
+    // What the client sent while its connection waited to be taken up (the
+    // previous one still being served) was read into the socket then, and
+    // its readyRead went by unheard.
+    readFrames();
     resumeLater();
     // A client that was gone before it was taken up.
     if (client_->state() != QAbstractSocket::ConnectedState)
