@@ -28,14 +28,6 @@ bool MayAnswer()
     return LoggedIn && !WatchMode && DecisionState != 3;
 }
 
-void StopTurnClock(MainForm& f)
-{
-    TurnCountdown = TurnSeconds;
-    TurnClockOn = false;
-    f.Number.SetVisible(false);
-    f.Time_Img.SetVisible(false);
-}
-
 void HideClaimButtons(MainForm& f)
 {
     for (Image& button : f.Operation)
@@ -59,7 +51,7 @@ void MainForm::Operation_Click(int16_t index)
     Image_Resource::LoadGifResource(CInt(Image_Resource::ClaimButtonPicture[3 * index]), QStringLiteral("GIF"),
                                     Operation(index));
     if (index <= 3)
-        StopTurnClock(*this);
+        Operate::StopTurnClock(*this);
     TileW[0] = CInt(48 * ScaleX);
     TileH[0] = CInt(78 * ScaleY);
     TimeoutCount = 0;
@@ -95,7 +87,7 @@ void MainForm::Operation_Click(int16_t index)
         HideClaimButtons(*this);
         // On the own discard turn the pass goes out with the discard.
         if (!OwnDiscardTurn()) {
-            StopTurnClock(*this);
+            Operate::StopTurnClock(*this);
             TurnClockTicks = 0;
             if (!RequestSent) {
                 Operate::QueuePassRequest();
@@ -183,7 +175,7 @@ void MainForm::Pic1_MouseUp(int16_t button, int16_t, float, float)
     TimeoutCount = 0;
     HideClaimButtons(*this);
     if (!OwnDiscardTurn()) {
-        StopTurnClock(*this);
+        Operate::StopTurnClock(*this);
         TurnClockTicks = 0;
     }
     if (!RequestSent) {

@@ -57,6 +57,14 @@ void ResetClaimButtons(MainForm& table, bool hide)
     }
 }
 
+void StopTurnClock(MainForm& table)
+{
+    TurnCountdown = TurnSeconds;
+    TurnClockOn = false;
+    table.Number.SetVisible(false);
+    table.Time_Img.SetVisible(false);
+}
+
 void ResetClaimControls(MainForm& table)
 {
     ResetClaimButtons(table, true);
@@ -82,11 +90,8 @@ void EndOwnTurn(MainForm& table)
     if (DecisionState != 3)
         DecisionState = 2;
     if (TurnClockOn) {
-        TurnClockOn = false;
+        StopTurnClock(table);
         TurnClockTicks = 0;
-        TurnCountdown = TurnSeconds;
-        table.Time_Img.SetVisible(false);
-        table.Number.SetVisible(false);
     }
 }
 

@@ -39,6 +39,9 @@ void QueueHuRequest();
 // `hide`.
 void ResetClaimButtons(MainForm& table, bool hide);
 
+// The turn clock off and hidden, its countdown back at the turn length.
+void StopTurnClock(MainForm& table);
+
 // The claim buttons as ResetClaimButtons hides them, and the chi and gang
 // pickers disabled and hidden.
 void ResetClaimControls(MainForm& table);

@@ -39,6 +39,7 @@
 #include "client/Image_Resource.h"
 #include "client/MainForm.h"
 #include "seated/SetAside.h"
+#include "seated/TableTiles.h"
 #include "table/General.h"
 #include "table/TileSizes.h"
 #include "watch/AI.h"
@@ -57,12 +58,6 @@ constexpr int LastSlot = 20;
 // draw.
 constexpr int LastFilledSlot = LastSlot - 1;
 constexpr TileSize SnapshotMeldSize[] = {{45, 56}, {45, 35}, {34, 40}, {45, 35}};
-
-int floorMod(int value, int modulus)
-{
-    const int r = value % modulus;
-    return r < 0 ? r + modulus : r;
-}
 
 // A tile code's face in view `view`; a code that names no tile is an error.
 int16_t facePicture(int16_t view, int16_t code)
@@ -334,7 +329,7 @@ void completeTable()
     WallTail = Side::TailAfterSnapshot();
     if (turned >= 0)
         AI::TurnWallTileFaceUp(turned);
-    WallHead = static_cast<int16_t>(floorMod(WallHead + SnapshotHeadMax, 136));
+    WallHead = Operate::WallPosition(WallHead + SnapshotHeadMax);
     SnapshotLaidBy.Fill(0);
     WatchSynced = true;
 }

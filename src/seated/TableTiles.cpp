@@ -11,13 +11,6 @@ namespace mj::Operate {
 
 namespace {
 
-constexpr int WallSize = 136;
-
-int16_t InRange(int position)
-{
-    return static_cast<int16_t>(((position % WallSize) + WallSize) % WallSize);
-}
-
 // Side 2's width is left one wider than its hand tile by a pool placement;
 // every placing procedure sets the sizes it needs before it reads them.
 constexpr TileSize SizeAfterPoolPlacement[] = {HandTileSize[0], HandTileSize[1], {37, 50}, HandTileSize[3]};
@@ -49,12 +42,17 @@ void AppendToRightPool(int16_t image)
 
 } // namespace
 
+int16_t WallPosition(int position)
+{
+    return static_cast<int16_t>(((position % WallSize) + WallSize) % WallSize);
+}
+
 int16_t NextWallPosition(WallEnd end, int16_t position)
 {
-    const int16_t p = InRange(position);
+    const int16_t p = WallPosition(position);
     if (end == WallEnd::Head)
-        return InRange(p + 1);
-    return InRange(p % 2 == 0 ? p + 1 : p - 3);
+        return WallPosition(p + 1);
+    return WallPosition(p % 2 == 0 ? p + 1 : p - 3);
 }
 
 void MoveWallEnd(WallEnd end)
@@ -65,8 +63,8 @@ void MoveWallEnd(WallEnd end)
 
 void KeepWallEndsInRange()
 {
-    WallHead = InRange(WallHead);
-    WallTail = InRange(WallTail);
+    WallHead = WallPosition(WallHead);
+    WallTail = WallPosition(WallTail);
 }
 
 Image* WallTile(int16_t position)
@@ -96,7 +94,7 @@ int16_t WallTilesLeft()
 
 int16_t NextInWall(WallEnd end, int16_t position)
 {
-    int16_t p = InRange(position);
+    int16_t p = WallPosition(position);
     // The tail's order visits every position too, so a whole round of
     // either end sees the whole wall.
     for (int step = 0; step < WallSize; ++step) {

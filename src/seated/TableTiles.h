@@ -22,6 +22,11 @@ namespace mj::Operate {
 
 enum class WallEnd { Head, Tail };
 
+constexpr int WallSize = 136;
+
+// `position` brought into 0..135, counting on round the wall either way.
+int16_t WallPosition(int position);
+
 // The position taken after `position` at that end, always 0..135: the head
 // goes forward one tile; the tail goes back a stack at a time, from an upper
 // tile (even) to the lower tile beneath it (+1), from a lower tile (odd) to

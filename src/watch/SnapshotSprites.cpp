@@ -9,12 +9,8 @@ namespace mj::Side {
 
 namespace {
 
-constexpr int WallSize = 136;
-
-int InRange(int position)
-{
-    return ((position % WallSize) + WallSize) % WallSize;
-}
+using Operate::WallPosition;
+using Operate::WallSize;
 
 // Calls `visit` with every image the hand has taken, the head's in drawing
 // order, then the tail's, each once, until it returns true; returns that
@@ -22,15 +18,15 @@ int InRange(int position)
 template <typename Visit> int16_t FirstTaken(Visit visit)
 {
     VbArray<bool, 0, 135> seen;
-    const int head = InRange(WallHead);
+    const int head = WallPosition(WallHead);
     const int fromHead = std::clamp<int>(SnapshotHeadMax, 0, WallSize);
     for (int i = 0; i < fromHead; ++i) {
-        const int16_t k = static_cast<int16_t>(InRange(head + i));
+        const int16_t k = WallPosition(head + i);
         seen[k] = true;
         if (visit(k))
             return k;
     }
-    int16_t k = static_cast<int16_t>(InRange(WallTail));
+    int16_t k = WallPosition(WallTail);
     for (int i = 0; i < TailDraws(); ++i) {
         if (!seen[k]) {
             seen[k] = true;
@@ -51,7 +47,7 @@ int TailDraws()
 
 int16_t TailAfterSnapshot()
 {
-    int16_t k = static_cast<int16_t>(InRange(WallTail));
+    int16_t k = WallPosition(WallTail);
     for (int i = 0; i < TailDraws(); ++i)
         k = Operate::NextWallPosition(Operate::WallEnd::Tail, k);
     return k;
@@ -79,9 +75,9 @@ int16_t NextSnapshotSprite()
         return taken;
     // Every taken image is laid: go on from where the wall to be drawn
     // begins.
-    const int head = InRange(WallHead + SnapshotHeadMax);
+    const int head = WallPosition(WallHead + SnapshotHeadMax);
     for (int step = 0; step < WallSize; ++step) {
-        const int16_t k = static_cast<int16_t>(InRange(head + step));
+        const int16_t k = WallPosition(head + step);
         if (SnapshotLaidBy[k] == 0)
             return k;
     }
